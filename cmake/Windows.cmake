@@ -1,0 +1,62 @@
+# Windows tree: the real programs, and the tests that run them under Wine.
+enable_language(RC)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+target_compile_definitions(tessara_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+
+file(GLOB PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${ROOT}/platform/win32/*.cpp)
+file(GLOB FORMS_WIN32_SOURCES CONFIGURE_DEPENDS ${ROOT}/forms/win32/*.cpp)
+add_library(platform_win32 STATIC ${PLATFORM_WIN32_SOURCES} ${FORMS_WIN32_SOURCES})
+target_link_libraries(platform_win32 PUBLIC tessara_core comctl32 shlwapi shell32 advapi32 user32 gdi32 bcrypt ole32 uuid)
+
+add_executable(tessara7 WIN32 ${ROOT}/tessara7/main.cpp ${ROOT}/res/tessara7.rc)
+target_link_libraries(tessara7 PRIVATE platform_win32 version)
+target_link_options(tessara7 PRIVATE -municode)
+
+file(GLOB HIVEXFER_SOURCES CONFIGURE_DEPENDS ${ROOT}/hivexfer/*.cpp)
+add_executable(hivexfer WIN32 ${HIVEXFER_SOURCES} ${ROOT}/res/hivexfer.rc)
+target_include_directories(hivexfer PRIVATE ${ROOT})
+target_compile_definitions(hivexfer PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(hivexfer PRIVATE comctl32 advapi32 user32 gdi32)
+target_link_options(hivexfer PRIVATE -municode)
+
+file(GLOB TSRRUN_SOURCES CONFIGURE_DEPENDS ${ROOT}/menu/*.cpp)
+add_executable(tsrrun WIN32 ${TSRRUN_SOURCES} ${ROOT}/res/tsrrun.rc)
+target_include_directories(tsrrun PRIVATE ${ROOT})
+target_compile_definitions(tsrrun PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(tsrrun PRIVATE comctl32 shell32 user32 gdi32)
+target_link_options(tsrrun PRIVATE -municode)
+
+# GoogleTest from Debian's sources, built with the cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(t gtest gtest_main)
+  target_compile_options(${t} PRIVATE -Wno-error)
+endforeach()
+
+# Tests against the real Windows API (registry, windows) inside one process.
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${ROOT}/tests/win/*.cpp)
+add_executable(win_tests ${WIN_TEST_SOURCES})
+target_link_libraries(win_tests PRIVATE platform_win32 gtest gtest_main)
+add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
+set_tests_properties(win_tests PROPERTIES LABELS wine RESOURCE_LOCK wineprefix TIMEOUT 600)
+
+# End-to-end tests: drive the real programs as a user or another program would.
+file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${ROOT}/tests/e2e/*.cpp)
+add_executable(e2e_tests ${E2E_SOURCES})
+target_include_directories(e2e_tests PRIVATE ${ROOT})
+target_compile_definitions(e2e_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(e2e_tests PRIVATE gtest comctl32 advapi32 user32 shell32 psapi)
+add_dependencies(e2e_tests tessara7 hivexfer tsrrun)
+add_test(NAME e2e_tests COMMAND e2e_tests --gtest_brief=1)
+set_tests_properties(e2e_tests PROPERTIES LABELS wine RESOURCE_LOCK wineprefix TIMEOUT 1500
+  ENVIRONMENT "TESSARA_BIN=${CMAKE_BINARY_DIR}/bin")
+
+file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${ROOT}/bench/wine/*.cpp)
+if(WIN_BENCH_SOURCES)
+  add_executable(wine_bench ${WIN_BENCH_SOURCES})
+  target_include_directories(wine_bench PRIVATE ${ROOT})
+  target_link_libraries(wine_bench PRIVATE platform_win32 psapi)
+endif()
