@@ -1,0 +1,50 @@
+#pragma once
+// Top-level windows of the desktop, as the watchers and commands see them.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+using WindowHandle = std::uintptr_t;  // 0: no window
+
+// ShowWindow commands the programs use.
+enum ShowCommand : int {
+  SwHide = 0,
+  SwShowNormal = 1,
+  SwShowMinimized = 2,
+  SwShow = 5,
+  SwMinimize = 6,
+  SwRestore = 9,
+};
+
+constexpr std::uint32_t StyleVisible = 0x10000000;
+constexpr std::uint32_t StyleBorder = 0x00800000;
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+
+  virtual WindowHandle foregroundWindow() = 0;
+  virtual std::string windowText(WindowHandle w) = 0;
+  virtual std::string className(WindowHandle w) = 0;
+  // Like FindWindow: a top-level window (hidden ones included) matching the
+  // class and/or the exact title; 0 when none.
+  virtual WindowHandle findWindow(std::optional<std::string_view> className,
+                                  std::optional<std::string_view> title) = 0;
+  virtual bool isWindow(WindowHandle w) = 0;
+  virtual void showWindowAsync(WindowHandle w, int command) = 0;
+  virtual void postClose(WindowHandle w) = 0;
+  virtual void setWindowText(WindowHandle w, std::string_view text) = 0;
+  virtual std::uint32_t windowStyle(WindowHandle w) = 0;
+  // Top-level windows in Z order, topmost first.
+  virtual std::vector<WindowHandle> topLevelWindows() = 0;
+  // Tells running programs that policy settings changed.
+  virtual void broadcastPolicyChange() = 0;
+  // One synthetic key press to the active window (virtual-key code).
+  virtual void sendKeyPress(std::uint16_t virtualKey) = 0;
+};
+
+}  // namespace platform

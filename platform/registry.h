@@ -1,0 +1,45 @@
+#pragma once
+// The registry as the programs see it: two roots, keys addressed by
+// backslash paths relative to a root, case-blind key and value names.
+// Implementations report what really happened; the "never fails visibly"
+// contract belongs to the layer above (tessara7/settings/registry_access.h).
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+enum class Root : std::uint32_t { Machine, User };
+
+enum class ValueType { String, Dword, Other };
+
+struct Value {
+  ValueType type = ValueType::Other;
+  std::string text;         // String: UTF-8 text up to the first NUL
+  std::uint32_t dword = 0;  // Dword: the 32-bit data
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  virtual bool keyExists(Root root, std::string_view key) = 0;
+  // Absent key or value: std::nullopt.
+  virtual std::optional<Value> read(Root root, std::string_view key, std::string_view name) = 0;
+  // Writes create every missing key along the path. Strings are stored
+  // without a terminating NUL.
+  virtual bool writeString(Root root, std::string_view key, std::string_view name,
+                           std::string_view text) = 0;
+  virtual bool writeDword(Root root, std::string_view key, std::string_view name,
+                          std::uint32_t value) = 0;
+  virtual bool createKey(Root root, std::string_view key) = 0;
+  // Refuses a key that still has subkeys, as the platform does.
+  virtual bool deleteKey(Root root, std::string_view key) = 0;
+  virtual bool deleteValue(Root root, std::string_view key, std::string_view name) = 0;
+  virtual std::vector<std::string> subKeys(Root root, std::string_view key) = 0;
+  virtual std::vector<std::string> valueNames(Root root, std::string_view key) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,42 @@
+#pragma once
+// Starting programs, opening documents, message boxes and the tray.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/desktop.h"
+
+namespace platform {
+
+// Message-box buttons, icons and answers (the Windows codes).
+enum MessageBoxFlags : std::uint32_t {
+  MbOk = 0x0,
+  MbOkCancel = 0x1,
+  MbYesNo = 0x4,
+  MbIconError = 0x10,
+  MbIconQuestion = 0x20,
+  MbIconWarning = 0x30,
+  MbIconInformation = 0x40,
+};
+enum MessageBoxAnswer : int { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
+
+struct StartResult {
+  bool started = false;
+  std::string error;  // the system's description when not started
+};
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // Starts a program without arguments and without waiting.
+  virtual StartResult startProgram(std::string_view path, int showCommand) = 0;
+  virtual bool shellExecute(WindowHandle parent, std::string_view verb, std::string_view file,
+                            int showCommand) = 0;
+  virtual int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
+                         std::uint32_t flags) = 0;
+  // Full path of the running program's file.
+  virtual std::string programPath() = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,142 @@
+#include "platform/sim/sim_desktop.h"
+
+#include <algorithm>
+
+#include "platform/sim/fold.h"
+
+namespace platform::sim {
+
+SimDesktop::Window* SimDesktop::find(WindowHandle w) {
+  const auto found = std::find_if(windows_.begin(), windows_.end(),
+                                  [w](const Window& window) { return window.handle == w; });
+  return found == windows_.end() ? nullptr : &*found;
+}
+
+const SimDesktop::Window* SimDesktop::find(WindowHandle w) const {
+  return const_cast<SimDesktop*>(this)->find(w);
+}
+
+WindowHandle SimDesktop::foregroundWindow() { return foreground_; }
+
+std::string SimDesktop::windowText(WindowHandle w) {
+  const Window* window = find(w);
+  return window ? window->title : std::string{};
+}
+
+std::string SimDesktop::className(WindowHandle w) {
+  const Window* window = find(w);
+  return window ? window->className : std::string{};
+}
+
+WindowHandle SimDesktop::findWindow(std::optional<std::string_view> className,
+                                    std::optional<std::string_view> title) {
+  for (const Window& window : windows_) {
+    if (className && !equalsFolded(window.className, *className)) continue;
+    if (title && !equalsFolded(window.title, *title)) continue;
+    return window.handle;
+  }
+  return 0;
+}
+
+bool SimDesktop::isWindow(WindowHandle w) { return find(w) != nullptr; }
+
+void SimDesktop::showWindowAsync(WindowHandle w, int command) {
+  showCalls_.push_back({w, command});
+  Window* window = find(w);
+  if (window == nullptr) return;
+  switch (command) {
+    case SwHide:
+      window->hidden = true;
+      break;
+    case SwShow:
+      window->hidden = false;
+      break;
+    case SwShowMinimized:
+    case SwMinimize:
+      window->hidden = false;
+      window->minimised = true;
+      break;
+    case SwShowNormal:
+    case SwRestore:
+      window->hidden = false;
+      window->minimised = false;
+      break;
+    default:
+      break;
+  }
+}
+
+void SimDesktop::postClose(WindowHandle w) {
+  closeRequests_.push_back(w);
+  const Window* window = find(w);
+  if (window != nullptr && !window->refusesClose) destroyWindow(w);
+}
+
+void SimDesktop::setWindowText(WindowHandle w, std::string_view text) { setTitle(w, text); }
+
+std::uint32_t SimDesktop::windowStyle(WindowHandle w) {
+  const Window* window = find(w);
+  if (window == nullptr) return 0;
+  std::uint32_t style = window->style & ~(StyleVisible | StyleMinimized);
+  if (!window->hidden) style |= StyleVisible;
+  if (window->minimised) style |= StyleMinimized;
+  return style;
+}
+
+std::vector<WindowHandle> SimDesktop::topLevelWindows() {
+  std::vector<WindowHandle> handles;
+  for (const Window& window : windows_) handles.push_back(window.handle);
+  return handles;
+}
+
+void SimDesktop::broadcastPolicyChange() { ++policyBroadcasts_; }
+
+void SimDesktop::sendKeyPress(std::uint16_t virtualKey) { keyPresses_.push_back(virtualKey); }
+
+WindowHandle SimDesktop::createWindow(std::string_view title, std::string_view className,
+                                      std::uint32_t style) {
+  const WindowHandle handle = nextHandle_;
+  nextHandle_ += 2;
+  const bool visible = (style & StyleVisible) != 0;
+  windows_.insert(windows_.begin(), Window{handle, std::string(title), std::string(className), style,
+                                           (style & StyleMinimized) != 0, !visible, false});
+  if (visible) foreground_ = handle;
+  return handle;
+}
+
+void SimDesktop::destroyWindow(WindowHandle w) {
+  std::erase_if(windows_, [w](const Window& window) { return window.handle == w; });
+  if (foreground_ == w) foreground_ = 0;
+}
+
+void SimDesktop::bringToFront(WindowHandle w) {
+  const auto found = std::find_if(windows_.begin(), windows_.end(),
+                                  [w](const Window& window) { return window.handle == w; });
+  if (found == windows_.end()) return;
+  std::rotate(windows_.begin(), found, found + 1);
+  foreground_ = w;
+}
+
+void SimDesktop::setForeground(WindowHandle w) {
+  if (w == 0 || find(w) != nullptr) foreground_ = w;
+}
+
+void SimDesktop::setTitle(WindowHandle w, std::string_view title) {
+  if (Window* window = find(w)) window->title = std::string(title);
+}
+
+void SimDesktop::setRefusesClose(WindowHandle w, bool refuses) {
+  if (Window* window = find(w)) window->refusesClose = refuses;
+}
+
+bool SimDesktop::isMinimised(WindowHandle w) const {
+  const Window* window = find(w);
+  return window != nullptr && window->minimised;
+}
+
+bool SimDesktop::isHidden(WindowHandle w) const {
+  const Window* window = find(w);
+  return window != nullptr && window->hidden;
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,71 @@
+#pragma once
+// A simulated shell for native tests: program starts and documents are
+// recorded, message boxes answer from a queue the test fills.
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace platform::sim {
+
+struct StartedProgram {
+  std::string path;
+  int showCommand;
+};
+
+struct ShellExecuted {
+  WindowHandle parent;
+  std::string verb;
+  std::string file;
+  int showCommand;
+};
+
+struct ShownMessage {
+  WindowHandle owner;
+  std::string text;
+  std::string title;
+  std::uint32_t flags;
+};
+
+class SimShell final : public Shell {
+ public:
+  // Fails for paths given to failStart (compared without regard to ASCII
+  // case), else records the start and calls onStart.
+  StartResult startProgram(std::string_view path, int showCommand) override;
+  // Recorded; fails for files given to failShellExecute.
+  bool shellExecute(WindowHandle parent, std::string_view verb, std::string_view file,
+                    int showCommand) override;
+  // Recorded; calls onMessageBox (a modal box lets timers run), then answers
+  // with the next queued answer, or with the first button when none is queued.
+  int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
+                 std::uint32_t flags) override;
+  std::string programPath() override { return programPath_; }
+
+  // --- for tests ---
+  void failStart(std::string_view path, std::string_view error);
+  void failShellExecute(std::string_view file);
+  void queueAnswer(int answer) { answers_.push_back(answer); }
+  void setProgramPath(std::string_view path) { programPath_ = std::string(path); }
+
+  std::function<void(const StartedProgram&)> onStart;
+  std::function<void(const ShownMessage&)> onMessageBox;
+
+  const std::vector<StartedProgram>& started() const { return started_; }
+  const std::vector<ShellExecuted>& executed() const { return executed_; }
+  const std::vector<ShownMessage>& messages() const { return messages_; }
+  std::size_t unusedAnswers() const { return answers_.size(); }
+
+ private:
+  std::map<std::string, std::string> failingStarts_;  // folded path -> error text
+  std::vector<std::string> failingExecutes_;          // folded file names
+  std::deque<int> answers_;
+  std::string programPath_ = "C:\\Program Files\\Tessara\\tessara7.exe";
+  std::vector<StartedProgram> started_;
+  std::vector<ShellExecuted> executed_;
+  std::vector<ShownMessage> messages_;
+};
+
+}  // namespace platform::sim

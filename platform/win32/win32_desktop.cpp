@@ -1,0 +1,84 @@
+#include "platform/win32/win32_desktop.h"
+
+#include <windows.h>
+
+#include "platform/win32/text.h"
+
+namespace platform::win32 {
+namespace {
+
+HWND toHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
+WindowHandle fromHwnd(HWND h) { return reinterpret_cast<WindowHandle>(h); }
+
+// Window texts and class names are read into 255-character buffers, which
+// bounds what the watchers compare.
+constexpr int TextBufferLength = 255;
+
+// The Z order can change while it is walked; this bounds a walk that a
+// reordering turned into a cycle.
+constexpr std::size_t MaxWindowsWalked = 65536;
+
+}  // namespace
+
+WindowHandle Win32Desktop::foregroundWindow() { return fromHwnd(GetForegroundWindow()); }
+
+std::string Win32Desktop::windowText(WindowHandle w) {
+  wchar_t buffer[TextBufferLength] = {};
+  const int length = GetWindowTextW(toHwnd(w), buffer, TextBufferLength);
+  return length > 0 ? toUtf8(std::wstring_view(buffer, static_cast<std::size_t>(length))) : std::string{};
+}
+
+std::string Win32Desktop::className(WindowHandle w) {
+  wchar_t buffer[TextBufferLength] = {};
+  const int length = GetClassNameW(toHwnd(w), buffer, TextBufferLength);
+  return length > 0 ? toUtf8(std::wstring_view(buffer, static_cast<std::size_t>(length))) : std::string{};
+}
+
+WindowHandle Win32Desktop::findWindow(std::optional<std::string_view> className,
+                                      std::optional<std::string_view> title) {
+  const std::wstring wideClass = className ? toWide(*className) : std::wstring{};
+  const std::wstring wideTitle = title ? toWide(*title) : std::wstring{};
+  return fromHwnd(FindWindowW(className ? wideClass.c_str() : nullptr,
+                              title ? wideTitle.c_str() : nullptr));
+}
+
+bool Win32Desktop::isWindow(WindowHandle w) { return w != 0 && IsWindow(toHwnd(w)) != FALSE; }
+
+void Win32Desktop::showWindowAsync(WindowHandle w, int command) { ShowWindowAsync(toHwnd(w), command); }
+
+void Win32Desktop::postClose(WindowHandle w) { PostMessageW(toHwnd(w), WM_CLOSE, 0, 0); }
+
+void Win32Desktop::setWindowText(WindowHandle w, std::string_view text) {
+  SetWindowTextW(toHwnd(w), toWide(text).c_str());
+}
+
+std::uint32_t Win32Desktop::windowStyle(WindowHandle w) {
+  return static_cast<std::uint32_t>(GetWindowLongW(toHwnd(w), GWL_STYLE));
+}
+
+std::vector<WindowHandle> Win32Desktop::topLevelWindows() {
+  std::vector<WindowHandle> windows;
+  const HWND firstChild = GetWindow(GetDesktopWindow(), GW_CHILD);
+  if (firstChild == nullptr) return windows;
+  for (HWND w = GetWindow(firstChild, GW_HWNDFIRST); w != nullptr && windows.size() < MaxWindowsWalked;
+       w = GetWindow(w, GW_HWNDNEXT))
+    windows.push_back(fromHwnd(w));
+  return windows;
+}
+
+void Win32Desktop::broadcastPolicyChange() {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"),
+                      SMTO_ABORTIFHUNG, 1000, &result);
+}
+
+void Win32Desktop::sendKeyPress(std::uint16_t virtualKey) {
+  INPUT inputs[2] = {};
+  inputs[0].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = virtualKey;
+  inputs[1] = inputs[0];
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,65 @@
+#include "platform/win32/win32_files.h"
+
+#include <windows.h>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace platform::win32 {
+
+std::optional<std::uint32_t> Win32Files::attributes(std::string_view path) {
+  const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return attributes;
+}
+
+bool Win32Files::setNormalAttributes(std::string_view path) {
+  return SetFileAttributesW(toWide(path).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+}
+
+bool Win32Files::deleteFile(std::string_view path) { return DeleteFileW(toWide(path).c_str()) != FALSE; }
+
+bool Win32Files::copyFile(std::string_view from, std::string_view to) {
+  return CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE) != FALSE;
+}
+
+std::vector<DirEntry> Win32Files::list(std::string_view folder) {
+  std::vector<DirEntry> entries;
+  std::wstring pattern = toWide(folder);
+  if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data = {};
+  const UniqueFind find(FindFirstFileW(pattern.c_str(), &data));
+  if (!find) return entries;
+  do {
+    const std::wstring_view name(data.cFileName);
+    if (name == L"." || name == L"..") continue;
+    entries.push_back({toUtf8(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(find.get(), &data));
+  return entries;
+}
+
+std::string Win32Files::windowsFolder() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  UINT length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  if (length >= buffer.size()) {
+    // Too small: the result is the size needed, terminator included.
+    buffer.resize(length);
+    length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  }
+  if (length == 0 || length >= buffer.size()) return {};
+  buffer.resize(length);
+  return toUtf8(buffer);
+}
+
+std::string Win32Files::currentDirectory() {
+  const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+  if (needed == 0) return {};
+  std::wstring buffer(needed, L'\0');
+  const DWORD length = GetCurrentDirectoryW(needed, buffer.data());
+  if (length == 0 || length >= needed) return {};
+  buffer.resize(length);
+  return toUtf8(buffer);
+}
+
+}  // namespace platform::win32

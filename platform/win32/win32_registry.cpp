@@ -1,0 +1,177 @@
+#include "platform/win32/win32_registry.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace platform::win32 {
+namespace {
+
+HKEY rootKey(Root root) { return root == Root::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+UniqueKey openKey(Root root, std::string_view path, REGSAM access) {
+  UniqueKey key;
+  if (RegOpenKeyExW(rootKey(root), toWide(path).c_str(), 0, access, key.receive()) != ERROR_SUCCESS)
+    return UniqueKey{};
+  return key;
+}
+
+// Creates the key and every missing parent, like the legacy RegCreateKey.
+UniqueKey createOrOpenKey(Root root, std::string_view path, REGSAM access) {
+  UniqueKey key;
+  if (RegCreateKeyExW(rootKey(root), toWide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      access, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
+    return UniqueKey{};
+  return key;
+}
+
+// REG_SZ data may or may not carry its terminator (this layer writes none),
+// and may even hold text after an embedded NUL: the text ends at the first NUL.
+std::string textOfStringData(const std::vector<BYTE>& data, DWORD size) {
+  std::wstring wide(size / sizeof(wchar_t), L'\0');
+  if (!wide.empty()) std::memcpy(wide.data(), data.data(), wide.size() * sizeof(wchar_t));
+  if (const auto nul = wide.find(L'\0'); nul != std::wstring::npos) wide.resize(nul);
+  return toUtf8(wide);
+}
+
+std::optional<Value> readString(HKEY key, const std::wstring& name, DWORD size) {
+  std::vector<BYTE> data;
+  // The value can change between the size query and the read; a few retries
+  // cover a writer in another process.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    data.assign(size, 0);
+    DWORD type = 0;
+    DWORD got = size;
+    const LSTATUS rc =
+        RegQueryValueExW(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &got);
+    if (rc == ERROR_MORE_DATA) {
+      size = got;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return std::nullopt;
+    if (type != REG_SZ) return Value{ValueType::Other, {}, 0};
+    return Value{ValueType::String, textOfStringData(data, got), 0};
+  }
+  return std::nullopt;
+}
+
+std::optional<Value> readDword(HKEY key, const std::wstring& name) {
+  BYTE data[4] = {};
+  DWORD type = 0;
+  DWORD got = sizeof data;
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, data, &got) != ERROR_SUCCESS)
+    return std::nullopt;
+  if (type != REG_DWORD || got != sizeof data) return Value{ValueType::Other, {}, 0};
+  const std::uint32_t value = static_cast<std::uint32_t>(data[0]) |
+                              static_cast<std::uint32_t>(data[1]) << 8 |
+                              static_cast<std::uint32_t>(data[2]) << 16 |
+                              static_cast<std::uint32_t>(data[3]) << 24;
+  return Value{ValueType::Dword, {}, value};
+}
+
+}  // namespace
+
+bool Win32Registry::keyExists(Root root, std::string_view key) {
+  return static_cast<bool>(openKey(root, key, KEY_QUERY_VALUE));
+}
+
+std::optional<Value> Win32Registry::read(Root root, std::string_view key, std::string_view name) {
+  const UniqueKey handle = openKey(root, key, KEY_QUERY_VALUE);
+  if (!handle) return std::nullopt;
+  const std::wstring wideName = toWide(name);
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(handle.get(), wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  switch (type) {
+    case REG_SZ:
+      return readString(handle.get(), wideName, size);
+    case REG_DWORD:
+      return readDword(handle.get(), wideName);
+    default:
+      return Value{ValueType::Other, {}, 0};
+  }
+}
+
+bool Win32Registry::writeString(Root root, std::string_view key, std::string_view name,
+                                std::string_view text) {
+  const UniqueKey handle = createOrOpenKey(root, key, KEY_SET_VALUE);
+  if (!handle) return false;
+  const std::wstring wide = toWide(text);
+  // No terminating NUL: the byte count is exactly the characters' bytes.
+  const auto bytes = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
+  return RegSetValueExW(handle.get(), toWide(name).c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(wide.c_str()), bytes) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::writeDword(Root root, std::string_view key, std::string_view name,
+                               std::uint32_t value) {
+  const UniqueKey handle = createOrOpenKey(root, key, KEY_SET_VALUE);
+  if (!handle) return false;
+  const BYTE data[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
+                        static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
+  return RegSetValueExW(handle.get(), toWide(name).c_str(), 0, REG_DWORD, data, sizeof data) ==
+         ERROR_SUCCESS;
+}
+
+bool Win32Registry::createKey(Root root, std::string_view key) {
+  return static_cast<bool>(createOrOpenKey(root, key, KEY_QUERY_VALUE));
+}
+
+bool Win32Registry::deleteKey(Root root, std::string_view key) {
+  // An empty path would name the root itself, which is never deleted.
+  if (key.find_first_not_of('\\') == std::string_view::npos) return false;
+  return RegDeleteKeyW(rootKey(root), toWide(key).c_str()) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::deleteValue(Root root, std::string_view key, std::string_view name) {
+  const UniqueKey handle = openKey(root, key, KEY_SET_VALUE);
+  if (!handle) return false;
+  return RegDeleteValueW(handle.get(), toWide(name).c_str()) == ERROR_SUCCESS;
+}
+
+std::vector<std::string> Win32Registry::subKeys(Root root, std::string_view key) {
+  std::vector<std::string> names;
+  const UniqueKey handle = openKey(root, key, KEY_ENUMERATE_SUB_KEYS);
+  if (!handle) return names;
+  wchar_t buffer[256];  // key names are at most 255 characters
+  for (DWORD index = 0;; ++index) {
+    DWORD length = static_cast<DWORD>(std::size(buffer));
+    if (RegEnumKeyExW(handle.get(), index, buffer, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    names.push_back(toUtf8(std::wstring_view(buffer, length)));
+  }
+  return names;
+}
+
+std::vector<std::string> Win32Registry::valueNames(Root root, std::string_view key) {
+  std::vector<std::string> names;
+  const UniqueKey handle = openKey(root, key, KEY_QUERY_VALUE);
+  if (!handle) return names;
+  DWORD longest = 0;
+  RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   &longest, nullptr, nullptr, nullptr);
+  std::wstring buffer(static_cast<std::size_t>(longest) + 1, L'\0');
+  for (DWORD index = 0;;) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    const LSTATUS rc = RegEnumValueW(handle.get(), index, buffer.data(), &length, nullptr, nullptr,
+                                     nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA && buffer.size() < 32768) {
+      // A longer name appeared since the size query: grow and retry this index.
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    names.push_back(toUtf8(std::wstring_view(buffer.data(), length)));
+    ++index;
+  }
+  return names;
+}
+
+}  // namespace platform::win32

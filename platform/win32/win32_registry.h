@@ -1,0 +1,23 @@
+#pragma once
+// The registry over advapi32, through the W functions. Every key opened here
+// is closed before the call returns.
+#include "platform/registry.h"
+
+namespace platform::win32 {
+
+class Win32Registry final : public Registry {
+ public:
+  bool keyExists(Root root, std::string_view key) override;
+  std::optional<Value> read(Root root, std::string_view key, std::string_view name) override;
+  bool writeString(Root root, std::string_view key, std::string_view name,
+                   std::string_view text) override;
+  bool writeDword(Root root, std::string_view key, std::string_view name,
+                  std::uint32_t value) override;
+  bool createKey(Root root, std::string_view key) override;
+  bool deleteKey(Root root, std::string_view key) override;
+  bool deleteValue(Root root, std::string_view key, std::string_view name) override;
+  std::vector<std::string> subKeys(Root root, std::string_view key) override;
+  std::vector<std::string> valueNames(Root root, std::string_view key) override;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,20 @@
+#pragma once
+// Program starts, documents and message boxes over kernel32, shell32 and user32.
+#include "platform/shell.h"
+
+namespace platform::win32 {
+
+class Win32Shell final : public Shell {
+ public:
+  StartResult startProgram(std::string_view path, int showCommand) override;
+  bool shellExecute(WindowHandle parent, std::string_view verb, std::string_view file,
+                    int showCommand) override;
+  int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
+                 std::uint32_t flags) override;
+  std::string programPath() override;
+};
+
+// The system's description of an error code, without the trailing line break.
+std::string systemErrorText(unsigned long code);
+
+}  // namespace platform::win32
