@@ -1,0 +1,50 @@
+#pragma once
+// Menu items: a caption, a tick and an enabled state. Setting the tick from
+// code runs nothing; only a click runs the handler.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace forms {
+
+class Form;
+
+class MenuItem {
+ public:
+  MenuItem(Form& owner, std::string name, std::string caption);
+  MenuItem(const MenuItem&) = delete;
+  MenuItem& operator=(const MenuItem&) = delete;
+
+  const std::string& name() const { return name_; }
+  int id() const { return id_; }
+  const std::string& caption() const { return caption_; }
+  void setCaption(std::string caption);
+  bool checked() const { return checked_; }
+  void setChecked(bool checked);
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool enabled);
+  bool visible() const { return visible_; }
+  void setVisible(bool visible);
+  bool separator() const { return caption_ == "-"; }
+
+  MenuItem& add(std::string name, std::string caption);
+  const std::vector<std::unique_ptr<MenuItem>>& items() const { return items_; }
+  MenuItem* find(int id);
+
+  void click();
+  std::function<void()> onClick;
+
+ private:
+  void changed();
+  Form& owner_;
+  std::string name_;
+  int id_;
+  std::string caption_;
+  bool checked_ = false;
+  bool enabled_ = true;
+  bool visible_ = true;
+  std::vector<std::unique_ptr<MenuItem>> items_;
+};
+
+}  // namespace forms

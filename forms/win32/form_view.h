@@ -1,0 +1,136 @@
+#pragma once
+// The Win32 view of one form: its top-level window and one child window per
+// control. The model drives it through refresh*(); notifications from the
+// windows go back to the model. The form owns the view; after destroy() the
+// object stays alive but every method does nothing.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "forms/form.h"
+#include "forms/view.h"
+#include "forms/win32/gui_handles.h"
+
+namespace forms::win32 {
+
+// An extra handler for messages to a form's window (tray icon callbacks,
+// registered messages, ...). Returning a value ends the message there.
+using MessageHook = std::function<std::optional<LRESULT>(UINT message, WPARAM, LPARAM)>;
+
+class Win32FormView final : public FormView {
+ public:
+  explicit Win32FormView(Form& form);
+  ~Win32FormView() override;
+  Win32FormView(const Win32FormView&) = delete;
+  Win32FormView& operator=(const Win32FormView&) = delete;
+
+  void refresh(Control& control, Property what) override;
+  void refreshMenu(MenuItem& item) override;
+  void refreshForm(FormProperty what) override;
+  platform::WindowHandle handle() const override;
+  bool reportsActivation() const override { return true; }
+  void destroy() override;
+  void popupMenu(MenuItem& menu) override;
+
+  HWND window() const { return window_.get(); }
+  // The child window that shows a control; nullptr for a timer or once destroyed.
+  HWND controlWindow(const Control& control) const;
+  Form& form() const { return form_; }
+
+  // Hooks run in the order added, before the view's own handling. They are
+  // not called any more once the window is being destroyed.
+  void addMessageHook(MessageHook hook);
+
+  // The view showing a form, when the form has a Win32 view.
+  static Win32FormView* viewOf(const Form& form);
+  // The view whose top-level window this is, else nullptr.
+  static Win32FormView* fromWindow(HWND window);
+
+ private:
+  struct Child {
+    HWND window = nullptr;
+    std::vector<std::string> shownItems;  // what the list box holds now
+    std::vector<int> stripToTab;          // tab strip position -> model tab
+  };
+
+  static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK controlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> runHooks(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleControlMessage(Control& control, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void reportError(const char* what) const;
+
+  // Creation (form_view_create.cpp).
+  void createWindow();
+  void placeWindow();
+  void createChildren();
+  void createChild(Control& control, bool startsGroup);
+  void createToolTips();
+
+  // Model -> windows (form_view_refresh.cpp).
+  int scale(int pixels) const;
+  bool shownOnScreen(const Control& control) const;
+  void syncAll(Control& control);
+  void syncCaption(Control& control, HWND window);
+  void syncText(TextBox& text, HWND window);
+  void syncListItems(Child& child, const ListBox& list);
+  void syncCheckListItems(Child& child, const CheckList& list);
+  void syncTabStrip(Child& child, const TabControl& tabs);
+  void syncTabSelection(Child& child, const TabControl& tabs);
+  void syncToolTip(const Control& control, HWND window);
+  void syncAllEnabled();
+  void syncAllVisible();
+  void syncDefaultButton();
+  void setDefaultButtonWindow(HWND button);
+  void rebuildMenuBar();
+  void recordMenu(const MenuItem& item, bool inBar);
+
+  // Windows -> model (form_view_input.cpp).
+  void onCommand(WPARAM wParam, LPARAM lParam);
+  bool onNotify(const NMHDR& header, LRESULT& result);
+  std::optional<LRESULT> onControlColor(HDC dc, HWND window);
+  void onActivate(WPARAM wParam);
+  void onCheckListClick(CheckList& list, HWND window, LPARAM lParam);
+  std::optional<LRESULT> onCopyData(HWND asker, const COPYDATASTRUCT& data);
+
+  Control* controlOf(HWND window) const;
+  Child* childOf(const Control& control);
+
+  Form& form_;
+  UniqueWindow window_;
+  UniqueWindow toolTip_;  // one per form, for every control's tip
+  UniqueFont font_;
+  UniqueBrush background_;
+  UniqueMenu menuBar_;
+  UINT dpi_ = 96;
+  int checkListItemHeight_ = 16;
+  bool destroying_ = false;
+  bool sessionEnding_ = false;
+  int updating_ = 0;  // > 0 while the view itself writes into its controls
+  HWND lastFocus_ = nullptr;
+  HWND defaultButton_ = nullptr;
+  TabControl* tabControl_ = nullptr;
+  std::unordered_map<const Control*, Child> children_;
+  std::unordered_map<HWND, Control*> controlsByWindow_;
+  std::vector<MessageHook> hooks_;
+  // What the menu bar was built from, to tell a tick or enabled change
+  // (updated in place) from one that needs a new menu bar.
+  struct BuiltMenuItem {
+    std::string caption;
+    bool visible = true;
+    bool inBar = false;
+  };
+  std::unordered_map<const MenuItem*, BuiltMenuItem> builtMenu_;
+};
+
+class Win32ViewFactory final : public ViewFactory {
+ public:
+  Win32ViewFactory();
+  std::unique_ptr<FormView> create(Form& form) override;
+};
+
+}  // namespace forms::win32

@@ -1,0 +1,144 @@
+// Creating the windows of a form view.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "forms/win32/check_list_paint.h"
+#include "forms/win32/form_view.h"
+#include "forms/win32/window_styles.h"
+#include "platform/win32/text.h"
+
+namespace forms::win32 {
+
+namespace {
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+// One window class per form, so that other programs and the tests can find
+// a form's window by its class.
+void registerFormClass(const std::wstring& className, WNDPROC procedure) {
+  static std::set<std::wstring> registered;
+  if (registered.count(className) != 0) return;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance();
+  windowClass.hIcon = LoadIconW(instance(), MAKEINTRESOURCEW(1));  // the program's icon, when it has one
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  windowClass.lpszClassName = className.c_str();
+  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw std::runtime_error("Cannot register the window class of a form");
+  registered.insert(className);
+}
+
+UniqueFont messageFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+  return UniqueFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+}
+
+}  // namespace
+
+int Win32FormView::scale(int pixels) const { return MulDiv(pixels, static_cast<int>(dpi_), 96); }
+
+void Win32FormView::createWindow() {
+  const std::wstring className = L"Tessara." + platform::win32::toWide(form_.name());
+  registerFormClass(className, &Win32FormView::windowProc);
+  const WindowStyle style = formWindowStyle(form_.style());
+  HWND window = CreateWindowExW(style.exStyle, className.c_str(), platform::win32::toWide(form_.caption()).c_str(),
+                                style.style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance(),
+                                this);
+  if (window == nullptr) throw std::runtime_error("Cannot create the window " + form_.name());
+  dpi_ = GetDpiForWindow(window);
+  if (dpi_ == 0) dpi_ = 96;
+  font_ = messageFont();
+  checkListItemHeight_ = checkListItemHeight(font_.get(), dpi_);
+  if (form_.style().background != 0xFFFFFFFF) background_ = UniqueBrush(CreateSolidBrush(form_.style().background));
+}
+
+void Win32FormView::placeWindow() {
+  HWND window = window_.get();
+  const FormStyle& style = form_.style();
+  if (style.coverScreen) {
+    SetWindowPos(window, HWND_TOPMOST, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), SWP_NOACTIVATE);
+    return;
+  }
+  RECT frame{0, 0, scale(style.width), scale(style.height)};
+  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), GetMenu(window) != nullptr,
+                           static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi_);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  int x = 0, y = 0;
+  RECT work{};
+  if (style.centred && SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+    x = work.left + (work.right - work.left - width) / 2;
+    y = work.top + (work.bottom - work.top - height) / 2;
+  } else {
+    flags |= SWP_NOMOVE;
+  }
+  SetWindowPos(window, nullptr, x, y, width, height, flags);
+}
+
+void Win32FormView::createToolTips() {
+  // Not owned by the form: under Wine an owned topmost pop-up keeps its owner
+  // from becoming topmost. The view destroys it with the form window.
+  toolTip_ = UniqueWindow(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                          instance(), nullptr));
+  if (toolTip_) SendMessageW(toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, scale(400));
+}
+
+void Win32FormView::createChildren() {
+  for (Control* control : form_.controls()) {
+    if (control->kind() == Kind::TabControl) {
+      tabControl_ = static_cast<TabControl*>(control);
+      break;
+    }
+  }
+  // Option buttons that follow each other in the same frame make one group.
+  bool previousWasOption = false;
+  const Frame* previousFrame = nullptr;
+  for (Control* control : form_.controls()) {
+    if (control->kind() == Kind::Timer) continue;
+    const bool isOption = control->kind() == Kind::OptionButton;
+    const bool startsGroup = !(isOption && previousWasOption && previousFrame == control->placement().frame);
+    createChild(*control, startsGroup);
+    previousWasOption = isOption;
+    previousFrame = control->placement().frame;
+  }
+  // The tab control goes beneath the controls of its pages (they are its
+  // siblings); it becomes the last stop of the Tab key.
+  if (tabControl_)
+    if (HWND tabs = controlWindow(*tabControl_))
+      SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32FormView::createChild(Control& control, bool startsGroup) {
+  const WindowStyle style = controlWindowStyle(control, &control == form_.defaultButton(), startsGroup);
+  if (style.className == nullptr) return;
+  const Rect& rect = control.placement().rect;
+  DWORD windowStyle = style.style;
+  if (shownOnScreen(control)) windowStyle |= WS_VISIBLE;
+  if (!control.effectivelyEnabled()) windowStyle |= WS_DISABLED;
+  HWND window = CreateWindowExW(style.exStyle, style.className, L"", windowStyle, scale(rect.x), scale(rect.y),
+                                scale(rect.width), scale(rect.height), window_.get(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id())), instance(), nullptr);
+  if (window == nullptr) throw std::runtime_error("Cannot create the control " + control.name());
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  children_[&control].window = window;
+  controlsByWindow_[window] = &control;
+  const Kind kind = control.kind();
+  if (kind == Kind::TextBox || kind == Kind::ListBox || kind == Kind::CheckList)
+    SetWindowSubclass(window, &Win32FormView::controlProc, 1, reinterpret_cast<DWORD_PTR>(&control));
+  syncAll(control);
+}
+
+}  // namespace forms::win32
