@@ -1,0 +1,3 @@
+#pragma once
+// Resource identifiers shared by the resource scripts and the code.
+#define IDI_APP 1

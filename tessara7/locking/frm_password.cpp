@@ -1,0 +1,211 @@
+#include "tessara7/locking/frm_password.h"
+
+#include "tessara7/common/text.h"
+#include "tessara7/locking/frm_blank.h"
+#include "tessara7/locking/ignore_store.h"
+#include "tessara7/settings/store_keys.h"
+#include "tessara7/shell/app.h"
+#include "tessara7/shell/frm_config.h"
+
+namespace tessara {
+namespace {
+
+forms::FormStyle promptStyle() {
+  forms::FormStyle style;
+  style.width = 380;
+  style.height = 236;
+  style.border = forms::Border::FixedDialog;
+  style.centred = true;
+  return style;
+}
+
+constexpr const char* kDefaultPasswordHint =
+    "The default password is: OPENBOX. To set a new password click the 'Tessara' folder on the "
+    "Start Menu and 'Configure', enter password and select Change Master Password.";
+
+}  // namespace
+
+FrmPassword::FrmPassword(App& app)
+    : Form(app.runtime(), "frmPassword", "Tessara 7", promptStyle()), app_(app) {
+  Label1.place({16, 12, 348, 18});
+  lblProgram.place({16, 34, 348, 34});
+  lblInfo.place({16, 72, 348, 18});
+  lblDefaultPass.place({16, 94, 348, 44});
+  lblPWD.place({16, 146, 110, 18});
+  txtPass.place({128, 143, 150, 23});
+  txtPass.setPasswordChar('*');
+  cmdok.place({286, 142, 80, 25});
+  cmdCancelPWD.place({286, 172, 80, 25});
+  chkKeep.place({16, 176, 130, 20});
+  chkIgnore.place({150, 176, 130, 20});
+  chksubfolders.place({16, 200, 160, 20});
+  chksubfolders.setVisible(false);
+  lblver.place({286, 206, 80, 18});
+  lblver.setColor(0x808080);
+  setDefaultButton(cmdok);
+
+  onLoad = [this] { Form_Load(); };
+  onActivate = [this] { Form_Activate(); };
+  onUnload = [this] { Form_Unload(); };
+  cmdok.onClick = [this] { cmdok_Click(); };
+  cmdCancelPWD.onClick = [this] { cmdCancelPWD_Click(); };
+  chkKeep.onClick = [this] { chkKeep_Click(); };
+  chksubfolders.onClick = [this] { chksubfolders_Click(); };
+  tmrRetry.onTimer = [this] { tmrRetry_Timer(); };
+}
+
+void FrmPassword::Form_Load() {
+  auto& state = app_.state();
+  const auto& v = app_.version();
+  lblver.setCaption("v" + std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[3]));
+  if (!state.KeptPassword.empty()) {
+    chkKeep.setValue(1);
+    txtPass.setText(state.KeptPassword);
+  }
+  if (state.MasterPassword == "openbox") lblDefaultPass.setCaption(kDefaultPasswordHint);
+}
+
+void FrmPassword::Form_Activate() {
+  auto& state = app_.state();
+  try {
+    state.IncludeSubfolders = app_.registry().GetStringValue(platform::Root::User, keys::Settings, "subfolders");
+    chksubfolders.setValue(state.IncludeSubfolders == "1" ? 1 : 0);
+  } catch (...) {
+  }
+  // A kept password is never offered as an encryption password.
+  if (state.PendingAction == "de") txtPass.setText("");
+}
+
+void FrmPassword::Form_Unload() {
+  if (FrmBlank* blank = app_.openBlank(); blank && blank->visible()) blank->unload();
+}
+
+bool FrmPassword::isMasterPassword(const std::string& typed) const {
+  return typed == app_.state().MasterPassword;
+}
+
+void FrmPassword::cmdok_Click() {
+  auto& state = app_.state();
+  FrmConfig& config = app_.frmConfig();
+  txtPass.setText(lowerCase(txtPass.text()));
+  const std::string typed = txtPass.text();
+  state.KeptPassword = chkKeep.value() == 1 ? typed : "";
+
+  const std::string action = state.PendingAction;
+  auto& desktop = app_.os().desktop;
+  if (action == "app") {
+    if (!isMasterPassword(typed)) return wrongPassword();
+    releaseWindow(typed);
+  } else if (action == "ie" || action == "ex") {
+    if (!isMasterPassword(typed)) return wrongPassword();
+    (action == "ie" ? state.LockInternetExplorer : state.LockWindowsExplorer) = false;
+    desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
+  } else if (action == "adv") {
+    if (!isMasterPassword(typed)) return wrongPassword();
+    config.lstAllow.addItem(std::to_string(state.PendingWindow));
+    desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
+    desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
+    state.KeptPassword = chkKeep.value() == 1 ? typed : "";
+  } else if (action == "ins") {
+    if (!isMasterPassword(typed)) return wrongPassword();
+    state.InstallationsUnlocked = true;
+    lblDefaultPass.setCaption("All Installations are permitted [click Cancel]");
+    return;  // stays open until Cancel
+  } else if (action == "cfg") {
+    if (!isMasterPassword(typed)) return wrongPassword();
+    state.ConfigUnlocked = true;
+    config.show();
+  } else if (action == "un") {
+    if (isMasterPassword(typed)) {
+      config.cmdUninstall.setCaption("> Uninstall <");
+      hide();
+      state.DialogOpen = true;
+      app_.os().shell.messageBox(handle(),
+                                 "Click Uninstall again to proceed. Or, run 'unins000.exe' from the "
+                                 "program directory.",
+                                 "Tessara 7", platform::MbOk);
+      state.DialogOpen = false;
+    }
+  } else if (action == "en") {
+    if (isMasterPassword(typed)) state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
+  } else if (action == "de") {
+    state.EncryptionPassword = typed;
+    state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
+  } else if (action == "blk") {
+    if (!isMasterPassword(typed)) return wrongPassword();
+    if (FrmBlank* blank = app_.openBlank()) blank->unload();
+  } else if (action == "cancel") {
+    if (state.PendingWindow != 0) desktop.postClose(state.PendingWindow);
+  }
+  closePrompt();
+}
+
+void FrmPassword::releaseWindow(const std::string&) {
+  auto& state = app_.state();
+  FrmConfig& config = app_.frmConfig();
+  config.lstAllow.addItem(state.PendingItem);
+  config.lstUnlockedWin.addItem(state.PendingTitle);
+  app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
+  app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
+  if (chkIgnore.value() == 1) {
+    config.lstignore.addItem(state.PendingTitle);
+    writeIgnoreStore(app_.registry(), config.lstignore.items());
+    hide();
+    app_.showNotice(state.PendingTitle +
+                    " will be ignored in future. See 'Ignore List' under Help topics for more details.");
+    chkIgnore.setValue(0);
+  }
+}
+
+void FrmPassword::wrongPassword() {
+  auto& state = app_.state();
+  state.KeptPassword.clear();
+  ++state.WrongPasswordCount;
+  lblPWD.setCaption("Password, wrong:");
+  if (state.WrongPasswordCount >= 5) {
+    state.WrongPasswordCount = 0;
+    txtPass.setEnabled(false);
+    cmdok.setEnabled(false);
+    if (state.PendingAction == "blk") tmrRetry.setRunning(true);
+  }
+}
+
+void FrmPassword::tmrRetry_Timer() {
+  tmrRetry.setRunning(false);
+  if (app_.state().PendingAction != "blk") return;
+  txtPass.setEnabled(true);
+  cmdok.setEnabled(true);
+  setFocus(txtPass);
+}
+
+void FrmPassword::closePrompt() {
+  auto& state = app_.state();
+  hide();
+  app_.frmConfig().tmrPassword.setRunning(false);
+  if (chkKeep.value() != 1) txtPass.setText("");
+  state.PendingAction.clear();
+  lblPWD.setCaption("Password:");
+  setDefaultButton(cmdok);
+  unload();
+}
+
+void FrmPassword::cmdCancelPWD_Click() {
+  auto& state = app_.state();
+  if (state.PendingAction == "blk") return;
+  hide();
+  state.PendingAction = "cancel";
+  cmdok_Click();
+}
+
+void FrmPassword::chkKeep_Click() {
+  setFocus(txtPass);
+  app_.frmConfig().mClearPassword.setEnabled(chkKeep.value() == 1);
+}
+
+void FrmPassword::chksubfolders_Click() {
+  auto& state = app_.state();
+  state.IncludeSubfolders = chksubfolders.value() == 1 ? "1" : "0";
+  app_.registry().SaveStringValue(platform::Root::User, keys::Settings, "subfolders", state.IncludeSubfolders);
+}
+
+}  // namespace tessara

@@ -1,0 +1,52 @@
+#pragma once
+// The password prompt: one modeless window through which every guarded
+// operation asks for the master password. What the right password does
+// depends on the pending action code the caller left.
+#include <string>
+
+#include "forms/form.h"
+
+namespace tessara {
+
+class App;
+
+class FrmPassword : public forms::Form {
+ public:
+  explicit FrmPassword(App& app);
+
+  forms::Label Label1{*this, "Label1", "Access is Denied."};
+  forms::Label lblProgram{*this, "lblProgram", "Option Restricted."};
+  forms::Label lblInfo{*this, "lblInfo", "A password is required."};
+  forms::Label lblDefaultPass{*this, "lblDefaultPass"};
+  forms::Label lblPWD{*this, "lblPWD", "Password:"};
+  forms::TextBox txtPass{*this, "txtPass"};
+  forms::Button cmdok{*this, "cmdok", "OK"};
+  forms::Button cmdCancelPWD{*this, "cmdCancelPWD", "Cancel"};
+  forms::CheckBox chkKeep{*this, "chkKeep", "Keep Password"};
+  forms::CheckBox chkIgnore{*this, "chkIgnore", "Ignore in future"};
+  forms::CheckBox chksubfolders{*this, "chksubfolders", "Include Sub Folders"};
+  forms::Label lblver{*this, "lblver"};
+  // Gives the password box back some time after five wrong passwords
+  // during the computer lock, so the owner is never locked out for good.
+  forms::Timer tmrRetry{*this, "tmrRetry", 30000, false};
+
+  void cmdok_Click();
+  void cmdCancelPWD_Click();
+
+ private:
+  void Form_Load();
+  void Form_Activate();
+  void Form_Unload();
+  void chkKeep_Click();
+  void chksubfolders_Click();
+  void tmrRetry_Timer();
+
+  void releaseWindow(const std::string& password);
+  void wrongPassword();
+  void closePrompt();
+  bool isMasterPassword(const std::string& typed) const;
+
+  App& app_;
+};
+
+}  // namespace tessara

@@ -1,0 +1,50 @@
+#pragma once
+// The switches of the "Tweaks", "Advanced" and "Settings" menus: where each
+// one is stored and how a stored value ticks it again. Apply writes them in
+// this order and the loader reads them back from the same rows, so the two
+// can never disagree on a key or a value name.
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace tessara::catalogue {
+
+enum class Encoding {
+  PolicyDword,  // REG_DWORD 1/0 under a policy key; ticked when it reads 1
+  Flag,         // REG_SZ "1"/"0" under the program's settings; ticked when "1"
+};
+
+enum class Where {
+  Scope,    // under the scope's root
+  Machine,  // always under HKEY_LOCAL_MACHINE
+};
+
+enum class Absent { Off, On };  // how a missing flag loads
+
+struct Switch {
+  std::string_view control;  // menu item (or check box) name
+  Encoding encoding;
+  Where where;
+  std::string_view key;
+  std::string_view value;
+  Absent absent = Absent::Off;
+  // Flags that load as off only from this exact text ("0" for TaskManager).
+  std::string_view offText = {};
+};
+
+// In Apply's order of writing.
+std::span<const Switch> switches();
+
+// What the program locks watch for, in the order the loader lists them.
+struct ImplicitLock {
+  std::string_view control;
+  std::vector<std::string_view> names;
+};
+std::span<const ImplicitLock> implicitLocks();
+
+// Whether a stored text or number ticks the switch.
+bool ticked(const Switch& entry, std::string_view storedText, std::int32_t storedDword);
+
+}  // namespace tessara::catalogue

@@ -1,0 +1,109 @@
+#include "tessara7/shell/app.h"
+
+#include "tessara7/locking/frm_blank.h"
+#include "tessara7/locking/frm_password.h"
+#include "tessara7/shell/frm_config.h"
+#include "tessara7/shell/frm_error.h"
+
+namespace tessara {
+
+App::App(AppHost host)
+    : host_(std::move(host)),
+      runtime_{host_.os.clock, host_.views, {}, {}},
+      registry_(host_.os.registry),
+      frmError_([this] { return std::make_unique<FrmError>(*this); }),
+      frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
+      frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }) {
+  runtime_.onHandlerError = [this](const std::string& description) { reportHandlerError(description); };
+  runtime_.doEvents = [this] {
+    if (host_.doEvents) host_.doEvents();
+  };
+  frmConfig_ = std::make_unique<FrmConfig>(*this);
+}
+
+App::~App() = default;
+
+FrmError& App::frmError() { return frmError_.get(); }
+FrmError* App::openNotice() { return frmError_.peek(); }
+FrmPassword& App::frmPassword() { return frmPassword_.get(); }
+FrmPassword* App::openPassword() { return frmPassword_.peek(); }
+FrmBlank& App::frmBlank() { return frmBlank_.get(); }
+FrmBlank* App::openBlank() { return frmBlank_.peek(); }
+
+void App::start() { frmConfig_->load(); }
+
+void App::End() {
+  if (ended_) return;
+  ended_ = true;
+  frmConfig_->halt();
+  for (forms::Form* form : std::initializer_list<forms::Form*>{frmError_.peek(), frmPassword_.peek(), frmBlank_.peek()})
+    if (form) form->halt();
+  // Leave no dead icon behind in the notification area.
+  deleteTrayIcon();
+  if (host_.quit) host_.quit();
+}
+
+void App::showNotice(std::string text) {
+  state_.NoticeText = std::move(text);
+  frmError_->show();
+}
+
+void App::DoEvents() { runtime_.doEvents(); }
+
+void App::collect() {
+  frmError_.collect();
+  frmPassword_.collect();
+  frmBlank_.collect();
+}
+
+void App::addTrayIcon() {
+  const std::string tip = "Tessara 7 - " + state_.AppVersion;
+  trayOwner_ = frmConfig_->handle();
+  trayIconAdded_ = host_.tray.add(trayOwner_, tip) || trayIconAdded_;
+}
+
+void App::deleteTrayIcon() {
+  if (!trayIconAdded_) return;
+  host_.tray.remove(trayOwner_);
+  trayIconAdded_ = false;
+}
+
+std::string App::askNotice(std::string text) {
+  showNotice(std::move(text));
+  // Wait for the window to go, letting everything else run meanwhile.
+  while (FrmError* notice = frmError_.peek()) {
+    if (!notice->visible()) break;
+    DoEvents();
+  }
+  std::string answer = state_.NoticeAnswer;
+  state_.NoticeAnswer.clear();
+  return answer;
+}
+
+void App::policiesChanged() {
+  if (policyBatchDepth_ > 0) {
+    policyChangePending_ = true;
+    return;
+  }
+  host_.os.desktop.broadcastPolicyChange();
+}
+
+PolicyChangeBatch::~PolicyChangeBatch() {
+  if (--app_.policyBatchDepth_ == 0 && app_.policyChangePending_) {
+    app_.policyChangePending_ = false;
+    try {
+      app_.os().desktop.broadcastPolicyChange();
+    } catch (...) {
+    }
+  }
+}
+
+void App::reportHandlerError(const std::string& description) {
+  try {
+    showNotice(description);
+  } catch (...) {
+    // The notice itself failed; nothing more can be told.
+  }
+}
+
+}  // namespace tessara

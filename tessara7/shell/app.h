@@ -1,0 +1,110 @@
+#pragma once
+// The main program: its platform, its program-wide values and its windows.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "forms/form.h"
+#include "platform/platform.h"
+#include "platform/tray.h"
+#include "tessara7/settings/registry_access.h"
+#include "tessara7/shell/app_state.h"
+
+namespace tessara {
+
+class FrmConfig;
+class FrmError;
+class FrmPassword;
+class FrmBlank;
+
+struct AppHost {
+  platform::Platform& os;
+  platform::Tray& tray;
+  forms::ViewFactory* views = nullptr;   // nullptr: no windows (native tests)
+  std::function<void()> doEvents;        // lets pending window events run
+  std::function<void()> quit;            // ends the message loop
+  std::array<std::uint16_t, 4> version{7, 1, 0, 3};  // file version: major, minor, build, revision
+};
+
+class App {
+ public:
+  explicit App(AppHost host);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Loads the configuration window, which is starting the program.
+  void start();
+  // Ends the program at once, skipping the window's closing handlers.
+  void End();
+  bool ended() const { return ended_; }
+
+  // Shows NoticeText in the notice window without waiting.
+  void showNotice(std::string text);
+  // Shows the notice and waits until it is closed: "ok", "cancel", or ""
+  // when it was closed with its close box.
+  std::string askNotice(std::string text);
+  // Lets pending window events run.
+  void DoEvents();
+  // Frees windows that were unloaded; call when no handler is running.
+  void collect();
+
+  platform::Platform& os() { return host_.os; }
+  platform::Tray& tray() { return host_.tray; }
+  RegistryAccess& registry() { return registry_; }
+  AppState& state() { return state_; }
+  forms::Runtime& runtime() { return runtime_; }
+  const std::array<std::uint16_t, 4>& version() const { return host_.version; }
+
+  // The windows; the pop-up ones are made afresh after they unload.
+  FrmConfig& frmConfig() { return *frmConfig_; }
+  FrmError& frmError();
+  FrmError* openNotice();  // nullptr when not loaded
+  FrmPassword& frmPassword();
+  FrmPassword* openPassword();
+  FrmBlank& frmBlank();
+  FrmBlank* openBlank();
+
+  // Tells running programs that policies changed: at once, or once at the
+  // end of the outermost PolicyChangeBatch.
+  void policiesChanged();
+
+  // The tray icon's state: added at start-up, gone when the window goes.
+  bool trayIconAdded() const { return trayIconAdded_; }
+  void addTrayIcon();
+  void deleteTrayIcon();
+
+ private:
+  void reportHandlerError(const std::string& description);
+
+  AppHost host_;
+  forms::Runtime runtime_;
+  RegistryAccess registry_;
+  AppState state_;
+  std::unique_ptr<FrmConfig> frmConfig_;
+  forms::FormSlot<FrmError> frmError_;
+  forms::FormSlot<FrmPassword> frmPassword_;
+  forms::FormSlot<FrmBlank> frmBlank_;
+  bool ended_ = false;
+  bool trayIconAdded_ = false;
+  platform::WindowHandle trayOwner_ = 0;
+  int policyBatchDepth_ = 0;
+  bool policyChangePending_ = false;
+  friend class PolicyChangeBatch;
+};
+
+// Collects the policy changes of one command into a single notification.
+class PolicyChangeBatch {
+ public:
+  explicit PolicyChangeBatch(App& app) : app_(app) { ++app_.policyBatchDepth_; }
+  ~PolicyChangeBatch();
+  PolicyChangeBatch(const PolicyChangeBatch&) = delete;
+  PolicyChangeBatch& operator=(const PolicyChangeBatch&) = delete;
+
+ private:
+  App& app_;
+};
+
+}  // namespace tessara

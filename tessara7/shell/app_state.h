@@ -1,0 +1,50 @@
+#pragma once
+// The main program's program-wide values: one object for the whole run.
+// Names follow the program's established vocabulary so that handlers read
+// like their descriptions.
+#include <string>
+
+#include "platform/desktop.h"
+#include "platform/registry.h"
+
+namespace tessara {
+
+struct AppState {
+  std::string AppFolder;   // the program's folder followed by a backslash
+  std::string AppVersion;  // major.minor.revision, e.g. 7.1.3
+  bool Loading = false;    // the window is being filled from the store
+  platform::Root SettingsRoot = platform::Root::Machine;
+  std::string WindowsFolder;
+  std::string MasterPassword;  // lower case
+  std::string KeptPassword;    // memory only
+  bool ConfigUnlocked = false;
+  bool DialogOpen = false;  // a modal message or dialog of ours is open
+
+  // What the next password prompt guards.
+  std::string PendingAction;
+  std::string PendingTitle;
+  platform::WindowHandle PendingWindow = 0;
+  std::string PendingItem;
+
+  int WrongPasswordCount = 0;  // the prompt's count, kept for the whole run
+
+  std::string NoticeText;
+  std::string NoticeAnswer;
+
+  bool LockInternetExplorer = false;
+  bool LockWindowsExplorer = false;
+  bool InstallationsUnlocked = false;
+  bool ExplorerMenuNeedsPassword = false;
+  std::string ExplorerVerb;
+  int PendingExplorerCommand = 0;  // 0 none, 1 encrypt, 2 decrypt
+  std::string IncludeSubfolders;   // "1" or "0"
+  std::string EncryptionPassword;
+  bool EncryptionBusy = false;
+
+  // The foreground watcher's capture, reused by the advanced watcher.
+  platform::WindowHandle ForegroundWindow = 0;
+  std::string ForegroundTitle;
+  std::string ForegroundClass;
+};
+
+}  // namespace tessara

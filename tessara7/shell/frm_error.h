@@ -1,0 +1,34 @@
+#pragma once
+// The notice window: the one place where the program tells the user things.
+// Modeless; its text follows NoticeText within a tenth of a second.
+#include "forms/form.h"
+
+namespace tessara {
+
+class App;
+
+class FrmError : public forms::Form {
+ public:
+  explicit FrmError(App& app);
+
+  forms::Label Label1{*this, "Label1"};
+  forms::Label lblprogramname{*this, "lblprogramname"};
+  forms::Button cmdok{*this, "cmdok", "OK"};
+  forms::Button cmdCancel{*this, "cmdCancel", "Cancel"};
+  forms::Button cmdupdate{*this, "cmdupdate", "Update"};
+  forms::Timer Timer1{*this, "Timer1", 100, true};
+
+  // The text as shown: carriage returns become line breaks.
+  static std::string displayText(const std::string& notice);
+
+ private:
+  void Form_Load();
+  void Timer1_Timer();
+  void cmdok_Click();
+  void cmdCancel_Click();
+  void cmdupdate_Click();
+
+  App& app_;
+};
+
+}  // namespace tessara
