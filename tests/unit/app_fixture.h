@@ -1,0 +1,89 @@
+#pragma once
+// A main program on the simulated platform: no windows, virtual time.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_tray.h"
+#include "tessara7/locking/frm_password.h"
+#include "tessara7/shell/app.h"
+#include "tessara7/shell/frm_config.h"
+#include "tessara7/shell/frm_error.h"
+
+namespace tessara::testing {
+
+using platform::Root;
+
+class AppTest : public ::testing::Test {
+ protected:
+  // Builds the program without starting it, so a test can prepare the store.
+  App& app() {
+    if (!app_) {
+      AppHost host{sim.get(), tray, nullptr, [this] { onDoEvents(); }, [this] { ++quitCount; }};
+      app_ = std::make_unique<App>(std::move(host));
+    }
+    return *app_;
+  }
+  App& start() {
+    app().start();
+    return *app_;
+  }
+  FrmConfig& config() { return app().frmConfig(); }
+  AppState& state() { return app().state(); }
+
+  void setString(Root root, const std::string& key, const std::string& name, const std::string& text) {
+    sim.registry.writeString(root, key, name, text);
+  }
+  void setDword(Root root, const std::string& key, const std::string& name, std::uint32_t value) {
+    sim.registry.writeDword(root, key, name, value);
+  }
+  std::string getString(Root root, const std::string& key, const std::string& name) {
+    auto value = sim.registry.read(root, key, name);
+    return value && value->type == platform::ValueType::String ? value->text : "<absent>";
+  }
+  std::optional<std::uint32_t> getDword(Root root, const std::string& key, const std::string& name) {
+    auto value = sim.registry.read(root, key, name);
+    if (!value || value->type != platform::ValueType::Dword) return std::nullopt;
+    return value->dword;
+  }
+
+  // Unlocks the configuration as the right password at the prompt would.
+  void unlock() { state().ConfigUnlocked = true; }
+
+  // The prompt as the user sees it, or nullptr when none is open.
+  FrmPassword* prompt() {
+    FrmPassword* open = app().openPassword();
+    return open && open->visible() ? open : nullptr;
+  }
+  void typePassword(const std::string& text) {
+    ASSERT_NE(prompt(), nullptr);
+    prompt()->txtPass.userSetText(text);
+    prompt()->cmdok.click();
+    app().collect();
+  }
+  std::string noticeText() {
+    FrmError* notice = app().openNotice();
+    return notice && notice->visible() ? state().NoticeText : "<no notice>";
+  }
+
+  // What "let pending events run" does in a test.
+  std::function<void()> doEventsScript;
+  int doEventsCount = 0;
+  int quitCount = 0;
+
+  platform::sim::SimPlatform sim;
+  platform::sim::SimTray tray;
+
+ private:
+  void onDoEvents() {
+    ++doEventsCount;
+    if (doEventsScript) doEventsScript();
+    sim.clock.advance(10);
+  }
+  std::unique_ptr<App> app_;
+};
+
+}  // namespace tessara::testing

@@ -1,0 +1,193 @@
+// The foreground watcher's tick against the simulated desktop.
+#include "tests/unit/app_fixture.h"
+
+namespace tessara::testing {
+namespace {
+
+class ForegroundWatcherTest : public AppTest {
+ protected:
+  void SetUp() override {
+    start();
+    while (config().lstProgram.count() > 0) config().lstProgram.removeItem(0);
+  }
+  void lockEntry(const std::string& text, bool ticked = true) { config().lstProgram.addItem(text, ticked); }
+  void tick() { sim.clock.advance(500); }
+  bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
+  void release() {
+    typePassword("openbox");
+    app().collect();
+  }
+};
+
+TEST_F(ForegroundWatcherTest, TickedEntryLocksAWindowWhoseTitleHoldsIt) {
+  lockEntry("Notepad");
+  auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  EXPECT_TRUE(locked(w));
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Untitled - Notepad");
+  EXPECT_EQ(state().PendingAction, "app");
+  EXPECT_EQ(state().PendingWindow, w);
+  EXPECT_EQ(state().PendingItem, "Notepad");
+}
+
+TEST_F(ForegroundWatcherTest, MatchIsCaseSensitiveAndNeedsATick) {
+  lockEntry("notepad");
+  lockEntry("Notepad", false);
+  lockEntry("");
+  auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  EXPECT_FALSE(locked(w));
+  EXPECT_EQ(prompt(), nullptr);
+}
+
+TEST_F(ForegroundWatcherTest, ATickChangeTakesEffectAtTheNextTick) {
+  lockEntry("Notepad", false);
+  auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  EXPECT_FALSE(locked(w));
+  config().lstProgram.setChecked(0, true);
+  tick();
+  EXPECT_TRUE(locked(w));
+}
+
+TEST_F(ForegroundWatcherTest, ReleaseCoversTheClassUntilItsLastWindowCloses) {
+  lockEntry("Notepad");
+  auto first = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  release();
+  EXPECT_FALSE(locked(first));
+  auto second = sim.desktop.createWindow("notes.txt - Notepad", "Notepad");
+  tick();
+  EXPECT_FALSE(locked(second)) << "released while a window of the class exists";
+  sim.desktop.destroyWindow(first);
+  tick();
+  EXPECT_FALSE(locked(second));
+  sim.desktop.destroyWindow(second);
+  tick();
+  EXPECT_EQ(config().lstAllow.count(), 0) << "pruned once the last window went";
+  auto third = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  EXPECT_TRUE(locked(third));
+}
+
+TEST_F(ForegroundWatcherTest, ResetLocksLocksAReleasedWindowAgainAtTheNextTick) {
+  lockEntry("Notepad");
+  auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  release();
+  sim.desktop.bringToFront(w);
+  tick();
+  EXPECT_FALSE(locked(w));
+  config().mnuResetLocks.click();
+  tick();
+  EXPECT_TRUE(locked(w));
+}
+
+TEST_F(ForegroundWatcherTest, PruningRemovesEveryVanishedClassInOneTick) {
+  config().lstAllow.addItem("Gone1");
+  config().lstAllow.addItem("Alive");
+  config().lstAllow.addItem("Gone2");
+  config().lstAllow.addItem("");
+  sim.desktop.createWindow("x", "Alive", 0);
+  tick();
+  EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{"Alive"});
+}
+
+TEST_F(ForegroundWatcherTest, HandleReleasesLastWhileTheirWindowLives) {
+  auto w = sim.desktop.createWindow("File Download", "#32770");
+  config().lstAllow.addItem(std::to_string(w));
+  tick();
+  tick();
+  EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{std::to_string(w)});
+  sim.desktop.destroyWindow(w);
+  tick();
+  EXPECT_EQ(config().lstAllow.count(), 0);
+}
+
+TEST_F(ForegroundWatcherTest, IgnoredTitleIsSparedOnlyWhenExactlyEqual) {
+  lockEntry("Notepad");
+  config().lstignore.addItem("Untitled - Notepad");
+  auto spared = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  EXPECT_FALSE(locked(spared));
+  auto other = sim.desktop.createWindow("Untitled - Notepad!", "Notepad");
+  tick();
+  EXPECT_TRUE(locked(other));
+}
+
+TEST_F(ForegroundWatcherTest, WhileADialogIsOpenTheWindowIsStillHiddenButNotPrompted) {
+  lockEntry("Notepad");
+  state().DialogOpen = true;
+  auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  EXPECT_TRUE(locked(w));
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(state().PendingWindow, w);
+}
+
+TEST_F(ForegroundWatcherTest, InternetExplorerIsMinimisedEvenInTheBackground) {
+  state().LockInternetExplorer = true;
+  auto ie = sim.desktop.createWindow("Home - Internet Explorer", "IEFrame");
+  sim.desktop.createWindow("Something else", "Other");
+  tick();
+  EXPECT_TRUE(sim.desktop.isMinimised(ie));
+  EXPECT_FALSE(sim.desktop.isHidden(ie)) << "minimised only";
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Internet Explorer");
+  release();
+  EXPECT_FALSE(state().LockInternetExplorer);
+  EXPECT_FALSE(sim.desktop.isMinimised(ie));
+  tick();
+  EXPECT_EQ(prompt(), nullptr) << "stays released until the next load";
+}
+
+TEST_F(ForegroundWatcherTest, WindowsExplorerFallsBackToTheCabinetClass) {
+  state().LockWindowsExplorer = true;
+  auto cabinet = sim.desktop.createWindow("Documents", "CabinetWClass");
+  tick();
+  EXPECT_TRUE(sim.desktop.isMinimised(cabinet));
+  EXPECT_EQ(state().PendingAction, "ex");
+  EXPECT_EQ(state().PendingWindow, cabinet);
+}
+
+TEST_F(ForegroundWatcherTest, TheLastLockOfATickSetsWhatThePromptGuards) {
+  lockEntry("Notepad");
+  state().LockInternetExplorer = true;
+  state().LockWindowsExplorer = true;
+  auto ie = sim.desktop.createWindow("Home", "IEFrame");
+  auto ex = sim.desktop.createWindow("Documents", "ExploreWClass");
+  auto pad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  EXPECT_TRUE(locked(pad));
+  EXPECT_TRUE(sim.desktop.isMinimised(ie));
+  EXPECT_EQ(state().PendingAction, "ex");
+  EXPECT_EQ(state().PendingWindow, ex);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Windows Explorer");
+}
+
+TEST_F(ForegroundWatcherTest, AFailingTickBecomesANoticeAndTheNextTickRuns) {
+  lockEntry("Notepad");
+  int calls = 0;
+  const auto original = config().timerTessara.onTimer;
+  config().timerTessara.onTimer = [&] {
+    if (++calls == 1) throw std::runtime_error("Overflow");
+    original();
+  };
+  auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  tick();
+  EXPECT_EQ(noticeText(), "Overflow");
+  tick();
+  EXPECT_TRUE(locked(w));
+}
+
+TEST_F(ForegroundWatcherTest, NoForegroundWindowLocksNothing) {
+  lockEntry("Notepad");
+  auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  sim.desktop.setForeground(0);
+  tick();
+  EXPECT_FALSE(locked(w));
+}
+
+}  // namespace
+}  // namespace tessara::testing

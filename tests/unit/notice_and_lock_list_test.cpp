@@ -1,0 +1,206 @@
+// The notice window's protocol, the lock list's editing rules and the
+// master password commands.
+#include "tests/unit/app_fixture.h"
+#include "tessara7/settings/store_keys.h"
+
+namespace tessara::testing {
+namespace {
+
+class NoticeTest : public AppTest {
+ protected:
+  void SetUp() override { start(); }
+};
+
+TEST_F(NoticeTest, ANewNoticeReplacesTheTextInTheOneWindow) {
+  app().showNotice("First");
+  FrmError* first = app().openNotice();
+  app().showNotice("Second\rline");
+  EXPECT_EQ(app().openNotice(), first);
+  sim.clock.advance(100);
+  EXPECT_EQ(first->Label1.caption(), "Second\nline");
+  EXPECT_EQ(first->caption(), "Message:");
+  EXPECT_FALSE(first->cmdupdate.visible());
+  EXPECT_EQ(first->lblprogramname.caption(), "Tessara 7");
+}
+
+TEST_F(NoticeTest, LabelFollowsTheTextWhileOpen) {
+  app().showNotice("Before");
+  state().NoticeText = "After";
+  sim.clock.advance(100);
+  EXPECT_EQ(app().openNotice()->Label1.caption(), "After");
+}
+
+TEST_F(NoticeTest, OkAndCancelAnswerAndEmptyTheText) {
+  doEventsScript = [this] { app().openNotice()->cmdok.click(); };
+  EXPECT_EQ(app().askNotice("Proceed?"), "ok");
+  EXPECT_EQ(state().NoticeText, "");
+  EXPECT_EQ(state().NoticeAnswer, "") << "the asker empties the answer";
+  app().collect();
+  doEventsScript = [this] { app().openNotice()->cmdCancel.click(); };
+  EXPECT_EQ(app().askNotice("Proceed?"), "cancel");
+}
+
+TEST_F(NoticeTest, CloseBoxLeavesTextAndAnswerAlone) {
+  doEventsScript = [this] { app().openNotice()->close(forms::CloseReason::User); };
+  EXPECT_EQ(app().askNotice("Proceed?"), "");
+  EXPECT_EQ(state().NoticeText, "Proceed?");
+}
+
+TEST_F(NoticeTest, UpdateOpensTheWebPageAndRemembersIt) {
+  app().showNotice("The help file is out-of-date");
+  app().openNotice()->cmdupdate.setVisible(true);
+  app().openNotice()->cmdupdate.click();
+  ASSERT_EQ(sim.shell.executed().size(), 1u);
+  EXPECT_EQ(sim.shell.executed()[0].verb, "open");
+  EXPECT_NE(sim.shell.executed()[0].file.find("/update.html"), std::string::npos);
+  EXPECT_EQ(getString(Root::Machine, "Software\\TSR", "Help"), "1");
+  EXPECT_NE(app().openNotice(), nullptr);
+}
+
+TEST_F(NoticeTest, AHandlerErrorBecomesANotice) {
+  config().cmdHome.onClick = [] { throw std::runtime_error("Subscript out of range"); };
+  config().cmdHome.click();
+  EXPECT_EQ(noticeText(), "Subscript out of range");
+}
+
+class LockListTest : public AppTest {
+ protected:
+  void SetUp() override {
+    start();
+    unlock();
+    while (config().lstProgram.count() > 0) config().lstProgram.removeItem(0);
+  }
+  void add(const std::string& task) {
+    config().txtTask.setText(task);
+    config().cmdAdd.click();
+  }
+};
+
+TEST_F(LockListTest, NamesShorterThanThreeCharactersAreRefused) {
+  add("ab");
+  EXPECT_EQ(config().lstProgram.count(), 0);
+  EXPECT_EQ(noticeText(),
+            "Please type a Task Name that's more than 2 characters. Or, click Browse to select from running "
+            "tasks.");
+  EXPECT_EQ(config().txtTask.text(), "ab");
+  add("abc");
+  ASSERT_EQ(config().lstProgram.count(), 1);
+  EXPECT_EQ(config().lstProgram.item(0), "abc");
+  EXPECT_FALSE(config().lstProgram.checked(0));
+  EXPECT_EQ(config().lstProgram.listIndex(), 0);
+  EXPECT_EQ(config().txtTask.text(), "");
+}
+
+TEST_F(LockListTest, DuplicatesAreKeptAndRemovedOneAtATime) {
+  add(" Notepad ");
+  add(" Notepad ");
+  EXPECT_EQ(config().lstProgram.count(), 2);
+  EXPECT_EQ(config().lstProgram.item(0), " Notepad ") << "never trimmed";
+  config().lstProgram.setListIndex(0);
+  config().cmdDel.click();
+  EXPECT_EQ(config().lstProgram.count(), 1);
+  EXPECT_EQ(config().defaultButton(), &config().cmdDel);
+  config().cmdDel.click();  // nothing highlighted: nothing removed, no notice
+  EXPECT_EQ(config().lstProgram.count(), 1);
+  EXPECT_EQ(noticeText(), "<no notice>");
+}
+
+TEST_F(LockListTest, DeleteKeyRemovesTheHighlightedEntryOnly) {
+  add("Notepad");
+  add("Calculator");
+  config().lstProgram.setListIndex(0);
+  config().lstProgram.keyDown(45);  // Insert: nothing
+  EXPECT_EQ(config().lstProgram.count(), 2);
+  config().lstProgram.keyDown(46);
+  ASSERT_EQ(config().lstProgram.count(), 1);
+  EXPECT_EQ(config().lstProgram.item(0), "Calculator");
+}
+
+TEST_F(LockListTest, TheListStopsAtTheRowsTheLoaderReadsBack) {
+  for (int i = 0; i < 999; ++i) config().lstProgram.addItem("Task " + std::to_string(i));
+  add("One too many");
+  EXPECT_EQ(config().lstProgram.count(), 999);
+  EXPECT_NE(noticeText().find("999"), std::string::npos);
+}
+
+TEST_F(LockListTest, ClickingTheTaskBoxMakesLockTheDefaultButton) {
+  config().txtTask.click();
+  EXPECT_EQ(config().defaultButton(), &config().cmdAdd);
+}
+
+TEST_F(LockListTest, ResetLocksEmptiesBothReleaseLists) {
+  config().lstAllow.addItem("Notepad");
+  config().lstUnlockedWin.addItem("Untitled - Notepad");
+  config().mnuResetLocks.click();
+  EXPECT_EQ(config().lstAllow.count(), 0);
+  EXPECT_EQ(config().lstUnlockedWin.count(), 0);
+}
+
+TEST_F(LockListTest, ProtectAProgramOpensTheLockPageOrAsksForThePassword) {
+  config().cmdlockprogram.click();
+  EXPECT_EQ(config().SSTab1.tab(), FrmConfig::PageAccess);
+  EXPECT_EQ(config().focus(), &config().txtTask);
+  state().ConfigUnlocked = false;
+  config().cmdlockprogram.click();
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, "cfg");
+}
+
+class MasterPasswordTest : public AppTest {
+ protected:
+  void SetUp() override {
+    start();
+    unlock();
+  }
+  void setPassword(const std::string& text) {
+    config().cmdpassword.click();
+    config().txtsetpassword.setText(text);
+    config().cmdsetpassword.click();
+  }
+};
+
+TEST_F(MasterPasswordTest, NewPasswordIsStoredInSmallLettersUnderTheScopesRoot) {
+  config().cmdpassword.click();
+  EXPECT_FALSE(config().Label10.visible());
+  EXPECT_TRUE(config().txtsetpassword.visible());
+  config().txtsetpassword.setText("NewPass");
+  config().cmdsetpassword.click();
+  EXPECT_EQ(state().MasterPassword, "newpass");
+  EXPECT_EQ(getString(Root::Machine, keys::Password, "title2"), "newpass");
+  EXPECT_EQ(getString(Root::User, keys::Password, "title2"), "<absent>");
+  EXPECT_EQ(noticeText(), "Master password set.");
+  EXPECT_TRUE(config().Label10.visible());
+  EXPECT_FALSE(config().txtsetpassword.visible());
+}
+
+TEST_F(MasterPasswordTest, ThisUserScopeWritesUnderTheUsersRoot) {
+  config().OptThisUser.click();
+  setPassword("Mine");
+  EXPECT_EQ(getString(Root::User, keys::Password, "title2"), "mine");
+  EXPECT_EQ(getString(Root::Machine, keys::Password, "title2"), "<absent>");
+}
+
+TEST_F(MasterPasswordTest, AnEmptyNewPasswordKeepsTheOldOneWithoutANotice) {
+  setPassword("");
+  EXPECT_EQ(state().MasterPassword, "openbox");
+  EXPECT_EQ(noticeText(), "<no notice>");
+}
+
+TEST_F(MasterPasswordTest, TheNewPasswordIsAcceptedInAnyCase) {
+  setPassword("Secret");
+  state().ConfigUnlocked = false;
+  config().mconfig.click();
+  typePassword("sEcReT");
+  EXPECT_TRUE(state().ConfigUnlocked);
+}
+
+TEST_F(MasterPasswordTest, LockedCommandsAskForTheConfigurationPassword) {
+  state().ConfigUnlocked = false;
+  config().cmdpassword.click();
+  EXPECT_FALSE(config().txtsetpassword.visible());
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, "cfg");
+}
+
+}  // namespace
+}  // namespace tessara::testing

@@ -1,0 +1,292 @@
+// The password prompt and what each pending action does with the right, a
+// wrong, or no password.
+#include "tests/unit/app_fixture.h"
+#include "tessara7/locking/frm_blank.h"
+#include "tessara7/settings/store_keys.h"
+
+namespace tessara::testing {
+namespace {
+
+class PasswordPromptTest : public AppTest {
+ protected:
+  void SetUp() override { start(); }
+
+  // Raises the prompt as a caller does.
+  void ask(const std::string& action, const std::string& title, platform::WindowHandle window = 0) {
+    state().PendingAction = action;
+    state().PendingTitle = title;
+    state().PendingWindow = window;
+    config().ShowPWD();
+  }
+  platform::WindowHandle lockedNotepad() {
+    auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+    sim.desktop.showWindowAsync(w, platform::SwMinimize);
+    sim.desktop.showWindowAsync(w, platform::SwHide);
+    state().PendingItem = "Notepad";
+    return w;
+  }
+};
+
+TEST_F(PasswordPromptTest, ShowsTheTitleTopmostWithItsCaptionsAndDefaultHint) {
+  ask("cfg", "Configuration");
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->caption(), "Restrictions");
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Configuration");
+  EXPECT_TRUE(prompt()->topmost());
+  EXPECT_EQ(prompt()->focus(), &prompt()->txtPass);
+  EXPECT_EQ(prompt()->defaultButton(), &prompt()->cmdok);
+  EXPECT_EQ(prompt()->txtPass.passwordChar(), '*');
+  EXPECT_EQ(prompt()->Label1.caption(), "Access is Denied.");
+  EXPECT_EQ(prompt()->lblInfo.caption(), "A password is required.");
+  EXPECT_EQ(prompt()->lblver.caption(), "v7.1.3");
+  EXPECT_NE(prompt()->lblDefaultPass.caption().find("OPENBOX"), std::string::npos);
+}
+
+TEST_F(PasswordPromptTest, PasswordTimerChangesTheCaptionAndOnlyStopsItself) {
+  config().chkPasswordTimer.click();
+  ASSERT_TRUE(config().chkPasswordTimer.checked());
+  ask("cfg", "Configuration");
+  EXPECT_EQ(prompt()->caption(), "Restrictions - [30 Seconds Remaining]");
+  EXPECT_TRUE(config().tmrPassword.running());
+  sim.clock.advance(30000);
+  EXPECT_FALSE(config().tmrPassword.running());
+  ASSERT_NE(prompt(), nullptr) << "still open and usable";
+  typePassword("openbox");
+  EXPECT_TRUE(state().ConfigUnlocked);
+}
+
+TEST_F(PasswordPromptTest, ConfigurationOpensForTheRightPasswordInAnyCase) {
+  ask("cfg", "Configuration");
+  typePassword("OpenBox");
+  EXPECT_TRUE(state().ConfigUnlocked);
+  EXPECT_TRUE(config().visible());
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, "");
+}
+
+TEST_F(PasswordPromptTest, AppReleaseRestoresTheWindowAndReleasesItsClass) {
+  auto w = lockedNotepad();
+  ask("app", "Untitled - Notepad", w);
+  typePassword("openbox");
+  EXPECT_FALSE(sim.desktop.isHidden(w));
+  EXPECT_FALSE(sim.desktop.isMinimised(w));
+  EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{"Notepad"});
+  EXPECT_EQ(config().lstUnlockedWin.items(), std::vector<std::string>{"Untitled - Notepad"});
+  EXPECT_EQ(prompt(), nullptr);
+}
+
+TEST_F(PasswordPromptTest, IgnoreInFutureStoresTheTitleAtOnceAndSaysSo) {
+  setString(Root::Machine, keys::Ignore, "Program5", "Old entry");
+  config().GetConfig();
+  auto w = lockedNotepad();
+  ask("app", "Untitled - Notepad", w);
+  prompt()->chkIgnore.click();
+  typePassword("openbox");
+  EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"Old entry", "Untitled - Notepad"}));
+  EXPECT_EQ(getString(Root::Machine, keys::Ignore, "Program0"), "Old entry");
+  EXPECT_EQ(getString(Root::Machine, keys::Ignore, "Program1"), "Untitled - Notepad");
+  EXPECT_EQ(getString(Root::Machine, keys::Ignore, "Program5"), "<absent>");
+  EXPECT_EQ(noticeText(),
+            "Untitled - Notepad will be ignored in future. See 'Ignore List' under Help topics for more details.");
+}
+
+TEST_F(PasswordPromptTest, WholeProgramLocksAreLiftedAndTheWindowRestored) {
+  state().LockInternetExplorer = state().LockWindowsExplorer = true;
+  auto ie = sim.desktop.createWindow("Home", "IEFrame");
+  sim.desktop.showWindowAsync(ie, platform::SwMinimize);
+  ask("ie", "Internet Explorer", ie);
+  typePassword("openbox");
+  EXPECT_FALSE(state().LockInternetExplorer);
+  EXPECT_TRUE(state().LockWindowsExplorer);
+  EXPECT_FALSE(sim.desktop.isMinimised(ie));
+  ask("ex", "Windows Explorer", ie);
+  typePassword("openbox");
+  EXPECT_FALSE(state().LockWindowsExplorer);
+}
+
+TEST_F(PasswordPromptTest, AdvancedReleaseAddsTheHandleInDecimal) {
+  auto w = sim.desktop.createWindow("File Download", "Dialog");
+  ask("adv", "Restrictions", w);
+  typePassword("openbox");
+  EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{std::to_string(w)});
+}
+
+TEST_F(PasswordPromptTest, InstallationPermitStaysOpenUntilCancelWhichClosesNothing) {
+  auto other = sim.desktop.createWindow("Some earlier window", "Other");
+  ask("ins", "Restrictions [installer]", 0);
+  typePassword("openbox");
+  EXPECT_TRUE(state().InstallationsUnlocked);
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->lblDefaultPass.caption(), "All Installations are permitted [click Cancel]");
+  prompt()->cmdCancelPWD.click();
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_TRUE(sim.desktop.isWindow(other));
+  EXPECT_TRUE(sim.desktop.closeRequests().empty());
+}
+
+TEST_F(PasswordPromptTest, CancelClosesTheGuardedWindowButPromptsForNoWindowCloseNothing) {
+  auto w = lockedNotepad();
+  ask("app", "Untitled - Notepad", w);
+  prompt()->cmdCancelPWD.click();
+  EXPECT_EQ(sim.desktop.closeRequests(), std::vector<platform::WindowHandle>{w});
+  EXPECT_EQ(prompt(), nullptr);
+
+  auto w2 = lockedNotepad();
+  ask("app", "Untitled - Notepad", w2);
+  config().mconfig.click();  // a later caller takes over the open prompt
+  prompt()->cmdCancelPWD.click();
+  EXPECT_EQ(sim.desktop.closeRequests().size(), 1u) << "the configuration prompt guards no window";
+  EXPECT_TRUE(sim.desktop.isWindow(w2));
+}
+
+TEST_F(PasswordPromptTest, FiveWrongPasswordsDisableTheBoxUntilTheNextPrompt) {
+  ask("cfg", "Configuration");
+  for (int i = 1; i <= 4; ++i) {
+    typePassword("wrong" + std::to_string(i));
+    ASSERT_NE(prompt(), nullptr);
+    EXPECT_EQ(prompt()->lblPWD.caption(), "Password, wrong:");
+    EXPECT_TRUE(prompt()->txtPass.enabled());
+  }
+  prompt()->txtPass.userSetText("WRONG5");
+  prompt()->cmdok.click();
+  EXPECT_FALSE(prompt()->txtPass.enabled());
+  EXPECT_FALSE(prompt()->cmdok.enabled());
+  EXPECT_EQ(prompt()->txtPass.text(), "wrong5") << "the typed text stays, in small letters";
+  EXPECT_FALSE(state().ConfigUnlocked);
+  prompt()->cmdCancelPWD.click();
+  app().collect();
+  EXPECT_EQ(prompt(), nullptr);
+
+  ask("cfg", "Configuration");
+  EXPECT_TRUE(prompt()->txtPass.enabled());
+  typePassword("openbox");
+  EXPECT_TRUE(state().ConfigUnlocked);
+}
+
+TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordWithoutCounting) {
+  ask("un", "Uninstall Tessara");
+  typePassword("nope");
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(config().cmdUninstall.caption(), "Uninstall");
+  EXPECT_EQ(state().WrongPasswordCount, 0);
+
+  state().ExplorerVerb = "Encrypt";
+  ask("en", "Master Password Required:");
+  typePassword("nope");
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(state().PendingExplorerCommand, 0);
+  EXPECT_EQ(state().WrongPasswordCount, 0);
+}
+
+TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFlagSet) {
+  bool dialogFlagWhileShown = false;
+  sim.shell.onMessageBox = [&](const platform::sim::ShownMessage&) { dialogFlagWhileShown = state().DialogOpen; };
+  ask("un", "Uninstall Tessara");
+  typePassword("openbox");
+  EXPECT_EQ(config().cmdUninstall.caption(), "> Uninstall <");
+  ASSERT_EQ(sim.shell.messages().size(), 1u);
+  EXPECT_EQ(sim.shell.messages()[0].text,
+            "Click Uninstall again to proceed. Or, run 'unins000.exe' from the program directory.");
+  EXPECT_TRUE(dialogFlagWhileShown);
+  EXPECT_FALSE(state().DialogOpen);
+}
+
+TEST_F(PasswordPromptTest, ExplorerCommandsArmTheCommandRunner) {
+  state().ExplorerVerb = "Encrypt";
+  ask("en", "Master Password Required:");
+  typePassword("OPENBOX");
+  EXPECT_EQ(state().PendingExplorerCommand, 1);
+
+  state().PendingExplorerCommand = 0;
+  state().ExplorerVerb = "Decrypt";
+  state().KeptPassword = "openbox";
+  ask("de", "Enter the original encryption password to decrypt file(s).");
+  EXPECT_EQ(prompt()->txtPass.text(), "") << "a kept password is never offered for decryption";
+  typePassword("");
+  EXPECT_EQ(state().PendingExplorerCommand, 2);
+  EXPECT_EQ(state().EncryptionPassword, "");
+  state().ExplorerVerb = "Decrypt";
+  ask("de", "Enter the original encryption password to decrypt file(s).");
+  typePassword("MyFilesKey");
+  EXPECT_EQ(state().EncryptionPassword, "myfileskey");
+}
+
+TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
+  ask("cfg", "Configuration");
+  prompt()->chkKeep.click();
+  EXPECT_TRUE(config().mClearPassword.enabled());
+  typePassword("openbox");
+  EXPECT_EQ(state().KeptPassword, "openbox");
+
+  ask("cfg", "Configuration");
+  EXPECT_EQ(prompt()->chkKeep.value(), 1);
+  EXPECT_EQ(prompt()->txtPass.text(), "openbox");
+  prompt()->cmdCancelPWD.click();
+  app().collect();
+
+  config().mClearPassword.click();
+  EXPECT_EQ(state().KeptPassword, "");
+  EXPECT_FALSE(config().mClearPassword.enabled());
+  ask("cfg", "Configuration");
+  EXPECT_EQ(prompt()->txtPass.text(), "");
+  EXPECT_EQ(prompt()->chkKeep.value(), 0);
+}
+
+TEST_F(PasswordPromptTest, AWrongPasswordForgetsTheKeptOne) {
+  state().KeptPassword = "openbox";
+  ask("cfg", "Configuration");
+  typePassword("bad");
+  EXPECT_EQ(state().KeptPassword, "");
+}
+
+TEST_F(PasswordPromptTest, SubfolderBoxFollowsAndWritesTheStoredChoice) {
+  setString(Root::User, keys::Settings, "subfolders", "1");
+  ask("en", "Master Password Required:");
+  EXPECT_EQ(prompt()->chksubfolders.value(), 1);
+  prompt()->chksubfolders.click();
+  EXPECT_EQ(state().IncludeSubfolders, "0");
+  EXPECT_EQ(getString(Root::User, keys::Settings, "subfolders"), "0");
+}
+
+TEST_F(PasswordPromptTest, ComputerLockIgnoresCancelAndEndsWithTheRightPassword) {
+  state().KeptPassword = "openbox";
+  config().mLockWorkstation.click();
+  ASSERT_NE(app().openBlank(), nullptr);
+  EXPECT_TRUE(app().openBlank()->visible());
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "System Lock");
+  EXPECT_EQ(prompt()->txtPass.text(), "") << "a kept password is not offered";
+  EXPECT_EQ(sim.desktop.keyPresses(), std::vector<std::uint16_t>{0x28});
+  prompt()->cmdCancelPWD.click();
+  EXPECT_NE(prompt(), nullptr);
+  EXPECT_TRUE(app().openBlank()->visible());
+  typePassword("openbox");
+  EXPECT_EQ(app().openBlank(), nullptr);
+  EXPECT_EQ(prompt(), nullptr);
+}
+
+TEST_F(PasswordPromptTest, ComputerLockGivesTheBoxBackThirtySecondsAfterFiveWrongPasswords) {
+  config().mLockWorkstation.click();
+  for (int i = 0; i < 5; ++i) typePassword("wrong");
+  EXPECT_FALSE(prompt()->txtPass.enabled());
+  prompt()->cmdCancelPWD.click();
+  EXPECT_NE(prompt(), nullptr) << "Cancel still does nothing";
+  sim.clock.advance(29000);
+  EXPECT_FALSE(prompt()->cmdok.enabled());
+  sim.clock.advance(1000);
+  EXPECT_TRUE(prompt()->txtPass.enabled());
+  EXPECT_TRUE(prompt()->cmdok.enabled());
+  typePassword("openbox");
+  EXPECT_EQ(app().openBlank(), nullptr);
+}
+
+TEST_F(PasswordPromptTest, ALaterCallerRetitlesTheOpenPromptAndKeepsTheTypedText) {
+  ask("app", "Untitled - Notepad", sim.desktop.createWindow("Untitled - Notepad", "Notepad"));
+  prompt()->txtPass.userSetText("open");
+  ask("ie", "Internet Explorer", 0);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Internet Explorer");
+  EXPECT_EQ(prompt()->txtPass.text(), "open");
+}
+
+}  // namespace
+}  // namespace tessara::testing

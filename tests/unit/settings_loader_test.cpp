@@ -1,0 +1,199 @@
+// The settings loader: every stored value reaches its control or variable,
+// with its default when absent.
+#include <algorithm>
+#include <vector>
+
+#include "tests/unit/app_fixture.h"
+#include "tessara7/settings/store_keys.h"
+
+namespace tessara::testing {
+namespace {
+
+std::vector<std::string> texts(const forms::CheckList& list) {
+  std::vector<std::string> out;
+  for (const auto& entry : list.entries()) out.push_back(entry.text);
+  return out;
+}
+
+std::vector<bool> ticks(const forms::CheckList& list) {
+  std::vector<bool> out;
+  for (const auto& entry : list.entries()) out.push_back(entry.checked);
+  return out;
+}
+
+class SettingsLoaderTest : public AppTest {};
+
+TEST_F(SettingsLoaderTest, EmptyStoreLoadsTheDefaults) {
+  start();
+  EXPECT_EQ(state().SettingsRoot, Root::Machine);
+  EXPECT_TRUE(config().OptAllUsers.value());
+  EXPECT_FALSE(config().OptThisUser.value());
+  ASSERT_EQ(config().lstProgram.count(), 25);
+  EXPECT_EQ(config().lstProgram.item(0), "Windows Media Player");
+  EXPECT_EQ(config().lstProgram.item(1), "Notepad");
+  EXPECT_EQ(config().lstProgram.item(24), "DVD-RAM Drive");
+  const auto loadedTicks = ticks(config().lstProgram);
+  EXPECT_EQ(std::count(loadedTicks.begin(), loadedTicks.end(), true), 0);
+  EXPECT_EQ(config().lstignore.count(), 0);
+  EXPECT_EQ(state().MasterPassword, "openbox");
+  EXPECT_TRUE(config().chkTaskManager.checked());
+  EXPECT_EQ(config().lstHiddenProgram.items(), std::vector<std::string>{"Windows Task Manager"});
+  EXPECT_TRUE(config().mEnPwd.checked());
+  EXPECT_TRUE(state().ExplorerMenuNeedsPassword);
+  for (const char* off : {"chkLockIE", "chkLockex", "chkLockFF", "chkLockInstall", "chkdisableDownloads",
+                          "chkDesktop", "chkRun", "chkOptions", "chkFav", "chkWallpaper", "mhideconfigure",
+                          "chkPasswordTimer"})
+    EXPECT_FALSE(config().findMenu(off)->checked()) << off;
+  EXPECT_FALSE(state().LockInternetExplorer);
+  EXPECT_FALSE(state().LockWindowsExplorer);
+  EXPECT_EQ(config().chkContextMenu.value(), 0);
+  EXPECT_EQ(config().chkLockStart.value(), 0);
+  EXPECT_EQ(config().cmdenpwd.caption(), "Set");
+  EXPECT_TRUE(config().mconfig.enabled());
+  EXPECT_TRUE(config().mLockWorkstation.enabled());
+  EXPECT_FALSE(state().Loading);
+}
+
+TEST_F(SettingsLoaderTest, ThisUserWithAnEmptyUserTreeStillReadsTheMachineOnlyValues) {
+  setString(Root::User, keys::Settings, "CurrentUser", "Enabled");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Window", "Machine row");
+  setString(Root::Machine, keys::Settings, "LastPath", "c:\\docs");
+  setString(Root::Machine, keys::Password, "PWD2", "secret");
+  setString(Root::Machine, keys::Password, "title2", "machinepass");
+  setString(Root::Machine, keys::Ignore, "Program0", "Ignored title");
+  setString(Root::Machine, keys::Settings, "mhideconfigure", "1");
+  setString(Root::Machine, keys::Settings, "LockIE", "1");  // a scope value: not for this user
+  start();
+  EXPECT_EQ(state().SettingsRoot, Root::User);
+  EXPECT_TRUE(config().OptThisUser.value());
+  EXPECT_EQ(config().lstProgram.count(), 25) << "the machine's rows are not this user's";
+  EXPECT_EQ(config().txtPath.text(), "c:\\docs");
+  EXPECT_EQ(config().txtEnPwd.text(), "secret");
+  EXPECT_FALSE(config().txtEnPwd.enabled());
+  EXPECT_EQ(config().cmdenpwd.caption(), "Reset");
+  EXPECT_EQ(state().MasterPassword, "openbox") << "the password comes from the user's tree";
+  EXPECT_EQ(config().lstignore.items(), std::vector<std::string>{"Ignored title"});
+  EXPECT_TRUE(config().mhideconfigure.checked());
+  EXPECT_FALSE(config().mconfig.enabled());
+  EXPECT_FALSE(config().chkLockIE.checked());
+  EXPECT_FALSE(state().LockInternetExplorer);
+}
+
+TEST_F(SettingsLoaderTest, LockRowsLoadInOrderSkippingGapsEmptyRowsAndStrangeKeys) {
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Window", "Notepad");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Enabled", "0");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows1", "Window", "Calculator");  // no Enabled: ticked
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows3", "Window", "Paint");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows3", "Enabled", "1");
+  setString(Root::Machine, "SOFTWARE\\TSR\\windows10", "Window", "Tenth");  // names are case-blind
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows4", "Window", "");        // empty: skipped
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows5", "Enabled", "1");      // no text: skipped
+  setDword(Root::Machine, "SOFTWARE\\TSR\\Windows6", "Window", 7);          // wrong type: skipped
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows01", "Window", "Not a row");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows999", "Window", "Beyond the last row");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows998", "Window", "Last row");
+  start();
+  EXPECT_EQ(texts(config().lstProgram),
+            (std::vector<std::string>{"Notepad", "Calculator", "Paint", "Tenth", "Last row"}));
+  EXPECT_EQ(ticks(config().lstProgram), (std::vector<bool>{false, true, true, true, true}));
+}
+
+TEST_F(SettingsLoaderTest, IgnoreListSkipsGapsAndReadsUpToProgram999) {
+  setString(Root::Machine, keys::Ignore, "Program0", "First");
+  setString(Root::Machine, keys::Ignore, "Program2", "Third");
+  setString(Root::Machine, keys::Ignore, "Program3", "");
+  setString(Root::Machine, keys::Ignore, "Program999", "Last");
+  setString(Root::Machine, keys::Ignore, "Program1000", "Too far");
+  start();
+  EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"First", "Third", "Last"}));
+}
+
+TEST_F(SettingsLoaderTest, MasterPasswordIsLowerCasedAndReadFromTheScopesRoot) {
+  setString(Root::Machine, keys::Password, "title2", "S3cret ÄÖÜ");
+  start();
+  EXPECT_EQ(state().MasterPassword, "s3cret äöü");
+
+  setString(Root::User, keys::Settings, "CurrentUser", "Enabled");
+  setString(Root::User, keys::Password, "title2", "UserPass");
+  config().GetConfig();
+  EXPECT_EQ(state().MasterPassword, "userpass");
+}
+
+TEST_F(SettingsLoaderTest, TaskManagerIsOffOnlyForZero) {
+  for (const auto& [stored, expected] : std::vector<std::pair<std::string, bool>>{
+           {"1", true}, {"yes", true}, {"", true}, {"0", false}}) {
+    setString(Root::Machine, keys::Settings, "TaskManager", stored);
+    config().GetConfig();
+    EXPECT_EQ(config().chkTaskManager.checked(), expected) << stored;
+    const auto& hidden = config().lstHiddenProgram.items();
+    EXPECT_EQ(std::count(hidden.begin(), hidden.end(), "Windows Task Manager"), expected ? 1 : 0) << stored;
+  }
+}
+
+TEST_F(SettingsLoaderTest, ExplorerPasswordItemIsOnWhenAbsentAndFollowsTheScope) {
+  for (const auto& [stored, expected] :
+       std::vector<std::pair<std::string, bool>>{{"", true}, {"1", true}, {"0", false}, {"yes", false}}) {
+    setString(Root::Machine, keys::Settings, "mEnPwd", stored);
+    config().GetConfig();
+    EXPECT_EQ(config().mEnPwd.checked(), expected) << stored;
+    EXPECT_EQ(state().ExplorerMenuNeedsPassword, expected) << stored;
+  }
+  // In the "This user" scope the value written under the user's root counts.
+  setString(Root::User, keys::Settings, "CurrentUser", "Enabled");
+  setString(Root::Machine, keys::Settings, "mEnPwd", "1");
+  setString(Root::User, keys::Settings, "mEnPwd", "0");
+  config().GetConfig();
+  EXPECT_FALSE(config().mEnPwd.checked());
+}
+
+TEST_F(SettingsLoaderTest, ValuesOfTheWrongTypeReadAsAbsent) {
+  setDword(Root::User, keys::Settings, "CurrentUser", 1);
+  setDword(Root::Machine, keys::Settings, "TaskManager", 0);
+  setString(Root::Machine, keys::ExplorerPolicies, "NoRun", "1");
+  setDword(Root::Machine, keys::ExplorerPolicies, "NoDesktop", 1);
+  start();
+  EXPECT_EQ(state().SettingsRoot, Root::Machine);
+  EXPECT_TRUE(config().chkTaskManager.checked());
+  EXPECT_FALSE(config().chkRun.checked());
+  EXPECT_TRUE(config().chkDesktop.checked());
+}
+
+TEST_F(SettingsLoaderTest, ImplicitLocksFollowTheFlagsInTheirFixedOrder) {
+  for (const char* flag : {"LockExtract", "LockInstall", "chkLockMyComputer", "DisableDownloads", "LockFF"})
+    setString(Root::Machine, keys::Settings, flag, "1");
+  setString(Root::Machine, keys::Settings, "LockIE", "1");
+  setString(Root::Machine, keys::Settings, "LockEx", "1");
+  start();
+  EXPECT_EQ(config().lstHiddenProgram.items(),
+            (std::vector<std::string>{"MozillaUIWindowClass", "OpWindow", "File Download", "file - Downloads",
+                                      "Download file", "Windows Task Manager", "My Computer", "Setup", "Install",
+                                      "Installer", "Extract"}));
+  EXPECT_TRUE(state().LockInternetExplorer);
+  EXPECT_TRUE(state().LockWindowsExplorer);
+}
+
+TEST_F(SettingsLoaderTest, PolicyValuesTickTheTweaksItemsIncludingTheTwoInternetOnes) {
+  setDword(Root::Machine, keys::IeRestrictions, "NoBrowserOptions", 1);
+  setDword(Root::Machine, keys::IeRestrictions, "NoFavorites", 1);
+  setDword(Root::Machine, keys::IeRestrictions, "NoViewSource", 2);  // only 1 means on
+  setDword(Root::Machine, keys::StoragePolicies, "WriteProtect", 1);
+  start();
+  EXPECT_TRUE(config().chkOptions.checked());
+  EXPECT_TRUE(config().chkFav.checked());
+  EXPECT_FALSE(config().chkSource.checked());
+  EXPECT_EQ(config().chklockusb.value(), 1);
+}
+
+TEST_F(SettingsLoaderTest, ReloadReplacesUnsavedEdits) {
+  start();
+  config().lstProgram.addItem("Unsaved", true);
+  config().lstignore.addItem("Unsaved title");
+  config().chkLockIE.setChecked(true);
+  config().GetConfig();
+  EXPECT_EQ(config().lstProgram.count(), 25);
+  EXPECT_EQ(config().lstignore.count(), 0);
+  EXPECT_FALSE(config().chkLockIE.checked());
+}
+
+}  // namespace
+}  // namespace tessara::testing

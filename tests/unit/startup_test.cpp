@@ -1,0 +1,189 @@
+// Start-up, the single-instance test, activation, the scope options and the
+// window's life cycle.
+#include "tests/unit/app_fixture.h"
+#include <set>
+#include "tessara7/settings/store_keys.h"
+
+namespace tessara::testing {
+namespace {
+
+class StartupTest : public AppTest {};
+
+TEST_F(StartupTest, StartsHiddenWithItsTitleTrayIconAndTimers) {
+  start();
+  EXPECT_FALSE(app().ended());
+  EXPECT_EQ(config().caption(), "Tessara 7");
+  EXPECT_FALSE(config().visible());
+  EXPECT_EQ(state().AppVersion, "7.1.3");
+  EXPECT_EQ(state().AppFolder, "C:\\Program Files\\Tessara\\");
+  EXPECT_EQ(config().lblsfile.caption(), "C:\\Program Files\\Tessara\\");
+  ASSERT_EQ(tray.icons.size(), 1u);
+  EXPECT_EQ(tray.icons.begin()->second, "Tessara 7 - 7.1.3");
+  EXPECT_TRUE(config().timerTessara.running());
+  EXPECT_EQ(config().timerTessara.interval(), 500u);
+  EXPECT_EQ(config().tmradv.interval(), 500u);
+  EXPECT_EQ(config().Timer1.interval(), 1000u);
+  EXPECT_EQ(config().tmrFileProtector.interval(), 1000u);
+  EXPECT_FALSE(config().tmrPassword.running());
+  EXPECT_EQ(config().tmrPassword.interval(), 30000u);
+  EXPECT_EQ(sim.clock.runningTimers(), 4u);
+  EXPECT_FALSE(config().mClearPassword.enabled());
+  EXPECT_FALSE(config().chkC.enabled());
+}
+
+TEST_F(StartupTest, StartUpsOwnSelectionOfThisUserRaisesNoPromptAndSavesNothing) {
+  start();
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, "cfg");
+  EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "<absent>");
+}
+
+TEST_F(StartupTest, SecondCopyEndsSilentlyWithoutLoadingOrTrayIcon) {
+  sim.desktop.createWindow("Tessara 7", "Tessara.frmConfig", 0);
+  start();
+  EXPECT_TRUE(app().ended());
+  EXPECT_EQ(quitCount, 1);
+  EXPECT_TRUE(tray.icons.empty());
+  EXPECT_EQ(config().lstProgram.count(), 0) << "the store is not loaded";
+  EXPECT_TRUE(sim.shell.messages().empty());
+  EXPECT_EQ(sim.clock.runningTimers(), 0u);
+}
+
+TEST_F(StartupTest, ClosingTheWindowStartsANewCopyAfterGivingUpTheTitle) {
+  start();
+  std::string captionAtRestart = "<not started>";
+  sim.shell.onStart = [&](const platform::sim::StartedProgram&) { captionAtRestart = config().caption(); };
+  config().close(forms::CloseReason::User);
+  ASSERT_EQ(sim.shell.started().size(), 1u);
+  EXPECT_EQ(sim.shell.started()[0].path, "C:\\Program Files\\Tessara\\tessara7.exe");
+  EXPECT_EQ(sim.shell.started()[0].showCommand, platform::SwShowMinimized);
+  EXPECT_NE(captionAtRestart, "Tessara 7");
+  EXPECT_TRUE(tray.icons.empty());
+  EXPECT_TRUE(app().ended());
+}
+
+TEST_F(StartupTest, EveryCloseButTheSessionEndRestarts) {
+  for (auto reason : {forms::CloseReason::TaskManager, forms::CloseReason::Code, forms::CloseReason::Owner}) {
+    platform::sim::SimPlatform fresh;
+    platform::sim::SimTray freshTray;
+    App other({fresh.get(), freshTray, nullptr, {}, {}});
+    other.start();
+    other.frmConfig().close(reason);
+    EXPECT_EQ(fresh.shell.started().size(), 1u) << static_cast<int>(reason);
+  }
+  start();
+  config().close(forms::CloseReason::WindowsSession);
+  EXPECT_TRUE(sim.shell.started().empty());
+  EXPECT_TRUE(app().ended());
+}
+
+TEST_F(StartupTest, RestartThatCannotStartSimplyEnds) {
+  start();
+  sim.shell.failStart("C:\\Program Files\\Tessara\\tessara7.exe", "The system cannot find the file specified.");
+  config().close(forms::CloseReason::User);
+  EXPECT_TRUE(app().ended());
+  EXPECT_EQ(noticeText(), "<no notice>");
+}
+
+TEST_F(StartupTest, ExitEndsAtOnceWithoutPasswordOrRestart) {
+  start();
+  config().mExit.click();
+  EXPECT_TRUE(app().ended());
+  EXPECT_EQ(quitCount, 1);
+  EXPECT_TRUE(sim.shell.started().empty());
+  EXPECT_EQ(prompt(), nullptr);
+}
+
+TEST_F(StartupTest, ActivationRetitlesReadsSubfoldersAndSwitchesOffTwoTabs) {
+  start();
+  setString(Root::User, keys::Settings, "subfolders", "1");
+  config().SSTab1.setTab(FrmConfig::PageDebug);
+  config().setCaption("[TSR]");
+  config().activate();
+  EXPECT_EQ(config().caption(), "Tessara 7");
+  EXPECT_EQ(state().IncludeSubfolders, "1");
+  EXPECT_EQ(config().chkSub.value(), 1);
+  EXPECT_FALSE(config().SSTab1.tabEnabled(FrmConfig::PageAdvanced));
+  EXPECT_FALSE(config().SSTab1.tabEnabled(FrmConfig::PageDebug));
+  EXPECT_NE(config().SSTab1.tab(), FrmConfig::PageDebug);
+  config().SSTab1.userSelect(FrmConfig::PageAdvanced);
+  EXPECT_NE(config().SSTab1.tab(), FrmConfig::PageAdvanced);
+  config().hide();
+  config().show();
+  config().SSTab1.userSelect(FrmConfig::PageDebug);
+  EXPECT_NE(config().SSTab1.tab(), FrmConfig::PageDebug);
+}
+
+TEST_F(StartupTest, ScopeOptionWhileLockedAsksForThePasswordAndWritesNothing) {
+  start();
+  config().OptAllUsers.click();
+  config().OptThisUser.click();
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, "cfg");
+  EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "<absent>");
+}
+
+TEST_F(StartupTest, ScopeOptionWhileUnlockedStoresTheScopeAndReloads) {
+  setString(Root::User, "SOFTWARE\\TSR\\Windows0", "Window", "User row");
+  start();
+  unlock();
+  config().OptThisUser.click();
+  EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "Enabled");
+  EXPECT_EQ(state().SettingsRoot, Root::User);
+  ASSERT_EQ(config().lstProgram.count(), 1);
+  EXPECT_EQ(config().lstProgram.item(0), "User row");
+
+  config().OptAllUsers.click();
+  EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "Disabled");
+  EXPECT_EQ(state().SettingsRoot, Root::Machine);
+  EXPECT_TRUE(config().OptAllUsers.value());
+  EXPECT_EQ(config().lstProgram.count(), 25);
+  EXPECT_EQ(prompt(), nullptr);
+}
+
+TEST_F(StartupTest, DialogOpenHoldsBackThePromptOfTheCommands) {
+  start();
+  state().DialogOpen = true;
+  config().mconfig.click();
+  config().OptThisUser.click();
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, "cfg");
+  EXPECT_EQ(state().PendingTitle, "Configuration");
+}
+
+TEST_F(StartupTest, CancelHidesTheWindowAndLocksTheConfiguration) {
+  start();
+  unlock();
+  config().show();
+  config().cmdCancel.click();
+  EXPECT_FALSE(config().visible());
+  EXPECT_FALSE(state().ConfigUnlocked);
+}
+
+TEST_F(StartupTest, MenuCaptionsKeepTheirLeadingSpacesAndDoubledAmpersands) {
+  EXPECT_EQ(config().chkLockextract.caption(), "  Lock Zip && Self Extracting Files");
+  EXPECT_EQ(config().chkLockFF.caption(), "  Lock Firefox, Netscape && Opera");
+  EXPECT_EQ(config().chkDesktop.caption(), "  Hide Desktop Icons");
+  EXPECT_EQ(config().fraLocked.caption(), "Locked Programs && Windows");
+  std::vector<std::string> tray;
+  for (const auto& item : config().mFile.items())
+    if (!item->separator()) tray.push_back(item->caption());
+  EXPECT_EQ(tray, (std::vector<std::string>{"Configure...", "Lock Computer", "Reset Locks",
+                                            "Stop Remembering Password", "Cancel", "Exit"}));
+  std::vector<std::string> bar;
+  for (const auto& menu : config().menus()) bar.push_back(menu->caption());
+  EXPECT_EQ(bar, (std::vector<std::string>{"File", "Settings", "Tweaks", "Advanced", "Help"}));
+}
+
+TEST_F(StartupTest, ControlAndMenuIdsAreUniqueWithinTheWindow) {
+  std::set<int> ids;
+  for (const forms::Control* control : config().controls()) EXPECT_TRUE(ids.insert(control->id()).second) << control->name();
+  std::function<void(const forms::MenuItem&)> visit = [&](const forms::MenuItem& item) {
+    EXPECT_TRUE(ids.insert(item.id()).second) << item.name();
+    for (const auto& child : item.items()) visit(*child);
+  };
+  for (const auto& menu : config().menus()) visit(*menu);
+}
+
+}  // namespace
+}  // namespace tessara::testing

@@ -1,0 +1,79 @@
+// Thread timers through the message queue: callbacks that stop their own
+// timer, callbacks that throw, and a clock that goes away with timers set.
+#include "platform/win32/win32_clock.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdexcept>
+
+namespace {
+
+using platform::win32::Win32Clock;
+
+// Runs the thread's message loop for a while, as the programs' loop would.
+void pumpFor(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (GetTickCount64() < end) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(2);
+  }
+}
+
+TEST(Win32Clock, TimersTickWhileMessagesArePumped) {
+  Win32Clock clock;
+  int ticks = 0;
+  const auto id = clock.startTimer(10, [&] { ++ticks; });
+  EXPECT_NE(id, 0u);
+  pumpFor(300);
+  EXPECT_GE(ticks, 3);
+  clock.stopTimer(id);
+  const int stoppedAt = ticks;
+  pumpFor(100);
+  EXPECT_EQ(ticks, stoppedAt);
+}
+
+TEST(Win32Clock, TimerStoppedInsideItsOwnCallbackFiresOnce) {
+  Win32Clock clock;
+  int ticks = 0;
+  platform::TimerId id = 0;
+  id = clock.startTimer(10, [&] {
+    ++ticks;
+    clock.stopTimer(id);
+  });
+  pumpFor(200);
+  EXPECT_EQ(ticks, 1);
+}
+
+TEST(Win32Clock, ThrowingCallbackIsContainedAndKeepsTicking) {
+  Win32Clock clock;
+  int ticks = 0;
+  clock.startTimer(10, [&] {
+    ++ticks;
+    throw std::runtime_error("handler failed");
+  });
+  pumpFor(200);
+  EXPECT_GE(ticks, 2);
+}
+
+TEST(Win32Clock, DestroyedClockLeavesNoTimerBehind) {
+  int ticks = 0;
+  {
+    Win32Clock clock;
+    clock.startTimer(10, [&] { ++ticks; });
+  }
+  pumpFor(100);
+  EXPECT_EQ(ticks, 0);
+}
+
+TEST(Win32Clock, NowFollowsTheTickCount) {
+  Win32Clock clock;
+  const auto before = clock.nowMs();
+  Sleep(50);
+  const auto after = clock.nowMs();
+  EXPECT_GE(after - before, 40u);
+  EXPECT_LT(after - before, 5000u);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// The file system over kernel32, in a scratch folder under the temp folder.
+#include "platform/win32/win32_files.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace {
+
+using platform::win32::toUtf8;
+using platform::win32::toWide;
+using platform::win32::UniqueKernelHandle;
+
+class Win32FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    folder_ = toUtf8(temp) + "tsr-files-" + std::to_string(std::random_device{}());
+    ASSERT_TRUE(CreateDirectoryW(toWide(folder_).c_str(), nullptr));
+  }
+  void TearDown() override {
+    for (const auto& entry : files_.list(folder_)) {
+      const std::wstring path = toWide(folder_ + "\\" + entry.name);
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (entry.directory) RemoveDirectoryW(path.c_str());
+      else DeleteFileW(path.c_str());
+    }
+    RemoveDirectoryW(toWide(folder_).c_str());
+  }
+
+  std::string write(const std::string& name, const std::string& content) {
+    const std::string path = folder_ + "\\" + name;
+    const UniqueKernelHandle file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    return path;
+  }
+
+  std::string read(const std::string& path) {
+    const UniqueKernelHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+    char buffer[256];
+    DWORD got = 0;
+    ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr);
+    return std::string(buffer, got);
+  }
+
+  platform::win32::Win32Files files_;
+  std::string folder_;
+};
+
+TEST_F(Win32FilesTest, ListSkipsDotEntriesAndMarksFolders) {
+  write("a.txt", "a");
+  write("\xE6\x97\xA5.txt", "b");  // a name beyond ASCII
+  ASSERT_TRUE(CreateDirectoryW(toWide(folder_ + "\\Sub").c_str(), nullptr));
+  auto entries = files_.list(folder_ + "\\");
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].name, "Sub");
+  EXPECT_TRUE(entries[0].directory);
+  EXPECT_EQ(entries[1].name, "a.txt");
+  EXPECT_FALSE(entries[1].directory);
+  EXPECT_EQ(entries[2].name, "\xE6\x97\xA5.txt");
+  EXPECT_TRUE(files_.list(folder_ + "\\Nowhere").empty());
+}
+
+TEST_F(Win32FilesTest, CopyOverwritesAndReadOnlyFilesNeedNormalAttributes) {
+  const std::string from = write("from.txt", "new");
+  const std::string to = write("to.txt", "old");
+  EXPECT_TRUE(files_.copyFile(from, to));
+  EXPECT_EQ(read(to), "new");
+  EXPECT_FALSE(files_.copyFile(folder_ + "\\missing.txt", to));
+
+  ASSERT_TRUE(SetFileAttributesW(toWide(to).c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(files_.deleteFile(to));
+  EXPECT_TRUE(files_.setNormalAttributes(to));
+  EXPECT_EQ(files_.attributes(to).value_or(0) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_TRUE(files_.deleteFile(to));
+  EXPECT_FALSE(files_.attributes(to).has_value());
+  EXPECT_NE(files_.attributes(folder_).value_or(0) & platform::AttributeDirectory, 0u);
+}
+
+TEST_F(Win32FilesTest, SystemFoldersExist) {
+  const std::string windows = files_.windowsFolder();
+  ASSERT_FALSE(windows.empty());
+  EXPECT_NE(files_.attributes(windows).value_or(0) & platform::AttributeDirectory, 0u);
+  const std::string current = files_.currentDirectory();
+  ASSERT_FALSE(current.empty());
+  EXPECT_NE(files_.attributes(current).value_or(0) & platform::AttributeDirectory, 0u);
+}
+
+}  // namespace
