@@ -6,6 +6,16 @@
 #include "forms/form.h"
 
 namespace forms {
+namespace {
+
+// The highlighted entry after another one was removed: the same entry, which
+// moved up when it came after the removed one; none when it was removed.
+int indexAfterRemoval(int selected, int removed) {
+  if (selected == removed) return -1;
+  return selected > removed ? selected - 1 : selected;
+}
+
+}  // namespace
 
 Label::Label(Form& owner, std::string name, std::string caption)
     : Control(owner, std::move(name), Kind::Label), caption_(std::move(caption)) {}
@@ -113,9 +123,7 @@ void ListBox::addItem(std::string text) {
 void ListBox::removeItem(int index) {
   if (index < 0 || index >= count()) throw std::out_of_range("Invalid list index");
   items_.erase(items_.begin() + index);
-  if (listIndex_ >= count()) listIndex_ = -1;
-  else if (listIndex_ == index) listIndex_ = -1;
-  else if (listIndex_ > index) --listIndex_;
+  listIndex_ = indexAfterRemoval(listIndex_, index);
   changed(Property::Items);
 }
 
@@ -152,8 +160,7 @@ void CheckList::addItem(std::string text, bool checked) {
 void CheckList::removeItem(int index) {
   if (index < 0 || index >= count()) throw std::out_of_range("Invalid list index");
   entries_.erase(entries_.begin() + index);
-  if (listIndex_ == index || listIndex_ >= count()) listIndex_ = -1;
-  else if (listIndex_ > index) --listIndex_;
+  listIndex_ = indexAfterRemoval(listIndex_, index);
   changed(Property::Items);
 }
 

@@ -205,6 +205,19 @@ TEST_F(FormsModel, ListIndexFollowsRemovals) {
   form.lstAllow.removeItem(0);
   EXPECT_EQ(form.lstAllow.listIndex(), -1);
   EXPECT_THROW(form.lstAllow.removeItem(5), std::out_of_range);
+
+  // The highlighted last entry moves up when an entry above it goes.
+  form.lstAllow.clear();
+  for (const char* text : {"a", "b", "c"}) form.lstAllow.addItem(text);
+  form.lstAllow.setListIndex(2);
+  form.lstAllow.removeItem(1);
+  EXPECT_EQ(form.lstAllow.listIndex(), 1);
+  form.lstProgram.addItem("x");
+  form.lstProgram.addItem("y");
+  form.lstProgram.setListIndex(1);
+  form.lstProgram.removeItem(0);
+  EXPECT_EQ(form.lstProgram.listIndex(), 0);
+  form.lstProgram.clear();
   EXPECT_THROW(form.lstAllow.setListIndex(3), std::out_of_range);
 
   std::vector<int> ticked;
