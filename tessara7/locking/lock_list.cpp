@@ -54,16 +54,10 @@ void FrmConfig::lstProgram_KeyDown(int key) {
 }
 
 void FrmConfig::cmdlockprogram_Click() {
-  auto& state = app_.state();
-  if (state.ConfigUnlocked) {
-    SSTab1.setTab(PageAccess);
-    setFocus(txtTask);
-    setDefaultButton(cmdAdd);
-    return;
-  }
-  state.PendingAction = "cfg";
-  state.PendingWindow = 0;
-  if (!state.DialogOpen) ShowPWD();
+  if (askConfigPassword()) return;
+  SSTab1.setTab(PageAccess);
+  setFocus(txtTask);
+  setDefaultButton(cmdAdd);
 }
 
 void FrmConfig::mnuResetLocks_Click() {

@@ -17,15 +17,6 @@ void FrmConfig::connectMasterPassword() {
   tmrPassword.onTimer = [this] { tmrPassword.setRunning(false); };
 }
 
-bool FrmConfig::askConfigPassword() {
-  auto& state = app_.state();
-  if (state.ConfigUnlocked) return false;
-  state.PendingAction = "cfg";
-  state.PendingWindow = 0;
-  if (!state.DialogOpen) ShowPWD();
-  return true;
-}
-
 void FrmConfig::cmdpassword_Click() {
   if (askConfigPassword()) return;
   Label10.setVisible(false);

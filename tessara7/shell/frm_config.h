@@ -188,6 +188,10 @@ class FrmConfig : public forms::Form {
   void Form_Terminate();
   void OptAllUsers_Click();
   void OptThisUser_Click();
+  void scopeOption_Click(bool thisUser);
+  // Asks for the configuration password when the configuration is locked;
+  // true when it did, so the caller stops there.
+  bool askConfigPassword();
   void mconfig_Click();
   void mExit_Click();
   void cmdCancel_Click();
@@ -224,7 +228,6 @@ class FrmConfig : public forms::Form {
   void chkWallpaper_Click();
 
   // The master password.
-  bool askConfigPassword();  // true when the prompt was asked for instead
   void cmdpassword_Click();
   void cmdsetpassword_Click();
 

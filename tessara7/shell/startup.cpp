@@ -97,28 +97,24 @@ void FrmConfig::Form_Terminate() {
   app_.End();
 }
 
-void FrmConfig::OptAllUsers_Click() {
+bool FrmConfig::askConfigPassword() {
   auto& state = app_.state();
-  if (!state.ConfigUnlocked) {
-    state.PendingAction = "cfg";
-    if (!state.DialogOpen && !state.Loading) ShowPWD();
-    return;
-  }
-  if (state.Loading) return;
-  app_.registry().SaveStringValue(platform::Root::User, keys::Settings, "CurrentUser", "Disabled");
-  OptAllUsers.select();
-  GetConfig();
+  if (state.ConfigUnlocked) return false;
+  state.PendingAction = "cfg";
+  state.PendingWindow = 0;  // guards no window: Cancel must close nothing
+  if (!state.DialogOpen && !state.Loading) ShowPWD();
+  return true;
 }
 
-void FrmConfig::OptThisUser_Click() {
-  auto& state = app_.state();
-  if (!state.ConfigUnlocked) {
-    state.PendingAction = "cfg";
-    if (!state.DialogOpen && !state.Loading) ShowPWD();
-    return;
-  }
-  if (state.Loading) return;
-  app_.registry().SaveStringValue(platform::Root::User, keys::Settings, "CurrentUser", "Enabled");
+void FrmConfig::OptAllUsers_Click() { scopeOption_Click(false); }
+
+void FrmConfig::OptThisUser_Click() { scopeOption_Click(true); }
+
+void FrmConfig::scopeOption_Click(bool thisUser) {
+  if (askConfigPassword() || app_.state().Loading) return;
+  app_.registry().SaveStringValue(platform::Root::User, keys::Settings, "CurrentUser",
+                                  thisUser ? "Enabled" : "Disabled");
+  if (!thisUser) OptAllUsers.select();
   GetConfig();
 }
 
