@@ -154,14 +154,23 @@ LRESULT Win32FormView::handleMessage(HWND window, UINT message, WPARAM wParam, L
       if (auto brush = onControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
         return *brush;
       break;
-    case WM_ERASEBKGND:
-      if (background_) {
-        RECT client;
-        GetClientRect(window, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, background_.get());
-        return 1;
-      }
-      break;
+    case WM_ERASEBKGND: {
+      const HDC dc = reinterpret_cast<HDC>(wParam);
+      RECT client;
+      GetClientRect(window, &client);
+      FillRect(dc, &client, background_ ? background_.get() : GetSysColorBrush(COLOR_BTNFACE));
+      // The tab page's body in the window colour, also where sibling
+      // controls (frames) stand on it and the tab control does not paint.
+      if (tabControl_)
+        if (HWND tabs = controlWindow(*tabControl_); tabs && IsWindowVisible(tabs)) {
+          RECT page;
+          GetWindowRect(tabs, &page);
+          MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&page), 2);
+          TabCtrl_AdjustRect(tabs, FALSE, &page);
+          FillRect(dc, &page, GetSysColorBrush(COLOR_WINDOW));
+        }
+      return 1;
+    }
     case WM_ACTIVATE:
       onActivate(wParam);
       return 0;

@@ -97,14 +97,17 @@ std::optional<LRESULT> Win32FormView::onControlColor(HDC dc, HWND window) {
   const Kind kind = control->kind();
   if (kind == Kind::TextBox || kind == Kind::ListBox || kind == Kind::CheckList) return std::nullopt;
   const std::uint32_t color = kind == Kind::Label ? static_cast<Label*>(control)->color() : 0;
-  if (color == 0 && !background_) return std::nullopt;
   if (color != 0) SetTextColor(dc, static_cast<COLORREF>(color));  // stored as 0x00BBGGRR, like COLORREF
   if (background_) {
     SetBkColor(dc, static_cast<COLORREF>(form_.style().background));
     return reinterpret_cast<LRESULT>(background_.get());
   }
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  // A tab page's body is drawn in the window colour, not the dialog colour;
+  // the controls standing on it take the page's colour so that they leave
+  // no grey patches.
+  const int face = control->placement().tabPage >= 0 ? COLOR_WINDOW : COLOR_BTNFACE;
+  SetBkColor(dc, GetSysColor(face));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(face));
 }
 
 void Win32FormView::onActivate(WPARAM wParam) {
