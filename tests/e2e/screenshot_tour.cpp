@@ -1,0 +1,139 @@
+// A walk through every window of tessara7 that stops for a picture at each step: each tab
+// of the configuration window, each menu, the tray menu, the prompt and the notice.
+// Disabled in ordinary runs; tests/e2e/screenshot_tour.sh runs it on its own X server and
+// takes the pictures. The walk still checks that each step shows what it should.
+//
+// Picture protocol: the walk writes the picture's name into <TESSARA_SHOT_DIR>/.request
+// and waits until the file is gone; the script takes the picture, then deletes the file.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <array>
+#include <fstream>
+#include <string>
+
+#include "platform/win32/win32_tray.h"
+#include "tests/e2e/tessara_driver.h"
+
+namespace e2e {
+namespace {
+
+std::string shotFolder() {
+  std::array<wchar_t, 2048> buffer{};
+  const DWORD n = GetEnvironmentVariableW(L"TESSARA_SHOT_DIR", buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return {};
+  return toWindowsPath(narrow(std::wstring_view(buffer.data(), n)));
+}
+
+// Asks for a picture of the screen as it is now; false when none was taken within 20 s.
+bool picture(const std::string& name) {
+  const std::string folder = shotFolder();
+  if (folder.empty()) return true;  // run without the script: walk only
+  Sleep(400);                       // let the last repaint reach the screen
+  const std::wstring request = widen(folder + "\\.request");
+  const std::wstring pending = request + L".tmp";
+  {
+    std::ofstream out(pending.c_str(), std::ios::binary | std::ios::trunc);
+    out << name;
+  }
+  if (!MoveFileExW(pending.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+  return waitUntil(20000, [&] { return GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
+HWND openMenuWindow() {
+  HWND menu = nullptr;
+  waitUntil(3000, [&] {
+    menu = FindWindowW(L"#32768", nullptr);
+    return menu && IsWindowVisible(menu);
+  });
+  return menu;
+}
+
+void postKey(HWND window, UINT key) {
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+  Sleep(150);
+}
+
+class ScreenshotTour : public E2eTest {};
+
+TEST_F(ScreenshotTour, DISABLED_EveryTabMenuPromptAndNotice) {
+  Program program("tessara7");
+  HWND main = waitForMainWindow();
+  ASSERT_NE(main, nullptr);
+
+  // The prompt, as it first comes up and after a wrong password.
+  HWND prompt = openPrompt(main);
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_TRUE(picture("prompt"));
+  ASSERT_TRUE(submitPassword(prompt, "wrong"));
+  ASSERT_EQ(waitForAnswer(prompt, "lblPWD.caption", "Password, wrong:"), "Password, wrong:");
+  EXPECT_TRUE(picture("prompt-wrong-password"));
+  ASSERT_TRUE(submitPassword(prompt, kDefaultPassword));
+  ASSERT_TRUE(waitUntil(5000, [&] { return isVisible(main); }));
+  SetForegroundWindow(main);
+
+  // Every tab the strip offers.
+  HWND tabs = GetDlgItem(main, idOf("SSTab1"));
+  ASSERT_NE(tabs, nullptr);
+  const auto names = splitLines(query(main, "SSTab1.items").value_or(""));
+  const auto count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ(count, 5) << "Advanced and Debug are left out";
+  for (int position = 0; position < count; ++position) {
+    SendMessageW(tabs, TCM_SETCURFOCUS, static_cast<WPARAM>(position), 0);
+    const int tab = std::stoi(query(main, "SSTab1.tab").value_or("-1"));
+    ASSERT_GE(tab, 0);
+    ASSERT_LT(static_cast<std::size_t>(tab), names.size());
+    EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), position);
+    std::string name = names[static_cast<std::size_t>(tab)];
+    for (char& c : name)
+      if (c == ' ') c = '-';
+    EXPECT_TRUE(picture("tab-" + std::to_string(position) + "-" + name));
+  }
+
+  // The Welcome page with the new-password box open.
+  ASSERT_TRUE(clickButton(main, idOf("cmdpassword")));
+  ASSERT_EQ(waitForAnswer(main, "txtsetpassword.visible", "1"), "1");
+  EXPECT_TRUE(picture("tab-welcome-set-password"));
+
+  // The menus of the bar, one after the other from the keyboard.
+  SetForegroundWindow(main);
+  PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  Sleep(300);
+  postKey(main, VK_DOWN);
+  for (const char* menu : {"menu-Settings", "menu-Tweaks", "menu-Advanced", "menu-Help"}) {
+    EXPECT_NE(openMenuWindow(), nullptr) << menu;
+    EXPECT_TRUE(picture(menu));
+    postKey(main, VK_RIGHT);
+  }
+  postKey(main, VK_ESCAPE);
+  postKey(main, VK_ESCAPE);
+  EXPECT_TRUE(waitUntil(3000, [] { return FindWindowW(L"#32768", nullptr) == nullptr ||
+                                          !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+
+  // The tray menu, as a right click on the icon opens it.
+  SetCursorPos(900, 700);
+  PostMessageW(main, platform::win32::kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
+  EXPECT_NE(openMenuWindow(), nullptr) << "tray menu";
+  EXPECT_TRUE(picture("menu-tray"));
+  postKey(main, VK_ESCAPE);
+
+  // The notice, with the longest everyday text.
+  ASSERT_TRUE(clickButton(main, idOf("cmdCancel")));
+  ASSERT_TRUE(waitUntil(3000, [&] { return !isVisible(main); }));
+  ASSERT_TRUE(unlockConfiguration(main));
+  SendMessageW(tabs, TCM_SETCURFOCUS, 0, 0);
+  ASSERT_TRUE(setText(main, idOf("txtTask"), "ab"));
+  ASSERT_TRUE(clickButton(main, idOf("cmdAdd")));
+  HWND notice = waitForVisibleWindow(kNoticeClass, 3000);
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(picture("notice-short-task-name"));
+  dismissNotice();
+  ASSERT_TRUE(postMenuCommand(main, idOf("mAbout")));
+  ASSERT_NE(waitForVisibleWindow(kNoticeClass, 3000), nullptr);
+  EXPECT_TRUE(picture("notice-about"));
+  dismissNotice();
+}
+
+}  // namespace
+}  // namespace e2e
