@@ -54,6 +54,7 @@ class Win32FormView final : public FormView {
   struct Child {
     HWND window = nullptr;
     std::vector<std::string> shownItems;  // what the list box holds now
+    std::vector<char> shownTicks;         // a check list's ticks (item data) as the list box holds them
     std::vector<int> stripToTab;          // tab strip position -> model tab
   };
 

@@ -45,8 +45,10 @@ std::wstring withCrLf(const std::wstring& text) {
 
 // Turns what the list box shows into `wanted` with the fewest changes, so
 // that adding or removing one entry of a long list stays cheap and keeps
-// the scroll position.
-void syncListStrings(HWND list, std::vector<std::string>& shown, const std::vector<std::string>& wanted) {
+// the scroll position. `ticks`, when given, follows the entries (new ones
+// start unticked, as their item data is 0).
+void syncListStrings(HWND list, std::vector<std::string>& shown, const std::vector<std::string>& wanted,
+                     std::vector<char>* ticks = nullptr) {
   std::size_t prefix = 0;
   while (prefix < shown.size() && prefix < wanted.size() && shown[prefix] == wanted[prefix]) ++prefix;
   std::size_t suffix = 0;
@@ -73,6 +75,12 @@ void syncListStrings(HWND list, std::vector<std::string>& shown, const std::vect
     InvalidateRect(list, nullptr, TRUE);
   }
   shown = wanted;
+  if (ticks) {
+    ticks->resize(shown.size() - added + removed, 0);
+    ticks->erase(ticks->begin() + static_cast<std::ptrdiff_t>(prefix),
+                 ticks->begin() + static_cast<std::ptrdiff_t>(prefix + removed));
+    ticks->insert(ticks->begin() + static_cast<std::ptrdiff_t>(prefix), added, 0);
+  }
 }
 
 void syncListSelection(HWND list, int index) {
@@ -209,10 +217,13 @@ void Win32FormView::syncCheckListItems(Child& child, const CheckList& list) {
   std::vector<std::string> texts;
   texts.reserve(list.entries().size());
   for (const auto& entry : list.entries()) texts.push_back(entry.text);
-  syncListStrings(child.window, child.shownItems, texts);
+  syncListStrings(child.window, child.shownItems, texts, &child.shownTicks);
+  // The ticks are compared with the copy kept here: asking the list box for
+  // every entry at every change made loading a long list quadratic in messages.
   for (int i = 0; i < list.count(); ++i) {
-    const LRESULT tick = list.checked(i) ? 1 : 0;
-    if (SendMessageW(child.window, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == tick) continue;
+    const char tick = list.checked(i) ? 1 : 0;
+    if (child.shownTicks[static_cast<std::size_t>(i)] == tick) continue;
+    child.shownTicks[static_cast<std::size_t>(i)] = tick;
     SendMessageW(child.window, LB_SETITEMDATA, static_cast<WPARAM>(i), tick);
     RECT itemRect{};
     if (SendMessageW(child.window, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&itemRect)) !=
