@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "forms/win32/form_view.h"
@@ -104,7 +105,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     });
   }
   g_watchTarget = forms::win32::Win32FormView::viewOf(config) ? forms::win32::Win32FormView::viewOf(config)->window() : nullptr;
-  const WinEventHook foregroundHook(EVENT_SYSTEM_FOREGROUND);
-  const WinEventHook titleHook(EVENT_OBJECT_NAMECHANGE);
+  // TESSARA_NO_WINEVENT=1 leaves the hooks out, so that the watcher runs on its
+  // timer alone (to measure what the hooks gain).
+  wchar_t noHooks[2] = {};
+  const bool hooked = GetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", noHooks, 2) != 1 || noHooks[0] != L'1';
+  std::optional<WinEventHook> foregroundHook, titleHook;
+  if (hooked) {
+    foregroundHook.emplace(EVENT_SYSTEM_FOREGROUND);
+    titleHook.emplace(EVENT_OBJECT_NAMECHANGE);
+  }
   return forms::win32::runMessageLoop([&app] { app.collect(); });
 }
