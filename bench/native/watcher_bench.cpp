@@ -1,0 +1,84 @@
+// The foreground watcher's tick on the simulated platform: the cost of the
+// program's own logic per tick, with the largest lists the store holds and
+// with the list a first start shows.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_tray.h"
+#include "tessara7/shell/app.h"
+#include "tessara7/shell/frm_config.h"
+
+namespace {
+
+constexpr int kLockedEntries = 999;
+constexpr int kIgnoredTitles = 1000;
+constexpr int kReleases = 50;
+
+struct Program {
+  platform::sim::SimPlatform sim;
+  platform::sim::SimTray tray;
+  std::unique_ptr<tessara::App> app;
+
+  Program() {
+    app = std::make_unique<tessara::App>(tessara::AppHost{sim.get(), tray, nullptr, [] {}, [] {}});
+    app->start();
+  }
+  tessara::FrmConfig& config() { return app->frmConfig(); }
+
+  // 999 ticked entries, 1000 ignored titles, 50 released window classes
+  // whose windows exist (so the watcher keeps the releases).
+  void fillLists() {
+    auto& config = this->config();
+    config.lstProgram.clear();
+    for (int n = 0; n < kLockedEntries; ++n) config.lstProgram.addItem("Locked task " + std::to_string(n), true);
+    for (int n = 0; n < kIgnoredTitles; ++n) config.lstignore.addItem("Ignored title " + std::to_string(n));
+    for (int n = 0; n < kReleases; ++n) {
+      const std::string className = "ReleasedClass" + std::to_string(n);
+      sim.desktop.createWindow("Released window " + std::to_string(n), className, 0);
+      config.lstAllow.addItem(className);
+    }
+  }
+};
+
+void runTicks(benchmark::State& state, Program& program) {
+  auto& config = program.config();
+  for (auto _ : state) config.timerTessara_Timer();
+  benchmark::DoNotOptimize(program.app->state().ForegroundTitle);
+}
+
+// First start: the 25 unticked suggestions, nothing ignored or released.
+void BM_WatcherTick_DefaultList(benchmark::State& state) {
+  Program program;
+  program.sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  runTicks(state, program);
+}
+BENCHMARK(BM_WatcherTick_DefaultList)->Unit(benchmark::kMicrosecond);
+
+// Full lists, a foreground title that holds no entry: every entry is searched.
+void BM_WatcherTick_FullLists_NoMatch(benchmark::State& state) {
+  Program program;
+  program.fillLists();
+  program.sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  runTicks(state, program);
+  if (program.app->openPassword()) state.SkipWithError("the watcher locked the window");
+}
+BENCHMARK(BM_WatcherTick_FullLists_NoMatch)->Unit(benchmark::kMicrosecond);
+
+// Full lists, a title that holds the last entry but is the last ignored title:
+// every entry, every release and every ignored title is looked at.
+void BM_WatcherTick_FullLists_IgnoredMatch(benchmark::State& state) {
+  Program program;
+  program.fillLists();
+  const std::string title = "Ignored title " + std::to_string(kIgnoredTitles - 1);
+  auto& config = program.config();
+  config.lstProgram.addItem(title, true);
+  program.sim.desktop.createWindow(title, "Notepad");
+  runTicks(state, program);
+  if (program.app->openPassword()) state.SkipWithError("the watcher locked the window");
+}
+BENCHMARK(BM_WatcherTick_FullLists_IgnoredMatch)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

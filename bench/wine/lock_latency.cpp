@@ -1,0 +1,450 @@
+// Measurements of the window lock under Wine:
+//  1. whether WinEvents of another process reach an out-of-context hook
+//     (EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_NAMECHANGE from Notepad);
+//  2. lock latency: from a window with a ticked task name coming to the front
+//     to its being hidden, with the program's WinEvent hooks and without
+//     them (TESSARA_NO_WINEVENT=1), over 20 trials each;
+//  3. idle cost: CPU time of tessara7.exe over a minute with 999 ticked lock
+//     rows and 1000 ignored titles, and with empty lists for comparison.
+// Usage: wine_bench.exe lock [trials=20] [idle seconds=60]; 0 skips a part.
+// tessara7.exe is taken from this program's folder. Ends every tessara7 and
+// Notepad first and deletes Software\TSR under both roots before and after.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// --- Small owners and helpers -------------------------------------------------------
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+  Handle(Handle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  Handle& operator=(Handle&& o) noexcept {
+    std::swap(h_, o.h_);
+    return *this;
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (h_) CloseHandle(h_);
+  }
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HANDLE h_;
+};
+
+class Window {
+ public:
+  explicit Window(HWND w = nullptr) : w_(w) {}
+  Window(Window&& o) noexcept : w_(std::exchange(o.w_, nullptr)) {}
+  Window& operator=(Window&& o) noexcept {
+    std::swap(w_, o.w_);
+    return *this;
+  }
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  ~Window() {
+    if (w_) DestroyWindow(w_);
+  }
+  HWND get() const { return w_; }
+
+ private:
+  HWND w_;
+};
+
+double nowMs() {
+  static const double perMs = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart) / 1000.0;
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return static_cast<double>(c.QuadPart) / perMs;
+}
+
+void pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+// Pumps this thread's messages until done() or the timeout.
+template <typename Done>
+bool pumpUntil(double timeoutMs, Done done) {
+  const double end = nowMs() + timeoutMs;
+  for (;;) {
+    pump();
+    if (done()) return true;
+    const double left = end - nowMs();
+    if (left <= 0) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min(left, 10.0)) + 1, QS_ALLINPUT);
+  }
+}
+
+void pumpFor(double ms) {
+  pumpUntil(ms, [] { return false; });
+}
+
+std::wstring ownFolder() {
+  wchar_t path[MAX_PATH * 4];
+  const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+  std::wstring p(path, n);
+  return p.substr(0, p.find_last_of(L'\\'));
+}
+
+std::wstring windowsFolder() {
+  wchar_t path[MAX_PATH];
+  const UINT n = GetWindowsDirectoryW(path, MAX_PATH);
+  return std::wstring(path, n);
+}
+
+void setString(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    std::fprintf(stderr, "cannot create key\n");
+    std::exit(2);
+  }
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+void clearStore() {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    RegDeleteTreeW(root, L"Software\\TSR");
+    RegDeleteKeyW(root, L"Software\\TSR");
+  }
+}
+
+void endAll(const wchar_t* exeName) {
+  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W e{};
+  e.dwSize = sizeof e;
+  for (BOOL more = Process32FirstW(snapshot.get(), &e); more; more = Process32NextW(snapshot.get(), &e)) {
+    if (lstrcmpiW(e.szExeFile, exeName) != 0) continue;
+    Handle p(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.th32ProcessID));
+    if (p && TerminateProcess(p.get(), 1)) WaitForSingleObject(p.get(), 5000);
+  }
+}
+
+struct Started {
+  Handle process;
+  DWORD pid = 0;
+};
+
+Started start(const std::wstring& exe, const std::wstring& arguments = {}) {
+  std::wstring commandLine = L"\"" + exe + L"\"" + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::fwprintf(stderr, L"cannot start %ls (error %lu)\n", exe.c_str(), GetLastError());
+    std::exit(2);
+  }
+  CloseHandle(pi.hThread);
+  return {Handle(pi.hProcess), pi.dwProcessId};
+}
+
+void stop(Started& program) {
+  if (program.process) {
+    TerminateProcess(program.process.get(), 1);
+    WaitForSingleObject(program.process.get(), 5000);
+  }
+}
+
+// Starts tessara7 and waits for its main window; the time that took, in ms.
+double startTessara(Started& program) {
+  const double t0 = nowMs();
+  program = start(ownFolder() + L"\\tessara7.exe");
+  if (!pumpUntil(180000, [] { return FindWindowW(nullptr, L"Tessara 7") != nullptr; })) {
+    std::fprintf(stderr, "tessara7 did not come up within 180 s\n");
+    std::exit(2);
+  }
+  return nowMs() - t0;
+}
+
+const wchar_t* registerClass(const wchar_t* name, WNDPROC proc) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = name;
+  RegisterClassW(&wc);
+  return name;
+}
+
+Window makeWindow(const wchar_t* cls, const std::wstring& title) {
+  return Window(CreateWindowExW(0, cls, title.c_str(), WS_OVERLAPPEDWINDOW, 100, 100, 400, 300, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr));
+}
+
+// --- 1. WinEvents across processes ---------------------------------------------------
+
+// Events seen by the out-of-context hook, by event id, for Notepad's process,
+// this process and a child copy of this program that raises events itself.
+struct EventTally {
+  DWORD notepad = 0, child = 0;
+  std::map<DWORD, int> fromNotepad, fromSelf, fromChild;
+};
+EventTally g_events;
+
+void CALLBACK countEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD, DWORD) {
+  DWORD pid = 0;
+  if (window) GetWindowThreadProcessId(window, &pid);
+  if (pid == 0) return;
+  if (pid == g_events.notepad) ++g_events.fromNotepad[event];
+  else if (pid == g_events.child) ++g_events.fromChild[event];
+  else if (pid == GetCurrentProcessId()) ++g_events.fromSelf[event];
+}
+
+const char* eventName(DWORD event) {
+  switch (event) {
+    case EVENT_SYSTEM_FOREGROUND: return "SYSTEM_FOREGROUND";
+    case EVENT_SYSTEM_MENUSTART: return "SYSTEM_MENUSTART";
+    case EVENT_SYSTEM_MINIMIZESTART: return "SYSTEM_MINIMIZESTART";
+    case EVENT_SYSTEM_MINIMIZEEND: return "SYSTEM_MINIMIZEEND";
+    case EVENT_OBJECT_CREATE: return "OBJECT_CREATE";
+    case EVENT_OBJECT_DESTROY: return "OBJECT_DESTROY";
+    case EVENT_OBJECT_SHOW: return "OBJECT_SHOW";
+    case EVENT_OBJECT_HIDE: return "OBJECT_HIDE";
+    case EVENT_OBJECT_FOCUS: return "OBJECT_FOCUS";
+    case EVENT_OBJECT_LOCATIONCHANGE: return "OBJECT_LOCATIONCHANGE";
+    case EVENT_OBJECT_NAMECHANGE: return "OBJECT_NAMECHANGE";
+    case EVENT_OBJECT_VALUECHANGE: return "OBJECT_VALUECHANGE";
+    case EVENT_OBJECT_STATECHANGE: return "OBJECT_STATECHANGE";
+    default: return nullptr;
+  }
+}
+
+void printTally(const char* from, const std::map<DWORD, int>& tally) {
+  std::printf("  from %s:", from);
+  if (tally.empty()) std::printf(" none");
+  for (const auto& [event, count] : tally) {
+    if (const char* name = eventName(event)) std::printf(" %s=%d", name, count);
+    else std::printf(" 0x%04lx=%d", event, count);
+  }
+  std::printf("\n");
+}
+
+// The child copy: a window of its own, brought to the front and renamed, then
+// both events raised explicitly with NotifyWinEvent.
+int notifyChild() {
+  Window own = makeWindow(registerClass(L"BenchChild", DefWindowProcW), L"Bench child");
+  ShowWindow(own.get(), SW_SHOW);
+  SetForegroundWindow(own.get());
+  SetWindowTextW(own.get(), L"Bench child renamed");
+  pumpFor(300);
+  NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, own.get(), OBJID_WINDOW, CHILDID_SELF);
+  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, own.get(), OBJID_WINDOW, CHILDID_SELF);
+  pumpFor(300);
+  return 0;
+}
+
+void winEventEvidence() {
+  std::printf("== WinEvents to an out-of-context hook (SetWinEventHook EVENT_MIN..EVENT_MAX, all processes) ==\n");
+  HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, countEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+  std::printf("SetWinEventHook: %s\n", hook ? "installed" : "FAILED");
+
+  // This process: a window shown, brought to the front, renamed.
+  Window own = makeWindow(registerClass(L"BenchOwn", DefWindowProcW), L"Bench own window");
+  ShowWindow(own.get(), SW_SHOW);
+  SetForegroundWindow(own.get());
+  SetWindowTextW(own.get(), L"Bench own window renamed");
+  pumpFor(500);
+
+  // Notepad: started (comes to the front), sent away and back, renamed from here.
+  Started notepad = start(windowsFolder() + L"\\notepad.exe");
+  g_events.notepad = notepad.pid;
+  HWND pad = nullptr;
+  pumpUntil(10000, [&] {
+    pad = FindWindowW(L"Notepad", nullptr);
+    return pad != nullptr && IsWindowVisible(pad);
+  });
+  pumpFor(1000);
+  SetForegroundWindow(own.get());
+  pumpFor(300);
+  SetForegroundWindow(pad);
+  pumpFor(300);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(pad, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"renamed - Notepad"), SMTO_NORMAL, 5000, &r);
+  pumpFor(500);
+  std::printf("Notepad's window is %s the foreground; its title now \"renamed - Notepad\"\n",
+              GetForegroundWindow() == pad ? "now" : "NOT");
+
+  // A child copy of this program raising the two events itself.
+  wchar_t self[MAX_PATH * 4];
+  GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
+  Started child = start(std::wstring(self), L" lock --notify-child");
+  g_events.child = child.pid;
+  pumpUntil(15000, [&] { return WaitForSingleObject(child.process.get(), 0) == WAIT_OBJECT_0; });
+  pumpFor(500);
+
+  printTally("Notepad (started, SetForegroundWindow, WM_SETTEXT)", g_events.fromNotepad);
+  printTally("this process (ShowWindow, SetForegroundWindow, SetWindowText)", g_events.fromSelf);
+  printTally("child process (same, then NotifyWinEvent FOREGROUND + NAMECHANGE)", g_events.fromChild);
+  if (hook) UnhookWinEvent(hook);
+  stop(notepad);
+  g_events = {};
+}
+
+// --- 2. Lock latency ---------------------------------------------------------------
+
+double g_hiddenAt = 0;  // when the probe window was hidden, 0 while it is shown
+
+LRESULT CALLBACK probeProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW) &&
+      g_hiddenAt == 0)
+    g_hiddenAt = nowMs();
+  return DefWindowProcW(w, m, wp, lp);
+}
+
+struct Stats {
+  double median = 0, p95 = 0, min = 0, max = 0;
+  int missed = 0;
+};
+
+Stats stats(std::vector<double> v, int missed) {
+  Stats s;
+  s.missed = missed;
+  if (v.empty()) return s;
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+  s.p95 = v[std::min(n - 1, static_cast<std::size_t>((95 * n + 99) / 100) - 1)];  // nearest rank
+  s.min = v.front();
+  s.max = v.back();
+  return s;
+}
+
+Stats measureLatency(bool hooks, int trials) {
+  clearStore();
+  setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Window", L"LatencyProbe");
+  setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Enabled", L"1");
+  SetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", hooks ? nullptr : L"1");
+  Started tessara;
+  startTessara(tessara);
+  SetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", nullptr);
+
+  const wchar_t* probeClass = registerClass(L"BenchProbe", probeProc);
+  Window base = makeWindow(registerClass(L"BenchBase", DefWindowProcW), L"Bench base");
+  ShowWindow(base.get(), SW_SHOW);
+  SetForegroundWindow(base.get());
+  pumpFor(2000);
+
+  std::vector<double> samples;
+  int missed = 0;
+  std::srand(7);
+  std::printf("%s:", hooks ? "with hooks   " : "without hooks");
+  for (int i = 0; i < trials; ++i) {
+    Window probe = makeWindow(probeClass, L"LatencyProbe " + std::to_wstring(i + 1));
+    pump();
+    g_hiddenAt = 0;
+    const double shown = nowMs();
+    ShowWindow(probe.get(), SW_SHOW);
+    SetForegroundWindow(probe.get());
+    if (pumpUntil(3000, [] { return g_hiddenAt != 0; })) {
+      samples.push_back(g_hiddenAt - shown);
+      std::printf(" %.1f", g_hiddenAt - shown);
+    } else {
+      ++missed;
+      std::printf(" miss");
+    }
+    std::fflush(stdout);
+    probe = Window();
+    SetForegroundWindow(base.get());
+    pumpFor(300 + std::rand() % 500);  // the next trial at another phase of the half-second timer
+  }
+  std::printf("\n");
+  stop(tessara);
+  clearStore();
+  return stats(samples, missed);
+}
+
+// --- 3. Idle cost ---------------------------------------------------------------------
+
+double cpuMs(HANDLE process) {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
+  auto ms = [](const FILETIME& f) {
+    return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0;
+  };
+  return ms(kernel) + ms(user);
+}
+
+void measureIdle(bool fullLists, int seconds) {
+  clearStore();
+  if (fullLists) {
+    for (int row = 0; row < 999; ++row) {
+      const std::wstring key = L"SOFTWARE\\TSR\\Windows" + std::to_wstring(row);
+      setString(HKEY_LOCAL_MACHINE, key, L"Window", L"Idle task " + std::to_wstring(row));
+      setString(HKEY_LOCAL_MACHINE, key, L"Enabled", L"1");
+    }
+    for (int n = 0; n < 1000; ++n)
+      setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\IGNORE", (L"Program" + std::to_wstring(n)).c_str(),
+                L"Ignored title " + std::to_wstring(n));
+  }
+  Started tessara;
+  const double loadMs = startTessara(tessara);
+  // The foreground holds a title that matches no row, so every tick scans the whole list.
+  Window front = makeWindow(registerClass(L"BenchIdle", DefWindowProcW), L"Bench idle window");
+  ShowWindow(front.get(), SW_SHOW);
+  SetForegroundWindow(front.get());
+  pumpFor(5000);
+
+  const double cpu0 = cpuMs(tessara.process.get());
+  const double t0 = nowMs();
+  pumpFor(seconds * 1000.0);
+  const double cpu1 = cpuMs(tessara.process.get());
+  const double wall = nowMs() - t0;
+  std::printf("%s: start-up to main window %.0f ms; CPU %.0f ms in %.1f s = %.2f%% of one core\n",
+              fullLists ? "999 ticked rows + 1000 ignored titles" : "empty lists (suggestions only)", loadMs,
+              cpu1 - cpu0, wall / 1000.0, 100.0 * (cpu1 - cpu0) / wall);
+  std::fflush(stdout);
+  stop(tessara);
+  clearStore();
+}
+
+}  // namespace
+
+// The "lock" group of wine_bench: argv[1] trials (20), argv[2] idle seconds (60).
+int runLockLatencyBenchmarks(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--notify-child") == 0) return notifyChild();
+  const int trials = argc > 1 ? std::max(0, std::atoi(argv[1])) : 20;
+  const int idleSeconds = argc > 2 ? std::max(0, std::atoi(argv[2])) : 60;
+  endAll(L"tessara7.exe");
+  endAll(L"notepad.exe");
+  clearStore();
+
+  if (trials > 0) {
+    winEventEvidence();
+    std::printf("\n== Lock latency: window shown and brought to the front -> hidden (ms) ==\n");
+    const Stats with = measureLatency(true, trials);
+    const Stats without = measureLatency(false, trials);
+    for (const auto& [label, s] : {std::pair{"with WinEvent hooks   ", with}, std::pair{"without (timer only)  ", without}})
+      std::printf("%s n=%d median %.1f  p95 %.1f  min %.1f  max %.1f  missed %d\n", label, trials - s.missed,
+                  s.median, s.p95, s.min, s.max, s.missed);
+    std::fflush(stdout);
+  }
+  if (idleSeconds == 0) return 0;
+  std::printf("\n== Idle cost of tessara7.exe (GetProcessTimes, kernel + user) ==\n");
+  measureIdle(true, idleSeconds);
+  measureIdle(false, idleSeconds);
+  std::fflush(stdout);
+  return 0;
+}

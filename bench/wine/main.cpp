@@ -1,0 +1,32 @@
+// The Windows benchmarks, run under Wine: one shared entry point, each group
+// of measurements in its own file printing its own figures.
+//   wine_bench                      every group with its default arguments
+//   wine_bench settings             the settings group only
+//   wine_bench lock [args...]       the lock-latency group only, with its arguments
+#include <cstdio>
+#include <cstring>
+
+// settings_bench.cpp
+void runSettingsBenchmarks();
+// lock_latency.cpp; its arguments as the command line would give them.
+int runLockLatencyBenchmarks(int argc, char** argv);
+
+int main(int argc, char** argv) {
+  const char* group = argc > 1 ? argv[1] : nullptr;
+  if (group == nullptr) {
+    runSettingsBenchmarks();
+    std::printf("\n");
+    char* none[] = {argv[0], nullptr};
+    return runLockLatencyBenchmarks(1, none);
+  }
+  if (std::strcmp(group, "settings") == 0) {
+    runSettingsBenchmarks();
+    return 0;
+  }
+  if (std::strcmp(group, "lock") == 0) {
+    argv[1] = argv[0];
+    return runLockLatencyBenchmarks(argc - 1, argv + 1);
+  }
+  std::fprintf(stderr, "usage: wine_bench [settings | lock [args...]]\n");
+  return 2;
+}
