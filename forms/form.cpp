@@ -66,7 +66,9 @@ void Form::unload() {
 }
 
 void Form::close(CloseReason reason) {
+  closeCancelled_ = false;
   if (onQueryUnload) fire([&] { onQueryUnload(reason); });
+  if (closeCancelled_) return;
   unload();
 }
 

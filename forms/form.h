@@ -56,8 +56,10 @@ class Form {
   // Closes the window for good: runs the unload handler, stops its timers,
   // destroys its view. A FormSlot hands out a fresh object afterwards.
   void unload();
-  // A close that the window itself or the system asked for.
+  // A close that the window itself or the system asked for. The query-unload
+  // handler may keep the window open with cancelClose().
   void close(CloseReason reason);
+  void cancelClose() { closeCancelled_ = true; }
   void activate();  // the window became the active one
   // The program is ending: timers stop for good, no handler runs any more.
   void halt();
@@ -111,6 +113,7 @@ class Form {
   bool unloaded_ = false;
   bool topmost_ = false;
   bool halted_ = false;
+  bool closeCancelled_ = false;
   Button* defaultButton_ = nullptr;
   Control* focus_ = nullptr;
   std::vector<Control*> controls_;

@@ -47,6 +47,13 @@ FrmPassword::FrmPassword(App& app)
   onLoad = [this] { Form_Load(); };
   onActivate = [this] { Form_Activate(); };
   onUnload = [this] { Form_Unload(); };
+  // The close box is the Cancel button: closing the prompt must not end a
+  // lock (the computer lock above all) without the password.
+  onQueryUnload = [this](forms::CloseReason reason) {
+    if (reason != forms::CloseReason::User) return;
+    cancelClose();
+    cmdCancelPWD_Click();
+  };
   cmdok.onClick = [this] { cmdok_Click(); };
   cmdCancelPWD.onClick = [this] { cmdCancelPWD_Click(); };
   chkKeep.onClick = [this] { chkKeep_Click(); };

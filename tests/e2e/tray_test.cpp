@@ -158,6 +158,10 @@ TEST_F(TrayTest, LockComputerBlanksTheScreenUntilTheMasterPassword) {
   ASSERT_TRUE(clickPromptButton(prompt, "cmdCancelPWD"));
   EXPECT_TRUE(holdsFor(1500, [&] { return isVisible(blank) && visiblePrompt() == prompt; }))
       << "Cancel ended the computer lock";
+  // Nor does the prompt's close box (or Alt+F4): it is the Cancel button.
+  ASSERT_TRUE(postClose(prompt));
+  EXPECT_TRUE(holdsFor(1500, [&] { return isVisible(blank) && visiblePrompt() == prompt; }))
+      << "closing the prompt ended the computer lock";
   ASSERT_TRUE(enterPassword(prompt, "guess"));
   EXPECT_TRUE(waitUntil(kSettleMs, [&] { return query(prompt, "lblPWD.caption") == "Password, wrong:"; }));
   EXPECT_TRUE(isVisible(blank));

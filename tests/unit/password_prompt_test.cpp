@@ -290,3 +290,37 @@ TEST_F(PasswordPromptTest, ALaterCallerRetitlesTheOpenPromptAndKeepsTheTypedText
 
 }  // namespace
 }  // namespace tessara::testing
+
+namespace tessara::testing {
+namespace {
+
+class PromptCloseBoxTest : public AppTest {
+ protected:
+  void SetUp() override { start(); }
+};
+
+TEST_F(PromptCloseBoxTest, TheCloseBoxCannotEndTheComputerLock) {
+  config().mLockWorkstation.click();
+  prompt()->close(forms::CloseReason::User);
+  app().collect();
+  ASSERT_NE(prompt(), nullptr);
+  ASSERT_NE(app().openBlank(), nullptr);
+  EXPECT_TRUE(app().openBlank()->visible());
+  typePassword("openbox");
+  EXPECT_EQ(app().openBlank(), nullptr);
+}
+
+TEST_F(PromptCloseBoxTest, TheCloseBoxCancelsLikeTheCancelButton) {
+  auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  state().PendingAction = "app";
+  state().PendingTitle = "Untitled - Notepad";
+  state().PendingWindow = w;
+  config().ShowPWD();
+  prompt()->close(forms::CloseReason::User);
+  app().collect();
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(sim.desktop.closeRequests(), std::vector<platform::WindowHandle>{w});
+}
+
+}  // namespace
+}  // namespace tessara::testing
