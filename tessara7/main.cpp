@@ -24,17 +24,26 @@ constexpr UINT kWatchNowMessage = WM_APP + 2;
 HWND g_watchTarget = nullptr;
 bool g_watchPending = false;
 
+HWND g_lastForeground = nullptr;
+
 void CALLBACK onWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
   if (event == EVENT_OBJECT_NAMECHANGE &&
       (object != OBJID_WINDOW || child != CHILDID_SELF || window != GetForegroundWindow()))
     return;
+  // Focus moves often within one window; only a new foreground window counts.
+  // (Wine raises focus events but not the foreground event.)
+  if (event == EVENT_OBJECT_FOCUS) {
+    const HWND foreground = GetForegroundWindow();
+    if (foreground == g_lastForeground) return;
+    g_lastForeground = foreground;
+  }
   if (g_watchPending || !g_watchTarget) return;
   g_watchPending = PostMessageW(g_watchTarget, kWatchNowMessage, 0, 0) != FALSE;
 }
 
 class WinEventHook {
  public:
-  WinEventHook(DWORD event) : hook_(SetWinEventHook(event, event, nullptr, onWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT)) {}
+  explicit WinEventHook(DWORD event) : hook_(SetWinEventHook(event, event, nullptr, onWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT)) {}
   ~WinEventHook() {
     if (hook_) UnhookWinEvent(hook_);
   }
@@ -109,10 +118,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // timer alone (to measure what the hooks gain).
   wchar_t noHooks[2] = {};
   const bool hooked = GetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", noHooks, 2) != 1 || noHooks[0] != L'1';
-  std::optional<WinEventHook> foregroundHook, titleHook;
+  std::optional<WinEventHook> foregroundHook, titleHook, focusHook;
   if (hooked) {
     foregroundHook.emplace(EVENT_SYSTEM_FOREGROUND);
     titleHook.emplace(EVENT_OBJECT_NAMECHANGE);
+    focusHook.emplace(EVENT_OBJECT_FOCUS);
   }
   return forms::win32::runMessageLoop([&app] { app.collect(); });
 }
