@@ -103,6 +103,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       if (message == kWatchNowMessage) {
         g_watchPending = false;
         config.timerTessara.tick();
+        config.tmradv.tick();
         return 0;
       }
       if (message == taskbarCreated && taskbarCreated != 0) {

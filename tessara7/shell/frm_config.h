@@ -178,6 +178,7 @@ class FrmConfig : public forms::Form {
   void connectMasterPassword();
   void connectTray();
   void connectWatcher();
+  void connectAdvancedWatcher();
   void connectApply();
   void connectProtections();
 
@@ -214,6 +215,14 @@ class FrmConfig : public forms::Form {
   void lockListedWindow();
   void pruneReleases();
   void lockWholeProgram(platform::WindowHandle window, const char* action, const char* title);
+
+  // The advanced watcher.
+ public:
+  void tmradv_Timer();
+
+ private:
+  bool releasedWindow(platform::WindowHandle window) const;
+  void lockForAdvanced(platform::WindowHandle window);
 
   // Apply and the switches that write at the click.
  public:

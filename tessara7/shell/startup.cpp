@@ -33,6 +33,7 @@ void FrmConfig::connectHandlers() {
   connectMasterPassword();
   connectTray();
   connectWatcher();
+  connectAdvancedWatcher();
   connectApply();
   connectProtections();
 }
