@@ -6,6 +6,7 @@
 
 #include "forms/control_id.h"
 #include "tests/e2e/harness.h"
+#include "tests/e2e/lock_helpers.h"
 
 namespace e2e {
 namespace {
@@ -49,40 +50,6 @@ const std::vector<MenuSwitch> kSwitches{
 
 const std::vector<const char*> kTaskbarOn{"NoSetTaskbar", "LockTaskbar", "NoToolbarCustomize", "NoBandCustomize",
                                           "NoChangeStartMenu", "NoDesktopCleanupWizard", "NoActiveDesktop"};
-
-// Handles what the program posts to windows of this thread (ShowWindowAsync).
-void pumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-template <typename Done>
-bool waitUntil(DWORD timeoutMs, Done done) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (GetTickCount64() < end) {
-    pumpMessages();
-    if (done()) return true;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-  }
-  pumpMessages();
-  return done();
-}
-
-// A top-level window of a class chosen by the test, made by this process.
-OwnedWindow makeWindow(const wchar_t* className, const wchar_t* title) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = className;
-  RegisterClassW(&wc);  // fails harmlessly when registered by an earlier test
-  HWND window = CreateWindowExW(0, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (window) SetForegroundWindow(window);
-  return OwnedWindow(window);
-}
 
 class ApplyE2eTest : public E2eTest {
  protected:
@@ -278,7 +245,7 @@ TEST_F(ApplyE2eTest, AppliedInternetExplorerLockLocksAnIEFrameWindowFromTheNextT
   setTick("chkLockIE", true);
   ASSERT_FALSE(HasFatalFailure());
 
-  OwnedWindow browser = makeWindow(L"IEFrame", L"Blank Page - Internet Explorer");
+  OwnedWindow browser = lock::makeWindow("IEFrame", "Blank Page - Internet Explorer", true);
   ASSERT_TRUE(browser);
   // Ticked but not applied: nothing happens.
   EXPECT_FALSE(waitUntil(1500, [&] { return IsIconic(browser.get()) != FALSE; }));

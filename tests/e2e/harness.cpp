@@ -430,4 +430,12 @@ void E2eTest::SetUp() {
 
 void E2eTest::TearDown() { endAllPrograms(); }
 
+void pumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
 }  // namespace e2e

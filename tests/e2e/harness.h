@@ -70,6 +70,31 @@ class OwnedWindow {
   HWND w_ = nullptr;
 };
 
+// --- Waiting ----------------------------------------------------------------
+
+// Handles the messages of the windows this thread made (other programs show,
+// hide and minimise them by posting to this thread).
+void pumpMessages();
+
+// Pumps and polls until done() or the timeout; done() is asked once more at the end.
+template <typename Done>
+bool waitUntil(DWORD timeoutMs, Done done) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (GetTickCount64() < end) {
+    pumpMessages();
+    if (done()) return true;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  pumpMessages();
+  return done();
+}
+
+// Pumps and polls for ms; false as soon as holds() is false once.
+template <typename Holds>
+bool holdsFor(DWORD ms, Holds holds) {
+  return !waitUntil(ms, [&] { return !holds(); });
+}
+
 // --- Programs ---------------------------------------------------------------
 
 // A Unix path ("/work/x") as a Windows path ("Z:\work\x"); other paths unchanged.

@@ -52,14 +52,6 @@ void put(std::ofstream& out, const T& value) {
 
 }  // namespace
 
-void pumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
 // --- Settings store -----------------------------------------------------------
 
 void storeLockRow(int row, const std::string& task, bool ticked) {

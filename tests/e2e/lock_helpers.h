@@ -22,31 +22,6 @@ inline constexpr const char* kIgnoreKey = "SOFTWARE\\TSR\\IGNORE";
 // The watcher's timer runs twice a second; a lock or release must show well within this.
 inline constexpr DWORD kSettleMs = 3000;
 
-// --- Waiting ----------------------------------------------------------------
-
-// Handles the messages of the windows this thread made (the program shows and
-// minimises them by posting to this thread).
-void pumpMessages();
-
-// Pumps and polls until done() or the timeout; done() is asked once more at the end.
-template <typename Done>
-bool waitUntil(DWORD timeoutMs, Done done) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (GetTickCount64() < end) {
-    pumpMessages();
-    if (done()) return true;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  pumpMessages();
-  return done();
-}
-
-// Pumps and polls for ms; false as soon as holds() is false once.
-template <typename Holds>
-bool holdsFor(DWORD ms, Holds holds) {
-  return !waitUntil(ms, [&] { return !holds(); });
-}
-
 // --- Settings store -----------------------------------------------------------
 
 // Row `row` of the lock list for all users: SOFTWARE\TSR\Windows<row>.

@@ -19,17 +19,6 @@ inline constexpr const char* kPromptTitle = "Restrictions";
 inline constexpr const char* kNoticeTitle = "Message:";
 inline constexpr const char* kDefaultPassword = "OPENBOX";
 
-// Polls done() every 25 ms until it holds or timeoutMs pass; asks once more at the end.
-template <typename Done>
-bool waitUntil(DWORD timeoutMs, Done done) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (GetTickCount64() < end) {
-    if (done()) return true;
-    Sleep(25);
-  }
-  return done();
-}
-
 // The lines of a list answer; an empty answer is an empty list.
 std::vector<std::string> splitLines(const std::string& text);
 
