@@ -3,6 +3,7 @@
 #include "tessara7/locking/frm_password.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
+#include "tessara7/shell/helpers.h"
 
 namespace tessara {
 
@@ -10,7 +11,7 @@ void FrmConfig::mLockWorkstation_Click() {
   auto& state = app_.state();
   FrmBlank& blank = app_.frmBlank();
   blank.show();
-  blank.setTopmost(true);
+  SetTopmost(blank, true);
   state.PendingAction = "blk";
   state.PendingTitle = "System Lock";
   state.PendingWindow = 0;

@@ -2,6 +2,7 @@
 #include "tessara7/locking/frm_password.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
+#include "tessara7/shell/helpers.h"
 
 namespace tessara {
 
@@ -18,7 +19,7 @@ void FrmConfig::ShowPWD() {
     }
   });
   attempt([&] { prompt.lblProgram.setCaption(app_.state().PendingTitle); });
-  attempt([&] { prompt.setTopmost(true); });
+  attempt([&] { SetTopmost(prompt, true); });
   attempt([&] {
     prompt.setFocus(prompt.txtPass);
     prompt.setDefaultButton(prompt.cmdok);
