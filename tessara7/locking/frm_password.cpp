@@ -102,7 +102,7 @@ void FrmPassword::cmdok_Click() {
   auto& desktop = app_.os().desktop;
   if (action == "app") {
     if (!isMasterPassword(typed)) return wrongPassword();
-    releaseWindow(typed);
+    releaseWindow();
   } else if (action == "ie" || action == "ex") {
     if (!isMasterPassword(typed)) return wrongPassword();
     (action == "ie" ? state.LockInternetExplorer : state.LockWindowsExplorer) = false;
@@ -147,7 +147,7 @@ void FrmPassword::cmdok_Click() {
   closePrompt();
 }
 
-void FrmPassword::releaseWindow(const std::string&) {
+void FrmPassword::releaseWindow() {
   auto& state = app_.state();
   FrmConfig& config = app_.frmConfig();
   config.lstAllow.addItem(state.PendingItem);

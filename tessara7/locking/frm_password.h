@@ -41,7 +41,7 @@ class FrmPassword : public forms::Form {
   void chksubfolders_Click();
   void tmrRetry_Timer();
 
-  void releaseWindow(const std::string& password);
+  void releaseWindow();
   void wrongPassword();
   void closePrompt();
   bool isMasterPassword(const std::string& typed) const;
