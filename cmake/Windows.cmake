@@ -57,9 +57,26 @@ target_include_directories(e2e_tests PRIVATE ${ROOT})
 target_compile_definitions(e2e_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(e2e_tests PRIVATE gtest comctl32 advapi32 user32 shell32 psapi)
 add_dependencies(e2e_tests tessara7 hivexfer tsrrun)
-add_test(NAME e2e_tests COMMAND e2e_tests --gtest_brief=1)
-set_tests_properties(e2e_tests PROPERTIES LABELS wine RESOURCE_LOCK wineprefix TIMEOUT 1500
-  ENVIRONMENT "TESSARA_BIN=${CMAKE_BINARY_DIR}/bin")
+# One ctest test per suite, so that a failure names its suite. The suites are
+# read from the sources; a source change re-runs the configuration.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${E2E_SOURCES})
+set(E2E_SUITES)
+foreach(source ${E2E_SOURCES})
+  file(STRINGS ${source} declarations REGEX "^TEST(_F|_P)?\\([A-Za-z0-9_]+, *[A-Za-z0-9_]+\\)")
+  foreach(declaration ${declarations})
+    if(NOT declaration MATCHES "DISABLED_")
+      string(REGEX REPLACE "^TEST(_F|_P)?\\(([A-Za-z0-9_]+),.*" "\\2" suite "${declaration}")
+      list(APPEND E2E_SUITES ${suite})
+    endif()
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES E2E_SUITES)
+foreach(suite ${E2E_SUITES})
+  # Parameterised suites run under an instantiation prefix: Prefix/Suite.Name/0.
+  add_test(NAME e2e.${suite} COMMAND e2e_tests --gtest_filter=${suite}.*:*/${suite}.* --gtest_brief=1)
+  set_tests_properties(e2e.${suite} PROPERTIES LABELS wine RESOURCE_LOCK wineprefix TIMEOUT 600
+    ENVIRONMENT "TESSARA_BIN=${CMAKE_BINARY_DIR}/bin")
+endforeach()
 
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${ROOT}/bench/wine/*.cpp)
 if(WIN_BENCH_SOURCES)

@@ -108,7 +108,10 @@ HWND waitForWindowOf(DWORD pid, const std::string& className, DWORD timeoutMs) {
 }
 
 RunningNotepad::RunningNotepad()
-    : program(Program::atPath(notepadPath())), window(waitForWindowOf(program.pid(), "Notepad")) {}
+    : program(Program::atPath(notepadPath())), window(waitForWindowOf(program.pid(), "Notepad")) {
+  // Notepad names its document in the title only after its window exists.
+  if (window) waitUntil(5000, [&] { return windowText(window).find(" - Notepad") != std::string::npos; });
+}
 
 bool isLockedAway(HWND window) { return IsWindow(window) && !IsWindowVisible(window) && IsIconic(window); }
 
