@@ -1,5 +1,7 @@
 // Windows -> model: notifications and input of the child windows.
 #include <windows.h>
+
+#include <optional>
 #include <commctrl.h>
 
 #include <string>
@@ -162,18 +164,25 @@ LRESULT CALLBACK Win32FormView::controlProc(HWND window, UINT message, WPARAM wP
 
 LRESULT Win32FormView::handleControlMessage(Control& control, HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
+  // Enter and key presses reach the key handler alike for every kind that has one.
+  auto keys = [&](bool hasKeyHandler, auto keyDown) -> std::optional<LRESULT> {
+    if (message == WM_GETDLGCODE) {
+      LRESULT code = DefSubclassProc(window, message, wParam, lParam);
+      if (wantsEnter(lParam, hasKeyHandler, form_)) code |= DLGC_WANTMESSAGE;
+      return code;
+    }
+    if (message == WM_KEYDOWN) {
+      keyDown(static_cast<int>(wParam));
+      if (!IsWindow(window) || destroying_) return 0;  // the handler closed the form
+    }
+    return std::nullopt;
+  };
   switch (control.kind()) {
     case Kind::TextBox: {
       auto& text = static_cast<TextBox&>(control);
-      if (message == WM_GETDLGCODE) {
-        LRESULT code = DefSubclassProc(window, message, wParam, lParam);
-        if (wantsEnter(lParam, static_cast<bool>(text.onKeyDown), form_)) code |= DLGC_WANTMESSAGE;
-        return code;
-      }
-      if (message == WM_KEYDOWN) {
-        text.keyDown(static_cast<int>(wParam));
-        if (!IsWindow(window) || destroying_) return 0;  // the handler closed the form
-      } else if (message == WM_LBUTTONUP) {
+      if (auto handled = keys(static_cast<bool>(text.onKeyDown), [&](int key) { text.keyDown(key); }))
+        return *handled;
+      if (message == WM_LBUTTONUP) {
         // On release, so that a handler opening a window finds the mouse free.
         const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
         text.click();
@@ -183,35 +192,21 @@ LRESULT Win32FormView::handleControlMessage(Control& control, HWND window, UINT 
     }
     case Kind::ListBox: {
       auto& list = static_cast<ListBox&>(control);
-      if (message == WM_GETDLGCODE) {
-        LRESULT code = DefSubclassProc(window, message, wParam, lParam);
-        if (wantsEnter(lParam, static_cast<bool>(list.onKeyDown), form_)) code |= DLGC_WANTMESSAGE;
-        return code;
-      }
-      if (message == WM_KEYDOWN) {
-        list.keyDown(static_cast<int>(wParam));
-        if (!IsWindow(window) || destroying_) return 0;
-      }
+      if (auto handled = keys(static_cast<bool>(list.onKeyDown), [&](int key) { list.keyDown(key); }))
+        return *handled;
       break;
     }
     case Kind::CheckList: {
       auto& list = static_cast<CheckList&>(control);
-      if (message == WM_GETDLGCODE) {
-        LRESULT code = DefSubclassProc(window, message, wParam, lParam);
-        if (wantsEnter(lParam, static_cast<bool>(list.onKeyDown), form_)) code |= DLGC_WANTMESSAGE;
-        return code;
+      if (auto handled = keys(static_cast<bool>(list.onKeyDown), [&](int key) { list.keyDown(key); }))
+        return *handled;
+      if (message == WM_KEYDOWN && wParam == VK_SPACE) {
+        const int index = selectedIndex(window);
+        if (index >= 0 && index < list.count()) list.setChecked(index, !list.checked(index));
+        return 0;
       }
-      if (message == WM_KEYDOWN) {
-        list.keyDown(static_cast<int>(wParam));
-        if (!IsWindow(window) || destroying_) return 0;
-        if (wParam == VK_SPACE) {
-          const int index = selectedIndex(window);
-          if (index >= 0 && index < list.count()) list.setChecked(index, !list.checked(index));
-          return 0;
-        }
-      } else if (message == WM_CHAR && wParam == L' ') {
-        return 0;  // the space bar ticks; it is not a search key here
-      } else if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+      if (message == WM_CHAR && wParam == L' ') return 0;  // the space bar ticks; it is not a search key here
+      if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
         const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
         if (!destroying_) onCheckListClick(list, window, lParam);
         return result;
