@@ -16,23 +16,20 @@ file(GLOB FORMS_WIN32_SOURCES CONFIGURE_DEPENDS ${ROOT}/forms/win32/*.cpp)
 add_library(platform_win32 STATIC ${PLATFORM_WIN32_SOURCES} ${FORMS_WIN32_SOURCES})
 target_link_libraries(platform_win32 PUBLIC tessara_core comctl32 shlwapi shell32 advapi32 user32 gdi32 bcrypt ole32 uuid)
 
-add_executable(tessara7 WIN32 ${ROOT}/tessara7/main.cpp ${ROOT}/res/tessara7.rc)
-target_link_libraries(tessara7 PRIVATE platform_win32 version)
-target_link_options(tessara7 PRIVATE -municode $<$<CONFIG:Release>:-s>)
+include(cmake/WindowsProgram.cmake)
 
+tessara_add_windows_program(tessara7
+  SOURCES ${ROOT}/tessara7/main.cpp RESOURCES ${ROOT}/res/tessara7.rc LIBRARIES platform_win32 version)
+
+# The two small programs link nothing of the main program: the Win32 kit
+# (shared/) is header-only and compiles into each of them.
 file(GLOB HIVEXFER_SOURCES CONFIGURE_DEPENDS ${ROOT}/hivexfer/*.cpp)
-add_executable(hivexfer WIN32 ${HIVEXFER_SOURCES} ${ROOT}/res/hivexfer.rc)
-target_include_directories(hivexfer PRIVATE ${ROOT})
-target_compile_definitions(hivexfer PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(hivexfer PRIVATE comctl32 advapi32 user32 gdi32)
-target_link_options(hivexfer PRIVATE -municode $<$<CONFIG:Release>:-s>)
+tessara_add_windows_program(hivexfer
+  SOURCES ${HIVEXFER_SOURCES} RESOURCES ${ROOT}/res/hivexfer.rc LIBRARIES comctl32 advapi32 user32 gdi32)
 
 file(GLOB TSRRUN_SOURCES CONFIGURE_DEPENDS ${ROOT}/menu/*.cpp)
-add_executable(tsrrun WIN32 ${TSRRUN_SOURCES} ${ROOT}/res/tsrrun.rc)
-target_include_directories(tsrrun PRIVATE ${ROOT})
-target_compile_definitions(tsrrun PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(tsrrun PRIVATE comctl32 shell32 user32 gdi32)
-target_link_options(tsrrun PRIVATE -municode $<$<CONFIG:Release>:-s>)
+tessara_add_windows_program(tsrrun
+  SOURCES ${TSRRUN_SOURCES} RESOURCES ${ROOT}/res/tsrrun.rc LIBRARIES comctl32 shell32 user32 gdi32)
 
 # GoogleTest from Debian's sources, built with the cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)

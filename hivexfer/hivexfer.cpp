@@ -3,9 +3,12 @@
 // ends after half a second.
 #include <windows.h>
 
+#include "shared/names.h"
+#include "shared/win32/text.h"
+#include "shared/win32/window.h"
+
 namespace {
 
-constexpr wchar_t kIdleTitle[] = L"Registry Controller [TSR]";
 constexpr UINT_PTR kCommandTimer = 1;
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -27,23 +30,12 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = windowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = L"Tessara.hivexfer";
-  RegisterClassExW(&windowClass);
-  HWND window = CreateWindowExW(0, windowClass.lpszClassName, kIdleTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 420, 300, nullptr, nullptr, instance, nullptr);
-  ShowWindow(window, showCommand);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return 0;
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+  win32kit::MainWindow tool;
+  tool.windowClass = {win32kit::toWide(names::TransferClass), windowProc};
+  tool.title = names::TransferIdleTitle;
+  tool.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  tool.width = 420;
+  tool.height = 300;
+  return win32kit::runMainWindow(tool, showCommand);
 }

@@ -13,6 +13,8 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_tray.h"
 #include "res/resource_ids.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/module.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
 
@@ -41,30 +43,22 @@ void CALLBACK onWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
   g_watchPending = PostMessageW(g_watchTarget, kWatchNowMessage, 0, 0) != FALSE;
 }
 
-class WinEventHook {
- public:
-  explicit WinEventHook(DWORD event) : hook_(SetWinEventHook(event, event, nullptr, onWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT)) {}
-  ~WinEventHook() {
-    if (hook_) UnhookWinEvent(hook_);
-  }
-  WinEventHook(const WinEventHook&) = delete;
-  WinEventHook& operator=(const WinEventHook&) = delete;
-
- private:
-  HWINEVENTHOOK hook_;
-};
+// Watches one kind of WinEvent for the whole process, out of context.
+win32kit::UniqueWinEventHook hookWinEvent(DWORD event) {
+  return win32kit::UniqueWinEventHook(
+      SetWinEventHook(event, event, nullptr, onWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT));
+}
 
 // The file version from the program's own version resource.
 std::array<std::uint16_t, 4> fileVersion() {
   std::array<std::uint16_t, 4> version{7, 1, 0, 3};
-  wchar_t path[MAX_PATH * 4];
-  const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-  if (length == 0 || length >= std::size(path)) return version;
+  const std::wstring path = win32kit::modulePath();
+  if (path.empty()) return version;
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   if (size == 0) return version;
   std::vector<std::byte> data(size);
-  if (!GetFileVersionInfoW(path, 0, size, data.data())) return version;
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return version;
   VS_FIXEDFILEINFO* info = nullptr;
   UINT infoSize = 0;
   if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) || !info) return version;
@@ -114,16 +108,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       return std::nullopt;
     });
   }
-  g_watchTarget = forms::win32::Win32FormView::viewOf(config) ? forms::win32::Win32FormView::viewOf(config)->window() : nullptr;
+  if (auto* view = forms::win32::Win32FormView::viewOf(config)) g_watchTarget = view->window();
   // TESSARA_NO_WINEVENT=1 leaves the hooks out, so that the watcher runs on its
   // timer alone (to measure what the hooks gain).
-  wchar_t noHooks[2] = {};
-  const bool hooked = GetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", noHooks, 2) != 1 || noHooks[0] != L'1';
-  std::optional<WinEventHook> foregroundHook, titleHook, focusHook;
-  if (hooked) {
-    foregroundHook.emplace(EVENT_SYSTEM_FOREGROUND);
-    titleHook.emplace(EVENT_OBJECT_NAMECHANGE);
-    focusHook.emplace(EVENT_OBJECT_FOCUS);
-  }
+  std::vector<win32kit::UniqueWinEventHook> hooks;
+  if (!win32kit::environmentSwitch(L"TESSARA_NO_WINEVENT"))
+    for (DWORD event : {EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_FOCUS})
+      hooks.push_back(hookWinEvent(event));
   return forms::win32::runMessageLoop([&app] { app.collect(); });
 }

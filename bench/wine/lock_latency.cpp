@@ -21,48 +21,18 @@
 #include <utility>
 #include <vector>
 
+#include "shared/names.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/module.h"
+#include "shared/win32/text.h"
+
 namespace {
 
 // --- Small owners and helpers -------------------------------------------------------
 
-class Handle {
- public:
-  explicit Handle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  Handle(Handle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  Handle& operator=(Handle&& o) noexcept {
-    std::swap(h_, o.h_);
-    return *this;
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (h_) CloseHandle(h_);
-  }
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HANDLE h_;
-};
-
-class Window {
- public:
-  explicit Window(HWND w = nullptr) : w_(w) {}
-  Window(Window&& o) noexcept : w_(std::exchange(o.w_, nullptr)) {}
-  Window& operator=(Window&& o) noexcept {
-    std::swap(w_, o.w_);
-    return *this;
-  }
-  Window(const Window&) = delete;
-  Window& operator=(const Window&) = delete;
-  ~Window() {
-    if (w_) DestroyWindow(w_);
-  }
-  HWND get() const { return w_; }
-
- private:
-  HWND w_;
-};
+using Handle = win32kit::UniqueKernelHandle;
+using Snapshot = win32kit::UniqueFileHandle;
+using Window = win32kit::UniqueWindow;
 
 double nowMs() {
   static const double perMs = [] {
@@ -100,13 +70,6 @@ void pumpFor(double ms) {
   pumpUntil(ms, [] { return false; });
 }
 
-std::wstring ownFolder() {
-  wchar_t path[MAX_PATH * 4];
-  const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-  std::wstring p(path, n);
-  return p.substr(0, p.find_last_of(L'\\'));
-}
-
 std::wstring windowsFolder() {
   wchar_t path[MAX_PATH];
   const UINT n = GetWindowsDirectoryW(path, MAX_PATH);
@@ -132,7 +95,7 @@ void clearStore() {
 }
 
 void endAll(const wchar_t* exeName) {
-  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  Snapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W e{};
   e.dwSize = sizeof e;
   for (BOOL more = Process32FirstW(snapshot.get(), &e); more; more = Process32NextW(snapshot.get(), &e)) {
@@ -170,8 +133,8 @@ void stop(Started& program) {
 // Starts tessara7 and waits for its main window; the time that took, in ms.
 double startTessara(Started& program) {
   const double t0 = nowMs();
-  program = start(ownFolder() + L"\\tessara7.exe");
-  if (!pumpUntil(180000, [] { return FindWindowW(nullptr, L"Tessara 7") != nullptr; })) {
+  program = start(win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)));
+  if (!pumpUntil(180000, [] { return FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str()) != nullptr; })) {
     std::fprintf(stderr, "tessara7 did not come up within 180 s\n");
     std::exit(2);
   }
@@ -427,7 +390,7 @@ int runLockLatencyBenchmarks(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--notify-child") == 0) return notifyChild();
   const int trials = argc > 1 ? std::max(0, std::atoi(argv[1])) : 20;
   const int idleSeconds = argc > 2 ? std::max(0, std::atoi(argv[2])) : 60;
-  endAll(L"tessara7.exe");
+  endAll(win32kit::toWide(names::MainProgram).c_str());
   endAll(L"notepad.exe");
   clearStore();
 

@@ -12,6 +12,10 @@
 #include <vector>
 
 #include "platform/tray.h"
+#include "shared/names.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/module.h"
+#include "shared/win32/text.h"
 #include "platform/win32/win32_platform.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
@@ -32,20 +36,7 @@ class NoTray final : public platform::Tray {
   bool remove(platform::WindowHandle) override { return true; }
 };
 
-// Closes a kernel handle when it goes.
-class Owned {
- public:
-  explicit Owned(HANDLE h = nullptr) : h_(h) {}
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  ~Owned() {
-    if (h_) CloseHandle(h_);
-  }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
+using Owned = win32kit::UniqueFileHandle;  // CreateFileW fails with INVALID_HANDLE_VALUE
 
 double median(std::vector<double> samples) {
   if (samples.empty()) return 0;
@@ -116,12 +107,7 @@ void benchApply() {
   report("Apply, full configuration (999 rows, 1000 ignored)", median(samples), "ms (median)");
 }
 
-std::wstring programPath() {
-  std::wstring path(MAX_PATH * 4, L'\0');
-  const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  path.resize(n);
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"tessara7.exe";
-}
+std::wstring programPath() { return win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)); }
 
 struct Started {
   PROCESS_INFORMATION info{};
@@ -150,7 +136,7 @@ void endProgram(const Started& started) {
 // Waits for the main window; false after timeoutMs.
 bool waitForMainWindow(DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!FindWindowW(nullptr, L"Tessara 7")) {
+  while (!FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str())) {
     if (GetTickCount64() > end) return false;
     Sleep(1);
   }
@@ -183,7 +169,7 @@ void benchStartup(const char* what, bool full) {
     }
     samples.push_back(ms);
     // Let the old window go before the next start looks for a new one.
-    for (int wait = 0; wait < 500 && FindWindowW(nullptr, L"Tessara 7"); ++wait) Sleep(10);
+    for (int wait = 0; wait < 500 && FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str()); ++wait) Sleep(10);
   }
   report(what, median(samples), "ms (median)");
 }
@@ -277,7 +263,7 @@ void benchIdle(const char* label, bool full, int seconds) {
   memory.cb = sizeof memory;
   const bool haveMemory = GetProcessMemoryInfo(started.info.hProcess,
                                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-  const std::wstring unixDir = unixProcessDir("tessara7.exe");
+  const std::wstring unixDir = unixProcessDir(names::MainProgram);
   const double rssAnon = unixDir.empty() ? -1 : unixStatusMiB(unixDir, "RssAnon");
   const double unixBefore = unixDir.empty() ? -1 : unixCpuMilliseconds(unixDir);
   const double before = cpuMilliseconds(started.info.hProcess);

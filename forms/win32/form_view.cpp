@@ -8,9 +8,12 @@
 
 #include "forms/win32/check_list_paint.h"
 #include "forms/win32/menu_builder.h"
-#include "platform/win32/text.h"
+#include "shared/win32/text.h"
 
 namespace forms::win32 {
+
+using win32kit::UniqueMenu;
+using win32kit::UniqueWindow;
 
 namespace {
 
@@ -224,7 +227,7 @@ void Win32FormView::refreshForm(FormProperty what) {
   HWND window = window_.get();
   switch (what) {
     case FormProperty::Caption:
-      SetWindowTextW(window, platform::win32::toWide(form_.caption()).c_str());
+      SetWindowTextW(window, win32kit::toWide(form_.caption()).c_str());
       break;
     case FormProperty::Visible:
       ShowWindow(window, form_.visible() ? SW_SHOW : SW_HIDE);

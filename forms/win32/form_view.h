@@ -13,7 +13,7 @@
 
 #include "forms/form.h"
 #include "forms/view.h"
-#include "forms/win32/gui_handles.h"
+#include "shared/win32/handles.h"
 
 namespace forms::win32 {
 
@@ -102,11 +102,11 @@ class Win32FormView final : public FormView {
   Child* childOf(const Control& control);
 
   Form& form_;
-  UniqueWindow window_;
-  UniqueWindow toolTip_;  // one per form, for every control's tip
-  UniqueFont font_;
-  UniqueBrush background_;
-  UniqueMenu menuBar_;
+  win32kit::UniqueWindow window_;
+  win32kit::UniqueWindow toolTip_;  // one per form, for every control's tip
+  win32kit::UniqueFont font_;
+  win32kit::UniqueBrush background_;
+  win32kit::UniqueMenu menuBar_;
   UINT dpi_ = 96;
   int checkListItemHeight_ = 16;
   bool destroying_ = false;

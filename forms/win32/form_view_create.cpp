@@ -9,9 +9,15 @@
 #include "forms/win32/check_list_paint.h"
 #include "forms/win32/form_view.h"
 #include "forms/win32/window_styles.h"
-#include "platform/win32/text.h"
+#include "shared/names.h"
+#include "shared/win32/text.h"
+#include "shared/win32/window.h"
 
 namespace forms::win32 {
+
+using win32kit::UniqueFont;
+using win32kit::UniqueBrush;
+using win32kit::UniqueWindow;
 
 namespace {
 
@@ -22,15 +28,7 @@ HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 void registerFormClass(const std::wstring& className, WNDPROC procedure) {
   static std::set<std::wstring> registered;
   if (registered.count(className) != 0) return;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance();
-  windowClass.hIcon = LoadIconW(instance(), MAKEINTRESOURCEW(1));  // the program's icon, when it has one
-  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  windowClass.lpszClassName = className.c_str();
-  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+  if (!win32kit::registerWindowClass({className, procedure}))
     throw std::runtime_error("Cannot register the window class of a form");
   registered.insert(className);
 }
@@ -48,10 +46,10 @@ UniqueFont messageFont() {
 int Win32FormView::scale(int pixels) const { return MulDiv(pixels, static_cast<int>(dpi_), 96); }
 
 void Win32FormView::createWindow() {
-  const std::wstring className = L"Tessara." + platform::win32::toWide(form_.name());
+  const std::wstring className = win32kit::toWide(std::string(names::FormClassPrefix) + form_.name());
   registerFormClass(className, &Win32FormView::windowProc);
   const WindowStyle style = formWindowStyle(form_.style());
-  HWND window = CreateWindowExW(style.exStyle, className.c_str(), platform::win32::toWide(form_.caption()).c_str(),
+  HWND window = CreateWindowExW(style.exStyle, className.c_str(), win32kit::toWide(form_.caption()).c_str(),
                                 style.style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance(),
                                 this);
   if (window == nullptr) throw std::runtime_error("Cannot create the window " + form_.name());

@@ -10,17 +10,11 @@
 #include "forms/win32/form_view.h"
 #include "forms/win32/state_answer.h"
 #include "forms/win32/state_query.h"
-#include "platform/win32/text.h"
+#include "shared/win32/text.h"
 
 namespace forms::win32 {
 
 namespace {
-
-std::string windowTextUtf8(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return platform::win32::toUtf8(text);
-}
 
 int selectedIndex(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
@@ -59,7 +53,7 @@ void Win32FormView::onCommand(WPARAM wParam, LPARAM lParam) {
       if (code == BN_CLICKED) static_cast<OptionButton*>(control)->click();
       break;
     case Kind::TextBox:
-      if (code == EN_CHANGE && updating_ == 0) static_cast<TextBox*>(control)->userSetText(windowTextUtf8(from));
+      if (code == EN_CHANGE && updating_ == 0) static_cast<TextBox*>(control)->userSetText(win32kit::windowText(from));
       break;
     case Kind::ListBox:
       if (code == LBN_SELCHANGE && updating_ == 0) static_cast<ListBox*>(control)->userSelect(selectedIndex(from));

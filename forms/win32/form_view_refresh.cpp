@@ -6,13 +6,15 @@
 
 #include "forms/win32/form_view.h"
 #include "forms/win32/menu_builder.h"
-#include "platform/win32/text.h"
+#include "shared/win32/text.h"
 
 namespace forms::win32 {
 
+using win32kit::UniqueMenu;
+
 namespace {
 
-using platform::win32::toWide;
+using win32kit::toWide;
 
 // Counts the view's own writes, whose notifications must not reach the model.
 class UpdateGuard {

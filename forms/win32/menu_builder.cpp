@@ -1,8 +1,10 @@
 #include "forms/win32/menu_builder.h"
 
-#include "platform/win32/text.h"
+#include "shared/win32/text.h"
 
 namespace forms::win32 {
+
+using win32kit::UniqueMenu;
 
 namespace {
 
@@ -22,7 +24,7 @@ void appendItem(HMENU menu, const MenuItem& item) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     return;
   }
-  const std::wstring caption = platform::win32::toWide(item.caption());
+  const std::wstring caption = win32kit::toWide(item.caption());
   if (item.items().empty()) {
     AppendMenuW(menu, MF_STRING | stateFlags(item), static_cast<UINT_PTR>(item.id()), caption.c_str());
     return;

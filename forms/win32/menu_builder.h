@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "forms/menu.h"
-#include "forms/win32/gui_handles.h"
+#include "shared/win32/handles.h"
 
 namespace forms::win32 {
 
 // nullptr when no top-level menu is visible (the form has no menu bar).
-UniqueMenu buildMenuBar(const std::vector<std::unique_ptr<MenuItem>>& menus);
+win32kit::UniqueMenu buildMenuBar(const std::vector<std::unique_ptr<MenuItem>>& menus);
 
 // The children of one menu as a pop-up menu.
-UniqueMenu buildPopupMenu(const MenuItem& menu);
+win32kit::UniqueMenu buildPopupMenu(const MenuItem& menu);
 
 }  // namespace forms::win32

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "forms/form.h"
+#include "shared/win32/module.h"
 
 namespace forms::win32 {
 
@@ -139,11 +140,7 @@ std::optional<std::string> answerStateQuery(const Form& form, std::string_view q
 }
 
 bool stateQueriesEnabled() {
-  static const bool enabled = [] {
-    wchar_t value[4] = {};
-    const DWORD length = GetEnvironmentVariableW(L"TESSARA_STATE_QUERY", value, 4);
-    return length == 1 && value[0] == L'1';
-  }();
+  static const bool enabled = win32kit::environmentSwitch(L"TESSARA_STATE_QUERY");
   return enabled;
 }
 

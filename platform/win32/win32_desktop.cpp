@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
-#include "platform/win32/text.h"
+#include "shared/win32/text.h"
 
 namespace platform::win32 {
+
+using win32kit::toWide;
+using win32kit::toUtf8;
+
 namespace {
 
 HWND toHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }

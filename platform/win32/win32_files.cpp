@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
-#include "platform/win32/handles.h"
-#include "platform/win32/text.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/text.h"
 
 namespace platform::win32 {
+
+using win32kit::toWide;
+using win32kit::toUtf8;
+using win32kit::UniqueFind;
 
 std::optional<std::uint32_t> Win32Files::attributes(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(toWide(path).c_str());

@@ -6,10 +6,15 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/win32/handles.h"
-#include "platform/win32/text.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/text.h"
 
 namespace platform::win32 {
+
+using win32kit::toWide;
+using win32kit::toUtf8;
+using win32kit::UniqueKey;
+
 namespace {
 
 HKEY rootKey(Root root) { return root == Root::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }

@@ -3,10 +3,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/win32/handles.h"
-#include "platform/win32/text.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/message_box.h"
+#include "shared/win32/module.h"
+#include "shared/win32/process.h"
+#include "shared/win32/text.h"
 
 namespace platform::win32 {
+
+using win32kit::toWide;
+using win32kit::toUtf8;
+using win32kit::UniqueLocal;
 
 std::string systemErrorText(unsigned long code) {
   UniqueLocal buffer;
@@ -22,21 +29,9 @@ std::string systemErrorText(unsigned long code) {
 }
 
 StartResult Win32Shell::startProgram(std::string_view path, int showCommand) {
-  const std::wstring application = toWide(path);
-  // The command line is the quoted program path alone; CreateProcessW may
-  // write into it, so it lives in a buffer of its own.
-  std::wstring commandLine = L"\"" + application + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(showCommand);
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info))
-    return {false, systemErrorText(GetLastError())};
   // The program runs on its own; nothing waits for it.
-  const UniqueKernelHandle process(info.hProcess);
-  const UniqueKernelHandle thread(info.hThread);
+  const win32kit::StartedProcess started = win32kit::startProcess(toWide(path), showCommand);
+  if (!started) return {false, systemErrorText(started.error)};
   return {true, {}};
 }
 
@@ -53,22 +48,9 @@ bool Win32Shell::shellExecute(WindowHandle parent, std::string_view verb, std::s
 
 int Win32Shell::messageBox(WindowHandle owner, std::string_view text, std::string_view title,
                            std::uint32_t flags) {
-  return MessageBoxW(reinterpret_cast<HWND>(owner), toWide(text).c_str(), toWide(title).c_str(), flags);
+  return win32kit::messageBox(reinterpret_cast<HWND>(owner), text, title, flags);
 }
 
-std::string Win32Shell::programPath() {
-  // Long paths exceed MAX_PATH; the buffer grows until the name fits.
-  std::wstring buffer(MAX_PATH, L'\0');
-  while (buffer.size() <= 32768) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return {};
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      return toUtf8(buffer);
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-  return {};
-}
+std::string Win32Shell::programPath() { return toUtf8(win32kit::modulePath()); }
 
 }  // namespace platform::win32

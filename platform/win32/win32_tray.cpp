@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/text.h"
+#include "shared/win32/text.h"
 
 namespace platform::win32 {
+
+using win32kit::toWide;
+
 namespace {
 
 NOTIFYICONDATAW record(WindowHandle owner) {

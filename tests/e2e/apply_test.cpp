@@ -11,7 +11,7 @@
 namespace e2e {
 namespace {
 
-constexpr const char* kMainTitle = "Tessara 7";
+constexpr const char* kMainTitle = names::MainTitle;
 constexpr const char* kConfigClass = "Tessara.frmConfig";
 constexpr const char* kPromptTitle = "Restrictions";
 constexpr const char* kPromptClass = "Tessara.frmPassword";

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "forms/win32/state_query.h"
+#include "shared/win32/module.h"
+#include "shared/win32/process.h"
+#include "shared/win32/window.h"
 
 namespace e2e {
 
@@ -67,15 +70,9 @@ LRESULT CALLBACK answerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 const wchar_t* answerClass() {
-  static const wchar_t* name = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = answerProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"TessaraE2eAnswer";
-    RegisterClassW(&wc);
-    return wc.lpszClassName;
-  }();
-  return name;
+  static const win32kit::WindowClass answer{L"TessaraE2eAnswer", answerProc, 0, COLOR_WINDOW, false};
+  static const bool registered = win32kit::registerWindowClass(answer);
+  return registered ? answer.name.c_str() : nullptr;
 }
 
 HWND control(HWND form, int controlId) { return form ? GetDlgItem(form, controlId) : nullptr; }
@@ -95,62 +92,6 @@ BOOL CALLBACK countTitle(HWND window, LPARAM param) {
 
 }  // namespace
 
-// --- Text and owners --------------------------------------------------------
-
-std::wstring widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string narrow(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
-                      nullptr);
-  return out;
-}
-
-Handle& Handle::operator=(Handle&& o) noexcept {
-  if (this != &o) {
-    reset();
-    h_ = std::exchange(o.h_, nullptr);
-  }
-  return *this;
-}
-
-void Handle::reset() {
-  if (h_) CloseHandle(std::exchange(h_, nullptr));
-}
-
-RegKey& RegKey::operator=(RegKey&& o) noexcept {
-  if (this != &o) {
-    reset();
-    k_ = std::exchange(o.k_, nullptr);
-  }
-  return *this;
-}
-
-void RegKey::reset() {
-  if (k_) RegCloseKey(std::exchange(k_, nullptr));
-}
-
-OwnedWindow& OwnedWindow::operator=(OwnedWindow&& o) noexcept {
-  if (this != &o) {
-    reset();
-    w_ = std::exchange(o.w_, nullptr);
-  }
-  return *this;
-}
-
-void OwnedWindow::reset() {
-  if (w_) DestroyWindow(std::exchange(w_, nullptr));
-}
-
 // --- Programs ---------------------------------------------------------------
 
 std::string toWindowsPath(const std::string& path) {
@@ -161,10 +102,9 @@ std::string toWindowsPath(const std::string& path) {
 }
 
 std::string programFolder() {
-  std::array<wchar_t, 4096> buffer{};
-  const DWORD n = GetEnvironmentVariableW(L"TESSARA_BIN", buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (n == 0 || n >= buffer.size()) return {};
-  std::string folder = toWindowsPath(narrow(std::wstring_view(buffer.data(), n)));
+  const auto bin = win32kit::environmentVariable(L"TESSARA_BIN");
+  if (!bin || bin->empty()) return {};
+  std::string folder = toWindowsPath(narrow(*bin));
   while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
   return folder;
 }
@@ -176,20 +116,14 @@ Program Program::atPath(const std::string& exePath) { return Program(ByPath{}, e
 Program::Program(ByPath, const std::string& exePath) {
   // Inherited by the program and by whatever it starts itself (a restarted copy, hivexfer).
   SetEnvironmentVariableW(L"TESSARA_STATE_QUERY", L"1");
-  std::wstring path = widen(exePath);
-  std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-  std::wstring commandLine = L"\"" + path + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-    ADD_FAILURE() << "cannot start " << exePath << " (error " << GetLastError() << ")";
+  const std::wstring path = widen(exePath);
+  win32kit::StartedProcess started = win32kit::startProcess(path, -1, win32kit::folderOf(path));
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << exePath << " (error " << started.error << ")";
     return;
   }
-  CloseHandle(info.hThread);
-  process_ = Handle(info.hProcess);
-  pid_ = info.dwProcessId;
+  process_ = std::move(started.process);
+  pid_ = started.id;
 }
 
 Program& Program::operator=(Program&& o) noexcept {
@@ -222,16 +156,16 @@ void Program::kill() {
 }
 
 int endAllPrograms() {
-  static const std::array<std::wstring, 4> names{L"tessara7.exe", L"hivexfer.exe", L"tsrrun.exe",
-                                                  L"notepad.exe"};
-  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  static const std::array<std::wstring, 4> programs{lower(widen(names::MainProgram)), lower(widen(names::TransferProgram)),
+                                                     lower(widen(names::LauncherProgram)), L"notepad.exe"};
+  SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return 0;
   std::vector<Handle> ending;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
     if (entry.th32ProcessID == GetCurrentProcessId()) continue;
-    if (std::find(names.begin(), names.end(), lower(entry.szExeFile)) == names.end()) continue;
+    if (std::find(programs.begin(), programs.end(), lower(entry.szExeFile)) == programs.end()) continue;
     Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
     if (process && TerminateProcess(process.get(), 1)) ending.push_back(std::move(process));
   }

@@ -11,64 +11,21 @@
 #include <string_view>
 #include <utility>
 
+#include "shared/names.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/text.h"
+
 namespace e2e {
 
-std::wstring widen(std::string_view utf8);
-std::string narrow(std::wstring_view wide);
+inline std::wstring widen(std::string_view utf8) { return win32kit::toWide(utf8); }
+inline std::string narrow(std::wstring_view wide) { return win32kit::toUtf8(wide); }
 
-// Move-only owner of a kernel handle (process, snapshot, ...).
-class Handle {
- public:
-  Handle() = default;
-  explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  Handle(Handle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  Handle& operator=(Handle&& o) noexcept;
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() { reset(); }
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-  void reset();
-
- private:
-  HANDLE h_ = nullptr;
-};
-
-// Move-only owner of an open registry key.
-class RegKey {
- public:
-  RegKey() = default;
-  explicit RegKey(HKEY k) : k_(k) {}
-  RegKey(RegKey&& o) noexcept : k_(std::exchange(o.k_, nullptr)) {}
-  RegKey& operator=(RegKey&& o) noexcept;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  ~RegKey() { reset(); }
-  HKEY get() const { return k_; }
-  explicit operator bool() const { return k_ != nullptr; }
-  void reset();
-
- private:
-  HKEY k_ = nullptr;
-};
-
-// Move-only owner of a window this process created; destroyed with the owner.
-class OwnedWindow {
- public:
-  OwnedWindow() = default;
-  explicit OwnedWindow(HWND w) : w_(w) {}
-  OwnedWindow(OwnedWindow&& o) noexcept : w_(std::exchange(o.w_, nullptr)) {}
-  OwnedWindow& operator=(OwnedWindow&& o) noexcept;
-  OwnedWindow(const OwnedWindow&) = delete;
-  OwnedWindow& operator=(const OwnedWindow&) = delete;
-  ~OwnedWindow() { reset(); }
-  HWND get() const { return w_; }
-  explicit operator bool() const { return w_ != nullptr; }
-  void reset();
-
- private:
-  HWND w_ = nullptr;
-};
+// Owners of a process or thread handle, a snapshot, an open registry key, and a
+// window this process created.
+using Handle = win32kit::UniqueKernelHandle;
+using SnapshotHandle = win32kit::UniqueFileHandle;
+using RegKey = win32kit::UniqueKey;
+using OwnedWindow = win32kit::UniqueWindow;
 
 // --- Waiting ----------------------------------------------------------------
 

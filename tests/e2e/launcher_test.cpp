@@ -9,7 +9,7 @@ namespace {
 
 using namespace lock;
 
-constexpr const char* kLauncherTitle = "Password Required [TSR]";
+constexpr const char* kLauncherTitle = names::LauncherTitle;
 
 class LauncherTest : public E2eTest {};
 

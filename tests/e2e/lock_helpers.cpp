@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "forms/control_id.h"
+#include "shared/win32/module.h"
+#include "shared/win32/window.h"
 
 namespace e2e::lock {
 namespace {
@@ -36,13 +38,7 @@ HWND findTopLevel(DWORD pid, const std::string& className, bool visibleOnly) {
 
 // Registers a plain window class of this process once; later calls reuse it.
 void registerClass(const std::wstring& className) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = className.c_str();
-  RegisterClassW(&wc);  // fails harmlessly when the class exists already
+  win32kit::registerWindowClass({className, DefWindowProcW, 0, COLOR_WINDOW, false});
 }
 
 template <typename T>
@@ -146,10 +142,9 @@ bool isAbove(HWND upper, HWND lower) {
 // --- Pictures --------------------------------------------------------------------
 
 bool saveScreenshot(const std::string& name) {
-  std::array<wchar_t, 1024> dir{};
-  const DWORD n = GetEnvironmentVariableW(L"TESSARA_SCREENSHOT_DIR", dir.data(), static_cast<DWORD>(dir.size()));
-  if (n == 0 || n >= dir.size()) return false;
-  const std::string path = toWindowsPath(narrow(std::wstring_view(dir.data(), n))) + "\\" + name + ".bmp";
+  const auto dir = win32kit::environmentVariable(L"TESSARA_SCREENSHOT_DIR");
+  if (!dir || dir->empty()) return false;
+  const std::string path = toWindowsPath(narrow(*dir)) + "\\" + name + ".bmp";
 
   const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
   const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);

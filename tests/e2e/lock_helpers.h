@@ -12,10 +12,10 @@
 
 namespace e2e::lock {
 
-inline constexpr const char* kMainTitle = "Tessara 7";
-inline constexpr const char* kPromptClass = "Tessara.frmPassword";
-inline constexpr const char* kBlankClass = "Tessara.frmBlank";
-inline constexpr const char* kNoticeClass = "Tessara.frmError";
+inline constexpr const char* kMainTitle = names::MainTitle;
+inline constexpr const char* kPromptClass = names::PromptClass;
+inline constexpr const char* kBlankClass = names::BlankClass;
+inline constexpr const char* kNoticeClass = names::NoticeClass;
 inline constexpr const char* kMasterPassword = "OPENBOX";  // the default, typed in capitals
 inline constexpr const char* kSettingsKey = "Software\\TSR\\Settings";
 inline constexpr const char* kIgnoreKey = "SOFTWARE\\TSR\\IGNORE";

@@ -14,8 +14,8 @@ class ProgramsEnvironment : public ::testing::Environment {
   void SetUp() override {
     const std::string folder = e2e::programFolder();
     ASSERT_FALSE(folder.empty()) << "TESSARA_BIN is not set; ctest sets it to the folder of tessara7.exe";
-    for (const char* name : {"tessara7", "hivexfer", "tsrrun"}) {
-      const std::string path = folder + "\\" + name + ".exe";
+    for (const char* name : {names::MainProgram, names::TransferProgram, names::LauncherProgram}) {
+      const std::string path = folder + "\\" + name;
       ASSERT_NE(GetFileAttributesW(e2e::widen(path).c_str()), INVALID_FILE_ATTRIBUTES)
           << path << " does not exist (TESSARA_BIN=" << folder << ")";
     }

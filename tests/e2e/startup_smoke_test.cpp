@@ -4,7 +4,7 @@
 namespace e2e {
 namespace {
 
-constexpr const char* kMainTitle = "Tessara 7";
+constexpr const char* kMainTitle = names::MainTitle;
 
 class StartupSmokeTest : public E2eTest {};
 

@@ -18,8 +18,8 @@ const std::vector<std::string> kSuggestions{
 
 // True when no tessara7 process runs any more, and none comes back within settleMs.
 bool staysEnded(DWORD settleMs) {
-  if (!waitUntil(5000, [] { return processIds("tessara7.exe").empty(); })) return false;
-  return !waitUntil(settleMs, [] { return !processIds("tessara7.exe").empty(); });
+  if (!waitUntil(5000, [] { return processIds(names::MainProgram).empty(); })) return false;
+  return !waitUntil(settleMs, [] { return !processIds(names::MainProgram).empty(); });
 }
 
 class StartupTest : public E2eTest {
@@ -82,7 +82,7 @@ TEST_F(StartupTest, ASecondStartEndsItselfSilentlyAndLeavesTheFirstCopy) {
   ASSERT_TRUE(second.started());
   EXPECT_TRUE(second.waitExit(10000).has_value()) << "the second copy still runs after 10 s";
 
-  EXPECT_EQ(processIds("tessara7.exe"), std::vector<DWORD>{program_->pid()});
+  EXPECT_EQ(processIds(names::MainProgram), std::vector<DWORD>{program_->pid()});
   EXPECT_EQ(countTopLevelWindows(kMainTitle), 1);
   EXPECT_EQ(processOf(waitForMainWindow(0)), program_->pid());
   EXPECT_EQ(visibleTessaraWindows(), std::vector<std::string>{}) << "no message of either copy";
@@ -112,12 +112,12 @@ TEST_F(StartupTest, ClosingTheWindowBringsUpAFreshCopyEveryTime) {
     EXPECT_FALSE(isVisible(fresh));
     EXPECT_EQ(query(fresh, "form.caption"), kMainTitle) << "the new copy answers and is loaded";
     EXPECT_EQ(countTopLevelWindows(kMainTitle), 1);
-    EXPECT_EQ(processIds("tessara7.exe"), std::vector<DWORD>{freshPid});
+    EXPECT_EQ(processIds(names::MainProgram), std::vector<DWORD>{freshPid});
     main = fresh;
     pid = freshPid;
   }
   Sleep(300);
-  EXPECT_EQ(processIds("tessara7.exe").size(), 1u) << "exactly one copy remains";
+  EXPECT_EQ(processIds(names::MainProgram).size(), 1u) << "exactly one copy remains";
   EXPECT_EQ(visibleTessaraWindows(), std::vector<std::string>{});
 }
 

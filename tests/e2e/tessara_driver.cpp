@@ -43,7 +43,7 @@ std::vector<std::string> splitLines(const std::string& text) {
 std::vector<DWORD> processIds(const std::string& exeName) {
   std::vector<DWORD> ids;
   const std::wstring wanted = lowerWide(widen(exeName));
-  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return ids;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
@@ -60,7 +60,7 @@ std::vector<HWND> topLevelWindowsOf(DWORD pid) {
 
 std::vector<std::string> visibleTessaraWindows() {
   std::vector<std::string> shown;
-  for (DWORD pid : processIds("tessara7.exe"))
+  for (DWORD pid : processIds(names::MainProgram))
     for (HWND window : topLevelWindowsOf(pid))
       if (isVisible(window)) shown.push_back(windowClass(window) + " '" + windowText(window) + "'");
   return shown;

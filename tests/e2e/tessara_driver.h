@@ -11,10 +11,10 @@
 
 namespace e2e {
 
-inline constexpr const char* kMainTitle = "Tessara 7";
-inline constexpr const char* kConfigClass = "Tessara.frmConfig";
-inline constexpr const char* kPromptClass = "Tessara.frmPassword";
-inline constexpr const char* kNoticeClass = "Tessara.frmError";
+inline constexpr const char* kMainTitle = names::MainTitle;
+inline constexpr const char* kConfigClass = names::ConfigClass;
+inline constexpr const char* kPromptClass = names::PromptClass;
+inline constexpr const char* kNoticeClass = names::NoticeClass;
 inline constexpr const char* kPromptTitle = "Restrictions";
 inline constexpr const char* kNoticeTitle = "Message:";
 inline constexpr const char* kDefaultPassword = "OPENBOX";

@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/handles.h"
-#include "platform/win32/text.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/text.h"
 #include "platform/win32/win32_registry.h"
 
 namespace {
 
 using platform::Root;
-using platform::win32::toWide;
-using platform::win32::UniqueKey;
+using win32kit::toWide;
+using win32kit::UniqueKey;
 using tessara::RegistryAccess;
 
 // "Ünïcødé – 日本語 – ✓"

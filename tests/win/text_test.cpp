@@ -1,13 +1,13 @@
 // UTF-8 / UTF-16 conversion at the Windows boundary, including input that
 // is not valid in its encoding.
-#include "platform/win32/text.h"
+#include "shared/win32/text.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using platform::win32::toUtf8;
-using platform::win32::toWide;
+using win32kit::toUtf8;
+using win32kit::toWide;
 
 const std::string Replacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 

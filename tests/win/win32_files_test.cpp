@@ -8,14 +8,14 @@
 #include <random>
 #include <string>
 
-#include "platform/win32/handles.h"
-#include "platform/win32/text.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/text.h"
 
 namespace {
 
-using platform::win32::toUtf8;
-using platform::win32::toWide;
-using platform::win32::UniqueKernelHandle;
+using win32kit::toUtf8;
+using win32kit::toWide;
+using win32kit::UniqueKernelHandle;
 
 class Win32FilesTest : public ::testing::Test {
  protected:

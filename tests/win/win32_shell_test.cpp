@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/win32/text.h"
+#include "shared/win32/text.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ using platform::win32::Win32Shell;
 std::string systemProgram(const char* name) {
   wchar_t folder[MAX_PATH] = {};
   GetSystemDirectoryW(folder, MAX_PATH);
-  return platform::win32::toUtf8(folder) + "\\" + name;
+  return win32kit::toUtf8(folder) + "\\" + name;
 }
 
 TEST(Win32Shell, StartsAProgramWithoutWaiting) {
@@ -38,7 +38,7 @@ TEST(Win32Shell, ProgramPathNamesTheRunningFile) {
   const std::string path = shell.programPath();
   ASSERT_GT(path.size(), 4u);
   EXPECT_EQ(path.substr(path.size() - 4), ".exe");
-  EXPECT_NE(GetFileAttributesW(platform::win32::toWide(path).c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(win32kit::toWide(path).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+#pragma once
+// The names the programs and their tests agree on: window titles that carry
+// commands between processes, window classes, and the files of the program
+// folder. One place, so that a title cannot drift apart between the program
+// that shows it and the one that looks for it.
+
+namespace names {
+
+// --- Window titles -------------------------------------------------------------
+
+// tessara7's configuration window once loaded; the single-instance test and
+// the launcher look for it.
+inline constexpr const char* MainTitle = "Tessara 7";
+// The configuration window's title while it loads (it must not find itself).
+inline constexpr const char* MainLoadingTitle = "[TSR]";
+// The launcher's window; the advanced watcher answers it with the
+// configuration prompt.
+inline constexpr const char* LauncherTitle = "Password Required [TSR]";
+// The launcher's window retitled by the uninstaller: run the clean-up.
+inline constexpr const char* UninstallTitle = "Uninstall [TSR]";
+// The transfer tool's window: idle, and the two commands it is retitled with.
+inline constexpr const char* TransferIdleTitle = "Registry Controller [TSR]";
+inline constexpr const char* TransferExportTitle = "Registry Controller [Exporting]";
+inline constexpr const char* TransferImportTitle = "Registry Controller [Importing]";
+
+// --- Window classes ------------------------------------------------------------
+
+// A form's window class is this prefix and the form's name.
+inline constexpr const char* FormClassPrefix = "Tessara.";
+inline constexpr const char* ConfigClass = "Tessara.frmConfig";
+inline constexpr const char* PromptClass = "Tessara.frmPassword";
+inline constexpr const char* NoticeClass = "Tessara.frmError";
+inline constexpr const char* BlankClass = "Tessara.frmBlank";
+inline constexpr const char* LauncherClass = "Tessara.tsrrun";
+inline constexpr const char* TransferClass = "Tessara.hivexfer";
+
+// --- Files of the program folder -----------------------------------------------
+
+inline constexpr const char* MainProgram = "tessara7.exe";
+inline constexpr const char* TransferProgram = "hivexfer.exe";
+inline constexpr const char* LauncherProgram = "tsrrun.exe";
+inline constexpr const char* Uninstaller = "unins000.exe";
+inline constexpr const char* UninstallerData = "unins000.dat";
+// The transfer tool's two hive files: the machine's and the user's copy of the store.
+inline constexpr const char* MachineHiveFile = "tsrlocusr.dat";
+inline constexpr const char* UserHiveFile = "tsrcurusr.dat";
+
+}  // namespace names

@@ -1,0 +1,84 @@
+#pragma once
+// Window classes and the message loop of a one-window program (the launcher,
+// the transfer tool, helper windows of tests).
+#include <windows.h>
+
+#include <string>
+
+#include "shared/win32/text.h"
+
+namespace win32kit {
+
+struct WindowClass {
+  std::wstring name;
+  WNDPROC procedure = DefWindowProcW;
+  UINT style = 0;                     // CS_DBLCLKS, ...
+  int background = COLOR_BTNFACE;     // a system colour
+  bool programIcon = true;            // the icon of resource 1, when the program has one
+};
+
+// Registers the class in this program once; true when it exists now.
+inline bool registerWindowClass(const WindowClass& spec) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = spec.style;
+  windowClass.lpfnWndProc = spec.procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = spec.programIcon ? LoadIconW(instance, MAKEINTRESOURCEW(1)) : nullptr;
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(spec.background + 1));
+  windowClass.lpszClassName = spec.name.c_str();
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// The one top-level window of a small program.
+struct MainWindow {
+  WindowClass windowClass;
+  std::string title;             // UTF-8
+  DWORD style = WS_CAPTION | WS_SYSMENU;
+  int width = CW_USEDEFAULT;     // with clientSize, of the client area
+  int height = CW_USEDEFAULT;
+  bool clientSize = false;
+  bool centred = false;          // on the primary screen; else where Windows puts it
+};
+
+// Registers the class and creates the window (hidden); nullptr on failure.
+inline HWND createMainWindow(const MainWindow& spec) {
+  if (!registerWindowClass(spec.windowClass)) return nullptr;
+  int width = spec.width, height = spec.height;
+  if (spec.clientSize) {
+    RECT area{0, 0, width, height};
+    AdjustWindowRect(&area, spec.style, FALSE);
+    width = area.right - area.left;
+    height = area.bottom - area.top;
+  }
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
+  if (spec.centred) {
+    x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  }
+  return CreateWindowExW(0, spec.windowClass.name.c_str(), toWide(spec.title).c_str(), spec.style, x, y, width,
+                         height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+// Runs the plain message loop until WM_QUIT; returns its exit code.
+inline int runMessageLoop() {
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+// A one-window program from start to end: creates and shows the window,
+// then runs the loop; 1 when the window could not be made.
+inline int runMainWindow(const MainWindow& spec, int showCommand) {
+  HWND window = createMainWindow(spec);
+  if (!window) return 1;
+  ShowWindow(window, showCommand);
+  return runMessageLoop();
+}
+
+}  // namespace win32kit
