@@ -5,6 +5,7 @@
 // contract belongs to the layer above (tessara7/settings/registry_access.h).
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@ struct Value {
   ValueType type = ValueType::Other;
   std::string text;         // String: UTF-8 text up to the first NUL
   std::uint32_t dword = 0;  // Dword: the 32-bit data
+};
+
+struct NamedValue {
+  std::string name;
+  Value value;
 };
 
 class Registry {
@@ -40,6 +46,24 @@ class Registry {
   virtual bool deleteValue(Root root, std::string_view key, std::string_view name) = 0;
   virtual std::vector<std::string> subKeys(Root root, std::string_view key) = 0;
   virtual std::vector<std::string> valueNames(Root root, std::string_view key) = 0;
+
+  // Several values of one key: one entry per name, std::nullopt for an absent
+  // value or key. Implementations open the key once for all of them.
+  virtual std::vector<std::optional<Value>> readMany(Root root, std::string_view key,
+                                                     std::span<const std::string_view> names) {
+    std::vector<std::optional<Value>> values;
+    values.reserve(names.size());
+    for (const std::string_view name : names) values.push_back(read(root, key, name));
+    return values;
+  }
+  // Every value of a key with its name, in the order the key lists them;
+  // empty for a missing key. Implementations open the key once.
+  virtual std::vector<NamedValue> readAll(Root root, std::string_view key) {
+    std::vector<NamedValue> values;
+    for (auto& name : valueNames(root, key))
+      if (auto value = read(root, key, name)) values.push_back({std::move(name), std::move(*value)});
+    return values;
+  }
 };
 
 }  // namespace platform

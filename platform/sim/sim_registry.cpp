@@ -154,6 +154,13 @@ std::vector<std::string> SimRegistry::valueNames(Root root, std::string_view key
   return names;
 }
 
+std::vector<NamedValue> SimRegistry::readAll(Root root, std::string_view key) {
+  std::vector<NamedValue> values;
+  if (Key* target = find(root, key))
+    for (const auto& value : target->values) values.push_back({value.name, value.value});
+  return values;
+}
+
 void SimRegistry::plant(Root root, std::string_view key, std::string_view name, Value value) {
   bool& writable = root == Root::Machine ? machineWritable_ : userWritable_;
   const bool wasWritable = std::exchange(writable, true);

@@ -26,6 +26,7 @@ class SimRegistry final : public Registry {
   bool deleteValue(Root root, std::string_view key, std::string_view name) override;
   std::vector<std::string> subKeys(Root root, std::string_view key) override;
   std::vector<std::string> valueNames(Root root, std::string_view key) override;
+  std::vector<NamedValue> readAll(Root root, std::string_view key) override;
 
   // --- for tests ---
   // Puts a value of any type (ValueType::Other stands for REG_EXPAND_SZ,

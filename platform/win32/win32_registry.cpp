@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <vector>
@@ -37,46 +38,48 @@ UniqueKey createOrOpenKey(Root root, std::string_view path, REGSAM access) {
 
 // REG_SZ data may or may not carry its terminator (this layer writes none),
 // and may even hold text after an embedded NUL: the text ends at the first NUL.
-std::string textOfStringData(const std::vector<BYTE>& data, DWORD size) {
+std::string textOfStringData(const BYTE* data, DWORD size) {
   std::wstring wide(size / sizeof(wchar_t), L'\0');
-  if (!wide.empty()) std::memcpy(wide.data(), data.data(), wide.size() * sizeof(wchar_t));
+  if (!wide.empty()) std::memcpy(wide.data(), data, wide.size() * sizeof(wchar_t));
   if (const auto nul = wide.find(L'\0'); nul != std::wstring::npos) wide.resize(nul);
   return toUtf8(wide);
 }
 
-std::optional<Value> readString(HKEY key, const std::wstring& name, DWORD size) {
-  std::vector<BYTE> data;
-  // The value can change between the size query and the read; a few retries
-  // cover a writer in another process.
+Value valueOf(DWORD type, const BYTE* data, DWORD size) {
+  if (type == REG_SZ) return Value{ValueType::String, textOfStringData(data, size), 0};
+  if (type == REG_DWORD && size == 4) {
+    const std::uint32_t dword = static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+                                static_cast<std::uint32_t>(data[2]) << 16 |
+                                static_cast<std::uint32_t>(data[3]) << 24;
+    return Value{ValueType::Dword, {}, dword};
+  }
+  return Value{ValueType::Other, {}, 0};
+}
+
+// One value of an open key. Every registry call is a round trip to the
+// system (a server process under Wine), so the first try reads into a buffer
+// that holds any short value; only a longer one needs a second call. The
+// value can change between two calls; a few retries cover a writer in
+// another process.
+std::optional<Value> readValue(HKEY key, const std::wstring& name) {
+  BYTE small[512];
+  std::vector<BYTE> large;
+  BYTE* data = small;
+  DWORD capacity = sizeof small;
   for (int attempt = 0; attempt < 4; ++attempt) {
-    data.assign(size, 0);
     DWORD type = 0;
-    DWORD got = size;
-    const LSTATUS rc =
-        RegQueryValueExW(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &got);
+    DWORD size = capacity;
+    const LSTATUS rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, data, &size);
     if (rc == ERROR_MORE_DATA) {
-      size = got;
+      large.assign(size, 0);
+      data = large.data();
+      capacity = size;
       continue;
     }
     if (rc != ERROR_SUCCESS) return std::nullopt;
-    if (type != REG_SZ) return Value{ValueType::Other, {}, 0};
-    return Value{ValueType::String, textOfStringData(data, got), 0};
+    return valueOf(type, data, size);
   }
   return std::nullopt;
-}
-
-std::optional<Value> readDword(HKEY key, const std::wstring& name) {
-  BYTE data[4] = {};
-  DWORD type = 0;
-  DWORD got = sizeof data;
-  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, data, &got) != ERROR_SUCCESS)
-    return std::nullopt;
-  if (type != REG_DWORD || got != sizeof data) return Value{ValueType::Other, {}, 0};
-  const std::uint32_t value = static_cast<std::uint32_t>(data[0]) |
-                              static_cast<std::uint32_t>(data[1]) << 8 |
-                              static_cast<std::uint32_t>(data[2]) << 16 |
-                              static_cast<std::uint32_t>(data[3]) << 24;
-  return Value{ValueType::Dword, {}, value};
 }
 
 }  // namespace
@@ -88,19 +91,44 @@ bool Win32Registry::keyExists(Root root, std::string_view key) {
 std::optional<Value> Win32Registry::read(Root root, std::string_view key, std::string_view name) {
   const UniqueKey handle = openKey(root, key, KEY_QUERY_VALUE);
   if (!handle) return std::nullopt;
-  const std::wstring wideName = toWide(name);
-  DWORD type = 0;
-  DWORD size = 0;
-  if (RegQueryValueExW(handle.get(), wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  switch (type) {
-    case REG_SZ:
-      return readString(handle.get(), wideName, size);
-    case REG_DWORD:
-      return readDword(handle.get(), wideName);
-    default:
-      return Value{ValueType::Other, {}, 0};
+  return readValue(handle.get(), toWide(name));
+}
+
+std::vector<std::optional<Value>> Win32Registry::readMany(Root root, std::string_view key,
+                                                          std::span<const std::string_view> names) {
+  std::vector<std::optional<Value>> values(names.size());
+  const UniqueKey handle = openKey(root, key, KEY_QUERY_VALUE);
+  if (!handle) return values;
+  for (std::size_t i = 0; i < names.size(); ++i) values[i] = readValue(handle.get(), toWide(names[i]));
+  return values;
+}
+
+std::vector<NamedValue> Win32Registry::readAll(Root root, std::string_view key) {
+  std::vector<NamedValue> values;
+  const UniqueKey handle = openKey(root, key, KEY_QUERY_VALUE);
+  if (!handle) return values;
+  DWORD longestName = 0, longestData = 0;
+  if (RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+                       &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+    return values;
+  std::wstring name(static_cast<std::size_t>(longestName) + 1, L'\0');
+  std::vector<BYTE> data(static_cast<std::size_t>(longestData) + sizeof(wchar_t));
+  for (DWORD index = 0;;) {
+    DWORD nameLength = static_cast<DWORD>(name.size());
+    DWORD size = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    const LSTATUS rc = RegEnumValueW(handle.get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+    if (rc == ERROR_MORE_DATA && name.size() < 32768) {
+      // A longer value appeared since the size query: grow and retry this index.
+      name.resize(name.size() * 2);
+      data.resize(std::max<std::size_t>(data.size() * 2, size));
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    values.push_back({toUtf8(std::wstring_view(name.data(), nameLength)), valueOf(type, data.data(), size)});
+    ++index;
   }
+  return values;
 }
 
 bool Win32Registry::writeString(Root root, std::string_view key, std::string_view name,

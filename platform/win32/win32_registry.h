@@ -18,6 +18,9 @@ class Win32Registry final : public Registry {
   bool deleteValue(Root root, std::string_view key, std::string_view name) override;
   std::vector<std::string> subKeys(Root root, std::string_view key) override;
   std::vector<std::string> valueNames(Root root, std::string_view key) override;
+  std::vector<std::optional<Value>> readMany(Root root, std::string_view key,
+                                             std::span<const std::string_view> names) override;
+  std::vector<NamedValue> readAll(Root root, std::string_view key) override;
 };
 
 }  // namespace platform::win32

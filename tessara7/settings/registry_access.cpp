@@ -63,4 +63,42 @@ void RegistryAccess::CreateKey(platform::Root root, std::string_view key) noexce
   }
 }
 
+std::vector<std::string> RegistryAccess::SubKeyNames(platform::Root root, std::string_view key) const noexcept {
+  try {
+    return registry_.subKeys(root, key);
+  } catch (...) {
+  }
+  return {};
+}
+
+std::vector<std::string> RegistryAccess::ValueNames(platform::Root root, std::string_view key) const noexcept {
+  try {
+    return registry_.valueNames(root, key);
+  } catch (...) {
+  }
+  return {};
+}
+
+void RegistryAccess::readStrings(platform::Root root, std::string_view key, std::span<const std::string_view> names,
+                                 std::span<std::string> texts) const noexcept {
+  try {
+    const auto values = registry_.readMany(root, key, names);
+    for (std::size_t i = 0; i < texts.size() && i < values.size(); ++i)
+      if (values[i] && values[i]->type == platform::ValueType::String) texts[i] = values[i]->text;
+  } catch (...) {
+  }
+}
+
+std::vector<RegistryAccess::NamedText> RegistryAccess::GetAllStringValues(platform::Root root,
+                                                                         std::string_view key) const noexcept {
+  try {
+    std::vector<NamedText> texts;
+    for (auto& [name, value] : registry_.readAll(root, key))
+      if (value.type == platform::ValueType::String) texts.push_back({std::move(name), std::move(value.text)});
+    return texts;
+  } catch (...) {
+  }
+  return {};
+}
+
 }  // namespace tessara

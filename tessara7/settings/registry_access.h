@@ -1,11 +1,15 @@
 #pragma once
-// The main program's only way to the registry: seven operations that never
-// report an error. A missing key or value, a value of another type or a
-// refused access reads as "" or 0, and a failed write is silently lost;
+// The main program's only way to the registry: the seven operations of the
+// store, plus listing and reading a whole key, none of which reports an
+// error. A missing key or value, a value of another type or a refused access
+// reads as "" or 0 (or an empty list), and a failed write is silently lost;
 // callers treat an absent value and an empty one alike.
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -32,7 +36,32 @@ class RegistryAccess {
   // Creates the key and its missing parents; an existing key is left alone.
   void CreateKey(platform::Root root, std::string_view key) noexcept;
 
+  // Names of the key's sub-keys and of its values, as the key lists them.
+  std::vector<std::string> SubKeyNames(platform::Root root, std::string_view key) const noexcept;
+  std::vector<std::string> ValueNames(platform::Root root, std::string_view key) const noexcept;
+  // Several string values of one key, read together: one text per name, as
+  // GetStringValue would give it, for far fewer calls to the system.
+  //   auto [window, enabled] = registry.GetStringValues(root, key, "Window", "Enabled");
+  template <typename... Names>
+  std::array<std::string, sizeof...(Names)> GetStringValues(platform::Root root, std::string_view key,
+                                                            const Names&... names) const noexcept {
+    const std::array<std::string_view, sizeof...(Names)> wanted{std::string_view(names)...};
+    std::array<std::string, sizeof...(Names)> texts;
+    readStrings(root, key, wanted, texts);
+    return texts;
+  }
+  struct NamedText {
+    std::string name;
+    std::string text;
+  };
+  // Every string value of the key with its name, in the key's order; values
+  // of other types are left out, as GetStringValue reads them as absent.
+  std::vector<NamedText> GetAllStringValues(platform::Root root, std::string_view key) const noexcept;
+
  private:
+  void readStrings(platform::Root root, std::string_view key, std::span<const std::string_view> names,
+                   std::span<std::string> texts) const noexcept;
+
   platform::Registry& registry_;
 };
 

@@ -196,6 +196,42 @@ TEST_F(RegistryAccessTest, CreateKeyCreatesParentsAndKeepsExistingValues) {
   EXPECT_EQ(sim.keyCount(Root::Machine), 3u);
 }
 
+// --- listing and reading a whole key ---
+
+TEST_F(RegistryAccessTest, ListingsAndBulkReadsGiveWhatSingleReadsGive) {
+  const char* row = "SOFTWARE\\TSR\\Windows0";
+  access.SaveStringValue(Root::Machine, row, "Window", "Notepad");
+  access.SaveStringValue(Root::Machine, row, "Enabled", "0");
+  sim.writeDword(Root::Machine, row, "Count", 3);
+  sim.plant(Root::Machine, row, "Expandable", Value{ValueType::Other, "%WINDIR%", 0});
+  access.SaveStringValue(Root::Machine, "SOFTWARE\\TSR\\Windows1", "Window", "Paint");
+
+  EXPECT_EQ(access.SubKeyNames(Root::Machine, "Software\\TSR"), (std::vector<std::string>{"Windows0", "Windows1"}));
+  EXPECT_EQ(access.ValueNames(Root::Machine, row),
+            (std::vector<std::string>{"Window", "Enabled", "Count", "Expandable"}));
+  // One read for several values: absent and wrongly typed ones read as "".
+  const auto [window, enabled, count, missing] =
+      access.GetStringValues(Root::Machine, "software\\tsr\\windows0", "WINDOW", "Enabled", "Count", "Missing");
+  EXPECT_EQ(window, "Notepad");
+  EXPECT_EQ(enabled, "0");
+  EXPECT_EQ(count, "");
+  EXPECT_EQ(missing, "");
+  // The whole key: its string values only, in the key's order.
+  const auto all = access.GetAllStringValues(Root::Machine, row);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].name, "Window");
+  EXPECT_EQ(all[0].text, "Notepad");
+  EXPECT_EQ(all[1].name, "Enabled");
+  EXPECT_EQ(all[1].text, "0");
+  // A missing key lists nothing and reads as empty, and creates nothing.
+  const std::size_t keys = sim.keyCount(Root::User);
+  EXPECT_TRUE(access.SubKeyNames(Root::User, "Software\\TSR").empty());
+  EXPECT_TRUE(access.ValueNames(Root::User, row).empty());
+  EXPECT_TRUE(access.GetAllStringValues(Root::User, row).empty());
+  EXPECT_EQ(access.GetStringValues(Root::User, row, "Window")[0], "");
+  EXPECT_EQ(sim.keyCount(Root::User), keys);
+}
+
 // --- no error ever leaves the layer ---
 
 class ThrowingRegistry final : public platform::Registry {
@@ -239,6 +275,17 @@ TEST(RegistryAccessFailures, ExceptionsFromThePlatformNeverEscape) {
   access.DeleteValue(Root::User, Settings, "x");
   // Each operation really reached the platform and survived its failure.
   EXPECT_EQ(registry.calls, 5);
+}
+
+TEST(RegistryAccessFailures, ListingsAndBulkReadsOfAFailingPlatformAreEmpty) {
+  ThrowingRegistry registry;
+  RegistryAccess access(registry);
+  EXPECT_TRUE(access.SubKeyNames(Root::User, Settings).empty());
+  EXPECT_TRUE(access.ValueNames(Root::User, Settings).empty());
+  EXPECT_TRUE(access.GetAllStringValues(Root::User, Settings).empty());
+  const auto [first, second] = access.GetStringValues(Root::User, Settings, "a", "b");
+  EXPECT_EQ(first, "");
+  EXPECT_EQ(second, "");
 }
 
 }  // namespace

@@ -281,6 +281,52 @@ TEST_F(WinRegistryAccessTest, RegistryReportsWhatHappened) {
   EXPECT_FALSE(registry_.keyExists(Root::User, key("K")));
 }
 
+TEST_F(WinRegistryAccessTest, BulkReadsGiveWhatSingleReadsGive) {
+  const std::string row = key("Windows0");
+  const std::string longText(70000, 'x');
+  access_.SaveStringValue(Root::User, row, "Window", Unicode);
+  access_.SaveStringValue(Root::User, row, "Long", longText);
+  access_.SaveDwordValue(Root::User, row, "Dword", -2);
+  const wchar_t terminated[] = L"0";
+  plant(Root::User, row, L"Enabled", REG_SZ, terminated, sizeof terminated);
+  const wchar_t expandable[] = L"%WINDIR%";
+  plant(Root::User, row, L"Expand", REG_EXPAND_SZ, expandable, sizeof expandable);
+  const BYTE eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+  plant(Root::User, row, L"WideDword", REG_DWORD, eight, sizeof eight);
+
+  // Several values with the key opened once.
+  const auto [window, enabled, longOne, dword, expand, missing] =
+      access_.GetStringValues(Root::User, row, "Window", "ENABLED", "Long", "Dword", "Expand", "Missing");
+  EXPECT_EQ(window, Unicode);
+  EXPECT_EQ(enabled, "0");
+  EXPECT_EQ(longOne, longText);
+  EXPECT_EQ(dword, "");
+  EXPECT_EQ(expand, "");
+  EXPECT_EQ(missing, "");
+
+  // The whole key: every value as the single read sees it.
+  const auto all = registry_.readAll(Root::User, row);
+  ASSERT_EQ(all.size(), 6u);
+  for (const auto& [name, value] : all) {
+    const auto single = registry_.read(Root::User, row, name);
+    ASSERT_TRUE(single.has_value()) << name;
+    EXPECT_EQ(value.type, single->type) << name;
+    EXPECT_EQ(value.text, single->text) << name;
+    EXPECT_EQ(value.dword, single->dword) << name;
+  }
+  std::vector<std::string> texts;
+  for (const auto& [name, text] : access_.GetAllStringValues(Root::User, row)) texts.push_back(name + "=" + text.substr(0, 3));
+  std::sort(texts.begin(), texts.end());
+  EXPECT_EQ(texts, (std::vector<std::string>{"Enabled=0", "Long=xxx", "Window=" + Unicode.substr(0, 3)}));
+  EXPECT_EQ(access_.GetDwordValue(Root::User, row, "WideDword"), 0) << "a DWORD of eight bytes is no DWORD";
+
+  // A missing key: nothing listed, every value empty.
+  EXPECT_TRUE(registry_.readAll(Root::User, key("Missing")).empty());
+  EXPECT_TRUE(access_.SubKeyNames(Root::User, key("Missing")).empty());
+  EXPECT_EQ(access_.SubKeyNames(Root::User, key()), std::vector<std::string>{"Windows0"});
+  EXPECT_EQ(access_.GetStringValues(Root::User, key("Missing"), "Window")[0], "");
+}
+
 TEST_F(WinRegistryAccessTest, ValueNamesListsLongNames) {
   const std::string longName(300, 'n');
   registry_.writeString(Root::User, key(), "short", "1");
