@@ -133,6 +133,12 @@ void ListBox::clear() {
   changed(Property::Items);
 }
 
+void ListBox::setItems(std::vector<std::string> items) {
+  items_ = std::move(items);
+  listIndex_ = -1;
+  changed(Property::Items);
+}
+
 void ListBox::setListIndex(int index) {
   if (index < -1 || index >= count()) throw std::out_of_range("Invalid list index");
   listIndex_ = index;
@@ -166,6 +172,12 @@ void CheckList::removeItem(int index) {
 
 void CheckList::clear() {
   entries_.clear();
+  listIndex_ = -1;
+  changed(Property::Items);
+}
+
+void CheckList::setEntries(std::vector<Entry> entries) {
+  entries_ = std::move(entries);
   listIndex_ = -1;
   changed(Property::Items);
 }

@@ -106,6 +106,8 @@ class ListBox : public Control {
   void addItem(std::string text);
   void removeItem(int index);
   void clear();
+  // Replaces every entry at once: one change for the view, however many entries.
+  void setItems(std::vector<std::string> items);
   int listIndex() const { return listIndex_; }  // -1: nothing highlighted
   void setListIndex(int index);
   void userSelect(int index);
@@ -135,6 +137,8 @@ class CheckList : public Control {
   void addItem(std::string text, bool checked = false);
   void removeItem(int index);
   void clear();
+  // Replaces every entry at once, ticks included, without running onItemCheck.
+  void setEntries(std::vector<Entry> entries);
   void setChecked(int index, bool checked);
   int listIndex() const { return listIndex_; }
   void setListIndex(int index);

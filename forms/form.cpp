@@ -1,5 +1,6 @@
 #include "forms/form.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -18,6 +19,7 @@ void Form::unregisterControl(Control* control) {
     view_->destroy();
   }
   std::erase(controls_, control);
+  std::erase_if(heldBack_, [control](const auto& change) { return change.first == control; });
 }
 
 void Form::setCaption(std::string caption) {
@@ -149,7 +151,20 @@ void Form::fire(const std::function<void()>& handler) {
 }
 
 void Form::controlChanged(Control& control, Property what) {
-  if (view_ && !unloaded_) view_->refresh(control, what);
+  if (!view_ || unloaded_) return;
+  if (updateDepth_ > 0 && (what == Property::Items || what == Property::Selection)) {
+    const std::pair<Control*, Property> change{&control, what};
+    if (std::find(heldBack_.begin(), heldBack_.end(), change) == heldBack_.end()) heldBack_.push_back(change);
+    return;
+  }
+  view_->refresh(control, what);
+}
+
+void Form::endUpdate() {
+  if (updateDepth_ == 0 || --updateDepth_ > 0) return;
+  const auto changes = std::exchange(heldBack_, {});
+  for (const auto& [control, what] : changes)
+    if (view_ && !unloaded_) view_->refresh(*control, what);
 }
 
 void Form::menuChanged(MenuItem& item) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/controls.h"
@@ -87,6 +88,11 @@ class Form {
   // Runs a handler, turning an escaping error into the runtime's notice.
   void fire(const std::function<void()>& handler);
 
+  // While a batch is open, the view learns of changed list contents and
+  // selections once, when the outermost batch ends (see UpdateBatch).
+  void beginUpdate() { ++updateDepth_; }
+  void endUpdate();
+
   std::function<void()> onLoad;
   std::function<void()> onActivate;
   std::function<void(CloseReason)> onQueryUnload;
@@ -119,6 +125,21 @@ class Form {
   std::vector<Control*> controls_;
   std::vector<std::unique_ptr<MenuItem>> menus_;
   std::unique_ptr<FormView> view_;
+  int updateDepth_ = 0;
+  std::vector<std::pair<Control*, Property>> heldBack_;  // in the order first changed
+};
+
+// Fills lists without showing every entry on its way: the form's view sees
+// each changed list once, at the end of the outermost batch.
+class UpdateBatch {
+ public:
+  explicit UpdateBatch(Form& form) : form_(form) { form_.beginUpdate(); }
+  ~UpdateBatch() { form_.endUpdate(); }
+  UpdateBatch(const UpdateBatch&) = delete;
+  UpdateBatch& operator=(const UpdateBatch&) = delete;
+
+ private:
+  Form& form_;
 };
 
 // Holds the one instance of a window class. After the window unloads, the

@@ -45,7 +45,7 @@ struct Program {
 
 void runTicks(benchmark::State& state, Program& program) {
   auto& config = program.config();
-  for (auto _ : state) config.timerTessara_Timer();
+  for (auto _ : state) config.foregroundWatcher.timerTessara_Timer();
   benchmark::DoNotOptimize(program.app->state().ForegroundTitle);
 }
 

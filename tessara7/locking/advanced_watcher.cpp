@@ -1,16 +1,11 @@
-// The advanced watcher: enforces the fixed locks of the Advanced menu
-// (downloads, installers, archive extraction, Task Manager, My Computer,
-// other browsers) and answers the launcher's window with the configuration
-// prompt. It reuses the foreground watcher's last capture.
-#include <charconv>
+#include "tessara7/locking/advanced_watcher.h"
 
+#include "shared/names.h"
+#include "tessara7/locking/releases.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/frm_config.h"
 
 namespace tessara {
 namespace {
-
-constexpr const char* kLauncherTitle = "Password Required [TSR]";
 
 bool isInstallerName(const std::string& name) {
   return name == "Setup" || name == "Install" || name == "Installer";
@@ -18,45 +13,32 @@ bool isInstallerName(const std::string& name) {
 
 }  // namespace
 
-void FrmConfig::connectAdvancedWatcher() {
-  tmradv.onTimer = [this] { tmradv_Timer(); };
+AdvancedWatcher::AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, const Releases& releases)
+    : app_(app), lstHiddenProgram_(lstHiddenProgram), releases_(releases) {}
+
+void AdvancedWatcher::clearImplicitLocks() { lstHiddenProgram_.clear(); }
+
+void AdvancedWatcher::addImplicitLocks(const std::vector<std::string>& names) {
+  std::vector<std::string> items = lstHiddenProgram_.items();
+  items.insert(items.end(), names.begin(), names.end());
+  lstHiddenProgram_.setItems(std::move(items));
 }
 
-// Released by the password for this very window: an entry that is the
-// window's handle in decimal. Class names never match a number.
-bool FrmConfig::releasedWindow(platform::WindowHandle window) const {
-  if (window == 0) return false;
-  for (const auto& entry : lstAllow.items()) {
-    platform::WindowHandle handle = 0;
-    const auto [end, error] = std::from_chars(entry.data(), entry.data() + entry.size(), handle);
-    if (error == std::errc() && end == entry.data() + entry.size() && handle == window) return true;
-  }
-  return false;
-}
-
-void FrmConfig::lockForAdvanced(platform::WindowHandle window) {
-  auto& state = app_.state();
+void AdvancedWatcher::lockForAdvanced(platform::WindowHandle window) {
   auto& desktop = app_.os().desktop;
   desktop.showWindowAsync(window, platform::SwMinimize);
   desktop.showWindowAsync(window, platform::SwHide);
-  state.PendingAction = "adv";
-  state.PendingWindow = window;
-  state.PendingTitle = "Restrictions";
-  if (!state.DialogOpen) ShowPWD();
+  app_.requestPassword(Action::AdvancedLock, "Restrictions", window);
 }
 
-void FrmConfig::tmradv_Timer() {
+void AdvancedWatcher::tmradv_Timer() {
   auto& state = app_.state();
   auto& desktop = app_.os().desktop;
 
-  if (desktop.findWindow(std::nullopt, kLauncherTitle) != 0) {
-    state.PendingAction = "cfg";
-    state.PendingTitle = "Configuration Tool";
-    state.PendingWindow = 0;
-    if (!state.DialogOpen) ShowPWD();
-  }
+  if (desktop.findWindow(std::nullopt, names::LauncherTitle) != 0)
+    app_.requestPassword(Action::Configuration, "Configuration Tool");
 
-  const std::vector<std::string> names = lstHiddenProgram.items();
+  const std::vector<std::string> names = lstHiddenProgram_.items();
   for (const auto& name : names) {
     const bool inTitle = !name.empty() && state.ForegroundTitle.find(name) != std::string::npos;
     const platform::WindowHandle candidate = inTitle ? state.ForegroundWindow : 0;
@@ -64,18 +46,15 @@ void FrmConfig::tmradv_Timer() {
       if (candidate == 0) continue;
       if (state.InstallationsUnlocked) return;
       // The installer itself stays where it is; the prompt asks in front of it.
-      state.PendingAction = "ins";
-      state.PendingWindow = 0;
-      state.PendingTitle = "Restrictions [installer]";
-      if (!state.DialogOpen) ShowPWD();
+      app_.requestPassword(Action::Installation, "Restrictions [installer]");
       continue;
     }
-    if (candidate != 0 && !releasedWindow(candidate)) lockForAdvanced(candidate);
+    if (candidate != 0 && !releases_.windowReleased(candidate)) lockForAdvanced(candidate);
   }
 
   for (const auto& name : names) {
     const platform::WindowHandle window = desktop.findWindow(name, std::nullopt);
-    if (window != 0 && !releasedWindow(window)) lockForAdvanced(window);
+    if (window != 0 && !releases_.windowReleased(window)) lockForAdvanced(window);
   }
 }
 

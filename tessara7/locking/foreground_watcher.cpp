@@ -1,34 +1,17 @@
-// The foreground watcher: twice a second (and at once when the foreground
-// window or its title changes) it locks a window whose title holds a ticked
-// task name, enforces the two whole-program locks, and prunes releases.
-#include <algorithm>
-#include <charconv>
+#include "tessara7/locking/foreground_watcher.h"
 
+#include "tessara7/locking/ignore_list.h"
+#include "tessara7/locking/lock_list.h"
+#include "tessara7/locking/releases.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/frm_config.h"
 
 namespace tessara {
-namespace {
 
-bool contains(const std::vector<std::string>& list, const std::string& text) {
-  return std::find(list.begin(), list.end(), text) != list.end();
-}
+ForegroundWatcher::ForegroundWatcher(App& app, const LockList& lockList, Releases& releases,
+                                     const IgnoreList& ignoreList)
+    : app_(app), lockList_(lockList), releases_(releases), ignoreList_(ignoreList) {}
 
-// A release entry of the advanced watcher: a window handle in decimal.
-std::optional<platform::WindowHandle> handleEntry(const std::string& entry) {
-  platform::WindowHandle handle = 0;
-  const auto [end, error] = std::from_chars(entry.data(), entry.data() + entry.size(), handle);
-  if (error != std::errc() || end != entry.data() + entry.size() || handle == 0) return std::nullopt;
-  return handle;
-}
-
-}  // namespace
-
-void FrmConfig::connectWatcher() {
-  timerTessara.onTimer = [this] { timerTessara_Timer(); };
-}
-
-void FrmConfig::timerTessara_Timer() {
+void ForegroundWatcher::timerTessara_Timer() {
   auto& state = app_.state();
   auto& desktop = app_.os().desktop;
 
@@ -37,64 +20,37 @@ void FrmConfig::timerTessara_Timer() {
   state.ForegroundClass = desktop.className(state.ForegroundWindow);
 
   lockListedWindow();
-  pruneReleases();
+  releases_.prune(desktop);
 
   if (state.LockInternetExplorer) {
     if (const auto w = desktop.findWindow("IEFrame", std::nullopt); w != 0)
-      lockWholeProgram(w, "ie", "Internet Explorer");
+      lockWholeProgram(w, Action::InternetExplorer, "Internet Explorer");
   }
   if (state.LockWindowsExplorer) {
     auto w = desktop.findWindow("ExploreWClass", std::nullopt);
     if (w == 0) w = desktop.findWindow("CabinetWClass", std::nullopt);
-    if (w != 0) lockWholeProgram(w, "ex", "Windows Explorer");
+    if (w != 0) lockWholeProgram(w, Action::WindowsExplorer, "Windows Explorer");
   }
 }
 
-void FrmConfig::lockListedWindow() {
+void ForegroundWatcher::lockListedWindow() {
   auto& state = app_.state();
   const auto& title = state.ForegroundTitle;
-  if (state.ForegroundWindow == 0 || title.empty()) return;
-  const bool matches = std::any_of(lstProgram.entries().begin(), lstProgram.entries().end(),
-                                   [&](const forms::CheckList::Entry& entry) {
-                                     return entry.checked && !entry.text.empty() &&
-                                            title.find(entry.text) != std::string::npos;
-                                   });
-  if (!matches) return;
+  if (state.ForegroundWindow == 0 || title.empty() || !lockList_.locks(title)) return;
   // Releases and ignored titles do not depend on which entry matched, so
   // they are checked once rather than for every entry.
-  if (!state.ForegroundClass.empty() && contains(lstAllow.items(), state.ForegroundClass)) return;
-  if (contains(lstignore.items(), title)) return;
+  if (releases_.classReleased(state.ForegroundClass) || ignoreList_.ignores(title)) return;
 
-  state.PendingAction = "app";
-  state.PendingWindow = state.ForegroundWindow;
-  state.PendingTitle = title;
-  state.PendingItem = state.ForegroundClass;
-  if (!state.DialogOpen) ShowPWD();
+  const platform::WindowHandle window = state.ForegroundWindow;
+  app_.requestPassword(Action::ListedWindow, title, window, state.ForegroundClass);
   auto& desktop = app_.os().desktop;
-  desktop.showWindowAsync(state.ForegroundWindow, platform::SwMinimize);
-  desktop.showWindowAsync(state.ForegroundWindow, platform::SwHide);
+  desktop.showWindowAsync(window, platform::SwMinimize);
+  desktop.showWindowAsync(window, platform::SwHide);
 }
 
-void FrmConfig::pruneReleases() {
-  auto& desktop = app_.os().desktop;
-  for (int i = lstAllow.count() - 1; i >= 0; --i) {
-    const std::string& entry = lstAllow.item(i);
-    // A class release lasts while a window of the class exists; a handle
-    // release (advanced watcher) while that window exists.
-    const auto handle = handleEntry(entry);
-    const bool alive = (handle && desktop.isWindow(*handle)) ||
-                       (!entry.empty() && desktop.findWindow(entry, std::nullopt) != 0);
-    if (!alive) lstAllow.removeItem(i);
-  }
-}
-
-void FrmConfig::lockWholeProgram(platform::WindowHandle window, const char* action, const char* title) {
-  auto& state = app_.state();
-  state.PendingWindow = window;
-  state.PendingAction = action;
-  state.PendingTitle = title;
+void ForegroundWatcher::lockWholeProgram(platform::WindowHandle window, Action action, const char* title) {
   app_.os().desktop.showWindowAsync(window, platform::SwMinimize);
-  if (!state.DialogOpen) ShowPWD();
+  app_.requestPassword(action, title, window);
 }
 
 }  // namespace tessara

@@ -2,10 +2,12 @@
 
 #include "tessara7/common/text.h"
 #include "tessara7/locking/frm_blank.h"
-#include "tessara7/locking/ignore_store.h"
+#include "tessara7/locking/ignore_list.h"
+#include "tessara7/locking/master_password.h"
+#include "tessara7/locking/releases.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/frm_config.h"
+#include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
 namespace {
@@ -74,13 +76,10 @@ void FrmPassword::Form_Load() {
 
 void FrmPassword::Form_Activate() {
   auto& state = app_.state();
-  try {
-    state.IncludeSubfolders = app_.registry().GetStringValue(platform::Root::User, keys::Settings, "subfolders");
-    chksubfolders.setValue(state.IncludeSubfolders == "1" ? 1 : 0);
-  } catch (...) {
-  }
+  state.IncludeSubfolders = app_.registry().GetStringValue(platform::Root::User, keys::Settings, "subfolders");
+  chksubfolders.setValue(state.IncludeSubfolders == "1" ? 1 : 0);
   // A kept password is never offered as an encryption password.
-  if (state.PendingAction == "de") txtPass.setText("");
+  if (state.PendingAction == Action::ExplorerDecrypt) txtPass.setText("");
 }
 
 void FrmPassword::Form_Unload() {
@@ -93,38 +92,48 @@ bool FrmPassword::isMasterPassword(const std::string& typed) const {
 
 void FrmPassword::cmdok_Click() {
   auto& state = app_.state();
-  FrmConfig& config = app_.frmConfig();
   txtPass.setText(lowerCase(txtPass.text()));
   const std::string typed = txtPass.text();
   state.KeptPassword = chkKeep.value() == 1 ? typed : "";
 
-  const std::string action = state.PendingAction;
+  const Action action = state.PendingAction;
+  const ActionRule& rule = ruleOf(action);
+  if (rule.check == Check::MasterPassword && !isMasterPassword(typed)) {
+    if (rule.wrong == WrongPassword::Counted) return wrongPassword();
+    return closePrompt();
+  }
+  accept(action, typed);
+  if (!rule.staysOpen) closePrompt();
+}
+
+void FrmPassword::accept(Action action, const std::string& typed) {
+  auto& state = app_.state();
   auto& desktop = app_.os().desktop;
-  if (action == "app") {
-    if (!isMasterPassword(typed)) return wrongPassword();
-    releaseWindow();
-  } else if (action == "ie" || action == "ex") {
-    if (!isMasterPassword(typed)) return wrongPassword();
-    (action == "ie" ? state.LockInternetExplorer : state.LockWindowsExplorer) = false;
-    desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
-  } else if (action == "adv") {
-    if (!isMasterPassword(typed)) return wrongPassword();
-    config.lstAllow.addItem(std::to_string(state.PendingWindow));
-    desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
-    desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
-    state.KeptPassword = chkKeep.value() == 1 ? typed : "";
-  } else if (action == "ins") {
-    if (!isMasterPassword(typed)) return wrongPassword();
-    state.InstallationsUnlocked = true;
-    lblDefaultPass.setCaption("All Installations are permitted [click Cancel]");
-    return;  // stays open until Cancel
-  } else if (action == "cfg") {
-    if (!isMasterPassword(typed)) return wrongPassword();
-    state.ConfigUnlocked = true;
-    config.show();
-  } else if (action == "un") {
-    if (isMasterPassword(typed)) {
-      config.cmdUninstall.setCaption("> Uninstall <");
+  switch (action) {
+    case Action::ListedWindow:
+      releaseWindow();
+      break;
+    case Action::InternetExplorer:
+    case Action::WindowsExplorer:
+      (action == Action::InternetExplorer ? state.LockInternetExplorer : state.LockWindowsExplorer) = false;
+      desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
+      break;
+    case Action::AdvancedLock:
+      app_.releases().releaseWindow(state.PendingWindow);
+      desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
+      desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
+      state.KeptPassword = chkKeep.value() == 1 ? typed : "";
+      break;
+    case Action::Installation:
+      state.InstallationsUnlocked = true;
+      lblDefaultPass.setCaption("All Installations are permitted [click Cancel]");
+      break;
+    case Action::Configuration:
+      state.ConfigUnlocked = true;
+      app_.showConfiguration();
+      break;
+    case Action::Uninstall:
+      app_.uninstall().passwordGiven();
       hide();
       state.DialogOpen = true;
       app_.os().shell.messageBox(handle(),
@@ -132,31 +141,32 @@ void FrmPassword::cmdok_Click() {
                                  "program directory.",
                                  "Tessara 7", platform::MbOk);
       state.DialogOpen = false;
-    }
-  } else if (action == "en") {
-    if (isMasterPassword(typed)) state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
-  } else if (action == "de") {
-    state.EncryptionPassword = typed;
-    state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
-  } else if (action == "blk") {
-    if (!isMasterPassword(typed)) return wrongPassword();
-    if (FrmBlank* blank = app_.openBlank()) blank->unload();
-  } else if (action == "cancel") {
-    if (state.PendingWindow != 0) desktop.postClose(state.PendingWindow);
+      break;
+    case Action::ExplorerEncrypt:
+      state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
+      break;
+    case Action::ExplorerDecrypt:
+      state.EncryptionPassword = typed;
+      state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
+      break;
+    case Action::ComputerLock:
+      if (FrmBlank* blank = app_.openBlank()) blank->unload();
+      break;
+    case Action::Cancel:
+      if (state.PendingWindow != 0) desktop.postClose(state.PendingWindow);
+      break;
+    case Action::None:
+      break;
   }
-  closePrompt();
 }
 
 void FrmPassword::releaseWindow() {
   auto& state = app_.state();
-  FrmConfig& config = app_.frmConfig();
-  config.lstAllow.addItem(state.PendingItem);
-  config.lstUnlockedWin.addItem(state.PendingTitle);
+  app_.releases().releaseClass(state.PendingItem, state.PendingTitle);
   app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
   app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
   if (chkIgnore.value() == 1) {
-    config.lstignore.addItem(state.PendingTitle);
-    writeIgnoreStore(app_.registry(), config.lstignore.items());
+    app_.ignoreList().ignore(state.PendingTitle);
     hide();
     app_.showNotice(state.PendingTitle +
                     " will be ignored in future. See 'Ignore List' under Help topics for more details.");
@@ -173,13 +183,13 @@ void FrmPassword::wrongPassword() {
     state.WrongPasswordCount = 0;
     txtPass.setEnabled(false);
     cmdok.setEnabled(false);
-    if (state.PendingAction == "blk") tmrRetry.setRunning(true);
+    if (state.PendingAction == Action::ComputerLock) tmrRetry.setRunning(true);
   }
 }
 
 void FrmPassword::tmrRetry_Timer() {
   tmrRetry.setRunning(false);
-  if (app_.state().PendingAction != "blk") return;
+  if (app_.state().PendingAction != Action::ComputerLock) return;
   txtPass.setEnabled(true);
   cmdok.setEnabled(true);
   setFocus(txtPass);
@@ -188,9 +198,9 @@ void FrmPassword::tmrRetry_Timer() {
 void FrmPassword::closePrompt() {
   auto& state = app_.state();
   hide();
-  app_.frmConfig().tmrPassword.setRunning(false);
+  app_.masterPassword().stopPasswordTimer();
   if (chkKeep.value() != 1) txtPass.setText("");
-  state.PendingAction.clear();
+  state.PendingAction = Action::None;
   lblPWD.setCaption("Password:");
   setDefaultButton(cmdok);
   unload();
@@ -198,15 +208,15 @@ void FrmPassword::closePrompt() {
 
 void FrmPassword::cmdCancelPWD_Click() {
   auto& state = app_.state();
-  if (state.PendingAction == "blk") return;
+  if (state.PendingAction == Action::ComputerLock) return;
   hide();
-  state.PendingAction = "cancel";
+  state.PendingAction = Action::Cancel;
   cmdok_Click();
 }
 
 void FrmPassword::chkKeep_Click() {
   setFocus(txtPass);
-  app_.frmConfig().mClearPassword.setEnabled(chkKeep.value() == 1);
+  app_.masterPassword().keepPasswordChanged(chkKeep.value() == 1);
 }
 
 void FrmPassword::chksubfolders_Click() {

@@ -1,10 +1,13 @@
 #pragma once
 // The password prompt: one modeless window through which every guarded
 // operation asks for the master password. What the right password does
-// depends on the pending action code the caller left.
+// depends on the pending action the caller left (password_action.h); the
+// prompt talks to the subsystems that own what it releases, never to the
+// configuration window's controls.
 #include <string>
 
 #include "forms/form.h"
+#include "tessara7/locking/password_action.h"
 
 namespace tessara {
 
@@ -41,6 +44,8 @@ class FrmPassword : public forms::Form {
   void chksubfolders_Click();
   void tmrRetry_Timer();
 
+  // What the right password (or, for actions that compare nothing, any text) does.
+  void accept(Action action, const std::string& typed);
   void releaseWindow();
   void wrongPassword();
   void closePrompt();

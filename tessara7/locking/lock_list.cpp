@@ -1,29 +1,36 @@
-// The lock list of the "Access Control" page and the per-run release lists.
+#include "tessara7/locking/lock_list.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "tessara7/common/text.h"
+#include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/frm_config.h"
 
 namespace tessara {
 namespace {
+
 constexpr int kDeleteKey = 46;
+
+constexpr std::array<const char*, 25> kSuggestions{
+    "Windows Media Player", "Notepad", "Messenger", "Task Manager", "Command Prompt",
+    "System Configuration Utility", "Registry Editor", "Paint", "Run", "Outlook", "Solitaire",
+    "Control Panel", "Display Properties", "Windows Firewall", "User Accounts", "System",
+    "Folder Options", "Close Program", "My Computer", "My Music", "My Pictures", "Search",
+    "Network Connections", "Local Disk", "DVD-RAM Drive"};
+
+}  // namespace
+
+LockList::LockList(App& app, Controls controls) : app_(app), c_(controls) {}
+
+void LockList::changed() {
+  if (onChanged) onChanged();
 }
 
-void FrmConfig::connectLockList() {
-  cmdAdd.onClick = [this] { cmdAdd_Click(); };
-  cmdDel.onClick = [this] { cmdDel_Click(); };
-  lstProgram.onKeyDown = [this](int key) { lstProgram_KeyDown(key); };
-  lstProgram.onItemCheck = [this](int) { updateStatus(); };
-  txtTask.onClick = [this] { setDefaultButton(cmdAdd); };
-  cmdHelper0.onClick = [this] {
-    app_.showNotice("A task name appears at the top of a program window, e.g. Microsoft Word.");
-  };
-  cmdlockprogram.onClick = [this] { cmdlockprogram_Click(); };
-  mnuResetLocks.onClick = [this] { mnuResetLocks_Click(); };
-  mLockWorkstation.onClick = [this] { mLockWorkstation_Click(); };
-}
-
-void FrmConfig::cmdAdd_Click() {
-  std::string task = txtTask.text();
+void LockList::cmdAdd_Click() {
+  std::string task = c_.txtTask.text();
   if (task.size() < 3) {
     app_.showNotice(
         "Please type a Task Name that's more than 2 characters. Or, click Browse to select from "
@@ -31,38 +38,81 @@ void FrmConfig::cmdAdd_Click() {
     return;
   }
   // Only rows 0 to 998 are read back, so a longer list would lose its tail.
-  if (lstProgram.count() >= keys::kLockRowsRead) {
+  if (c_.lstProgram.count() >= keys::kLockRowsRead) {
     app_.showNotice("The list holds at most 999 task names. Remove one before adding another.");
     return;
   }
-  lstProgram.addItem(std::move(task), false);
-  txtTask.setText("");
-  lstProgram.setListIndex(lstProgram.count() - 1);
-  updateStatus();
+  c_.lstProgram.addItem(std::move(task), false);
+  c_.txtTask.setText("");
+  c_.lstProgram.setListIndex(c_.lstProgram.count() - 1);
+  changed();
 }
 
-void FrmConfig::cmdDel_Click() {
-  if (lstProgram.listIndex() >= 0) lstProgram.removeItem(lstProgram.listIndex());
-  setDefaultButton(cmdDel);
-  updateStatus();
+void LockList::cmdDel_Click() {
+  if (c_.lstProgram.listIndex() >= 0) c_.lstProgram.removeItem(c_.lstProgram.listIndex());
+  c_.window.setDefaultButton(c_.cmdDel);
+  changed();
 }
 
-void FrmConfig::lstProgram_KeyDown(int key) {
-  if (key != kDeleteKey || lstProgram.listIndex() < 0) return;
-  lstProgram.removeItem(lstProgram.listIndex());
-  updateStatus();
+void LockList::lstProgram_KeyDown(int key) {
+  if (key != kDeleteKey || c_.lstProgram.listIndex() < 0) return;
+  c_.lstProgram.removeItem(c_.lstProgram.listIndex());
+  changed();
 }
 
-void FrmConfig::cmdlockprogram_Click() {
-  if (askConfigPassword()) return;
-  SSTab1.setTab(PageAccess);
-  setFocus(txtTask);
-  setDefaultButton(cmdAdd);
+void LockList::txtTask_Click() { c_.window.setDefaultButton(c_.cmdAdd); }
+
+void LockList::cmdHelper0_Click() {
+  app_.showNotice("A task name appears at the top of a program window, e.g. Microsoft Word.");
 }
 
-void FrmConfig::mnuResetLocks_Click() {
-  lstUnlockedWin.clear();
-  lstAllow.clear();
+void LockList::cmdlockprogram_Click() {
+  if (app_.askConfigPassword()) return;
+  c_.SSTab1.setTab(c_.accessPage);
+  c_.window.setFocus(c_.txtTask);
+  c_.window.setDefaultButton(c_.cmdAdd);
+}
+
+bool LockList::locks(const std::string& title) const {
+  const auto& entries = c_.lstProgram.entries();
+  return std::any_of(entries.begin(), entries.end(), [&](const forms::CheckList::Entry& entry) {
+    return entry.checked && !entry.text.empty() && title.find(entry.text) != std::string::npos;
+  });
+}
+
+int LockList::count() const { return c_.lstProgram.count(); }
+
+int LockList::lockedCount() const {
+  const auto& entries = c_.lstProgram.entries();
+  return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.checked; }));
+}
+
+void LockList::clear() { c_.lstProgram.clear(); }
+
+void LockList::loadRows(RegistryAccess& registry, platform::Root root) {
+  // Listing the keys once finds the same rows as probing every number.
+  std::vector<int> rows;
+  for (const auto& name : registry.SubKeyNames(root, keys::Root))
+    if (const auto row = numberAfter(name, keys::WindowRowName, keys::kLockRowsRead)) rows.push_back(*row);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+
+  std::vector<forms::CheckList::Entry> entries = c_.lstProgram.entries();
+  entries.reserve(entries.size() + rows.size());
+  for (const int row : rows) {
+    // Both values of the row with the key opened once.
+    auto [text, enabled] =
+        registry.GetStringValues(root, keys::WindowRowPrefix + std::to_string(row), "Window", "Enabled");
+    if (!text.empty()) entries.push_back({std::move(text), enabled != "0"});
+  }
+  c_.lstProgram.setEntries(std::move(entries));
+}
+
+void LockList::suggestWhenEmpty() {
+  if (c_.lstProgram.count() != 0) return;
+  std::vector<forms::CheckList::Entry> entries;
+  for (const char* suggestion : kSuggestions) entries.push_back({suggestion, false});
+  c_.lstProgram.setEntries(std::move(entries));
 }
 
 }  // namespace tessara

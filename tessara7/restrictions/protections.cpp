@@ -1,9 +1,8 @@
-// The switches that write at the click: the "System Protection" boxes and
-// the wallpaper item, plus the tick of every other Tweaks and Advanced item.
-#include "tessara7/restrictions/catalogue.h"
+#include "tessara7/restrictions/protections.h"
+
+#include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/frm_config.h"
 
 namespace tessara {
 namespace {
@@ -27,48 +26,37 @@ constexpr std::int32_t kDriveC = 1 << 2;  // bit n hides drive letter A + n
 
 }  // namespace
 
-void FrmConfig::connectProtections() {
-  chkNoViewOnDrive.onClick = [this] { chkNoViewOnDrive_Click(); };
-  chkC.onClick = [this] { chkC_Click(); };
-  chklockusb.onClick = [this] { chklockusb_Click(); };
-  chkLockStart.onClick = [this] { chkLockStart_Click(); };
-  chkWallpaper.onClick = [this] { chkWallpaper_Click(); };
-  // Every other Tweaks and Advanced item only flips its tick until Apply.
-  for (const auto& entry : catalogue::switches()) {
-    forms::MenuItem* item = findMenu(std::string(entry.control));
-    if (item && !item->onClick) item->onClick = [item] { item->setChecked(!item->checked()); };
-  }
-}
+Protections::Protections(App& app, Controls controls) : app_(app), c_(controls) {}
 
-void FrmConfig::chkNoViewOnDrive_Click() {
-  if (chkNoViewOnDrive.value() != 0) {
-    chkC.setEnabled(true);
+void Protections::chkNoViewOnDrive_Click() {
+  if (c_.chkNoViewOnDrive.value() != 0) {
+    c_.chkC.setEnabled(true);
     return;
   }
   PolicyChangeBatch batch(app_);
   app_.registry().SaveDwordValue(Root::Machine, keys::ExplorerPolicies, "NoViewOnDrive", 0);
   app_.policiesChanged();
-  chkC.setValue(0);
-  chkC.setEnabled(false);
+  c_.chkC.setValue(0);
+  c_.chkC.setEnabled(false);
 }
 
-void FrmConfig::chkC_Click() {
+void Protections::chkC_Click() {
   auto& reg = app_.registry();
-  const bool on = chkC.value() == 1;
+  const bool on = c_.chkC.value() == 1;
   reg.SaveDwordValue(Root::Machine, keys::ExplorerPolicies, "NoViewOnDrive", on ? kDriveC : 0);
   reg.SaveStringValue(Root::Machine, keys::Settings, "NoDrives", on ? "1" : "0");
   app_.policiesChanged();
 }
 
-void FrmConfig::chklockusb_Click() {
+void Protections::chklockusb_Click() {
   app_.registry().SaveDwordValue(Root::Machine, keys::StoragePolicies, "WriteProtect",
-                                 chklockusb.value() == 1 ? 1 : 0);
+                                 c_.chklockusb.value() == 1 ? 1 : 0);
   app_.policiesChanged();
 }
 
-void FrmConfig::chkLockStart_Click() {
+void Protections::chkLockStart_Click() {
   auto& reg = app_.registry();
-  const bool on = chkLockStart.value() == 1;
+  const bool on = c_.chkLockStart.value() == 1;
   for (const auto& value : kTaskbarSet) {
     const int data = on ? value.ticked : value.cleared;
     if (data >= 0) reg.SaveDwordValue(Root::Machine, keys::ExplorerPolicies, value.name, data);
@@ -77,13 +65,29 @@ void FrmConfig::chkLockStart_Click() {
   app_.policiesChanged();
 }
 
-void FrmConfig::chkWallpaper_Click() {
+void Protections::chkWallpaper_Click() {
   auto& reg = app_.registry();
-  chkWallpaper.setChecked(!chkWallpaper.checked());
-  const bool on = chkWallpaper.checked();
+  c_.chkWallpaper.setChecked(!c_.chkWallpaper.checked());
+  const bool on = c_.chkWallpaper.checked();
   reg.SaveStringValue(Root::Machine, keys::Settings, "disablewallpaper", on ? "1" : "0");
   reg.SaveDwordValue(Root::User, keys::ActiveDesktopPolicies, "NoChangingWallPaper", on ? 1 : 0);
   app_.policiesChanged();
+}
+
+void Protections::loadUsbTick(RegistryAccess& registry) {
+  c_.chklockusb.setValue(registry.GetDwordValue(Root::Machine, keys::StoragePolicies, "WriteProtect") == 1 ? 1 : 0);
+}
+
+void Protections::loadFlags(RegistryAccess& registry) {
+  const auto flag = [&](std::string_view name) { return registry.GetStringValue(Root::Machine, keys::Settings, name); };
+  c_.chkLockStart.setValue(flag("chkLockStart") == "1" ? 1 : 0);
+  c_.chkWallpaper.setChecked(flag("disablewallpaper") == "1");
+  if (flag("NoDrives") == "1") {
+    c_.chkC.setValue(1);
+    c_.chkNoViewOnDrive.setValue(1);
+  } else {
+    c_.chkNoViewOnDrive.setValue(0);
+  }
 }
 
 }  // namespace tessara

@@ -2,6 +2,7 @@
 
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/frm_password.h"
+#include "tessara7/locking/password_requests.h"
 #include "tessara7/shell/frm_config.h"
 #include "tessara7/shell/frm_error.h"
 
@@ -19,6 +20,7 @@ App::App(AppHost host)
     if (host_.doEvents) host_.doEvents();
   };
   frmConfig_ = std::make_unique<FrmConfig>(*this);
+  passwordRequests_ = std::make_unique<PasswordRequests>(*this, frmConfig_->masterPassword);
 }
 
 App::~App() = default;
@@ -31,6 +33,19 @@ FrmBlank& App::frmBlank() { return frmBlank_.get(); }
 FrmBlank* App::openBlank() { return frmBlank_.peek(); }
 
 void App::start() { frmConfig_->load(); }
+
+void App::requestPassword(Action action, std::optional<std::string> title, platform::WindowHandle window,
+                          std::optional<std::string> item) {
+  passwordRequests_->requestPassword(action, std::move(title), window, std::move(item));
+}
+
+bool App::askConfigPassword() { return passwordRequests_->askConfigPassword(); }
+
+Releases& App::releases() { return frmConfig_->releases; }
+IgnoreList& App::ignoreList() { return frmConfig_->ignoreList; }
+MasterPassword& App::masterPassword() { return frmConfig_->masterPassword; }
+UninstallCommands& App::uninstall() { return frmConfig_->uninstall; }
+void App::showConfiguration() { frmConfig_->show(); }
 
 void App::End() {
   if (ended_) return;

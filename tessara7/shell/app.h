@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "forms/form.h"
 #include "platform/platform.h"
 #include "platform/tray.h"
+#include "tessara7/locking/password_action.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/shell/app_state.h"
 
@@ -18,6 +20,11 @@ class FrmConfig;
 class FrmError;
 class FrmPassword;
 class FrmBlank;
+class IgnoreList;
+class MasterPassword;
+class PasswordRequests;
+class Releases;
+class UninstallCommands;
 
 struct AppHost {
   platform::Platform& os;
@@ -67,6 +74,25 @@ class App {
   FrmBlank& frmBlank();
   FrmBlank* openBlank();
 
+  // Asks for the master password before a guarded operation (the pending
+  // values, then the prompt; see PasswordRequests). A title of nullopt keeps
+  // the prompt's last text; the window matters only to actions that guard one.
+  void requestPassword(Action action, std::optional<std::string> title, platform::WindowHandle window = 0,
+                       std::optional<std::string> item = std::nullopt);
+  // The configuration commands' guard: true while the configuration is
+  // locked, having asked for the password.
+  bool askConfigPassword();
+  PasswordRequests& passwordRequests() { return *passwordRequests_; }
+
+  // The subsystems that other windows talk to; they live with the
+  // configuration window, whose controls they hold.
+  Releases& releases();
+  IgnoreList& ignoreList();
+  MasterPassword& masterPassword();
+  UninstallCommands& uninstall();
+  // The configuration window comes up (the master password was given).
+  void showConfiguration();
+
   // Tells running programs that policies changed: at once, or once at the
   // end of the outermost PolicyChangeBatch.
   void policiesChanged();
@@ -84,6 +110,7 @@ class App {
   RegistryAccess registry_;
   AppState state_;
   std::unique_ptr<FrmConfig> frmConfig_;
+  std::unique_ptr<PasswordRequests> passwordRequests_;
   forms::FormSlot<FrmError> frmError_;
   forms::FormSlot<FrmPassword> frmPassword_;
   forms::FormSlot<FrmBlank> frmBlank_;

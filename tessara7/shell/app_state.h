@@ -6,6 +6,7 @@
 
 #include "platform/desktop.h"
 #include "platform/registry.h"
+#include "tessara7/locking/password_action.h"
 
 namespace tessara {
 
@@ -21,7 +22,7 @@ struct AppState {
   bool DialogOpen = false;  // a modal message or dialog of ours is open
 
   // What the next password prompt guards.
-  std::string PendingAction;
+  Action PendingAction = Action::None;
   std::string PendingTitle;
   platform::WindowHandle PendingWindow = 0;
   std::string PendingItem;

@@ -1,5 +1,7 @@
 #include "tessara7/shell/frm_config.h"
 
+#include "shared/names.h"
+#include "tessara7/locking/password_requests.h"
 #include "tessara7/shell/app.h"
 
 namespace tessara {
@@ -24,7 +26,7 @@ forms::MenuItem& afterSeparator(forms::MenuItem& menu, std::string separatorName
 }  // namespace
 
 FrmConfig::FrmConfig(App& app)
-    : Form(app.runtime(), "frmConfig", "[TSR]", configStyle()),
+    : Form(app.runtime(), "frmConfig", names::MainLoadingTitle, configStyle()),
       mFile(addMenu("mFile", "File")),
       mconfig(mFile.add("mconfig", "Configure...")),
       mLockWorkstation(mFile.add("mLockWorkstation", "Lock Computer")),
@@ -66,6 +68,24 @@ FrmConfig::FrmConfig(App& app)
       mHelp(addMenu("mHelp", "Help")),
       mAbout(mHelp.add("mAbout", "About Tessara 7")),
       mUninstall(afterSeparator(mHelp, "mHelpSep1", "mUninstall", "Uninstall")),
+      releases(lstAllow, lstUnlockedWin),
+      ignoreList(app.registry(), lstignore),
+      lockList(app, {*this, SSTab1, PageAccess, txtTask, cmdAdd, cmdDel, lstProgram}),
+      foregroundWatcher(app, lockList, releases, ignoreList),
+      advancedWatcher(app, lstHiddenProgram, releases),
+      masterPassword(app, {*this, cmdsetpassword, txtsetpassword, Label10, OptThisUser, mClearPassword,
+                           chkPasswordTimer, tmrPassword}),
+      computerLock(app),
+      switches(*this, chkContextMenu),
+      protections(app, {chkNoViewOnDrive, chkC, chklockusb, chkLockStart, chkWallpaper}),
+      trayMenu(app, {*this, mFile, mconfig, mLockWorkstation, mhideconfigure, mhidecoffebreak, lblaction}),
+      uninstall(cmdUninstall),
+      loader(app, {*this, lockList, ignoreList, advancedWatcher, masterPassword, switches, protections, trayMenu,
+                   OptAllUsers, OptThisUser, txtPath, File1, txtEnPwd, cmdenpwd}),
+      startup(app, {*this, loader, lockList, SSTab1, PageWelcome, {PageAdvanced, PageDebug}, OptAllUsers,
+                    OptThisUser, chkSub, lblsfile, lblStatus,
+                    {&chkLockFF, &chkLockInstall, &chkRDesktop, &chkRun, &chkNoPrograms, &chkDesktop}}),
+      apply(app, {lockList, ignoreList, switches, loader, OptThisUser, cmdCancel}),
       app_(app) {
   // The tray menu is the window's "File" menu, shown only at the tray icon.
   mFile.setVisible(false);
@@ -182,5 +202,7 @@ void FrmConfig::layOut() {
   cmdCancel.place({492, 418, 100, 30});
   cmdCancel.setToolTip("Closes this tool (ensure you click Apply if you want your settings saved)");
 }
+
+void FrmConfig::ShowPWD() { app_.passwordRequests().ShowPWD(); }
 
 }  // namespace tessara

@@ -2,11 +2,28 @@
 // The configuration window: the program's main window, hidden while the
 // program runs. It carries the tabs of the configuration, the menus (the
 // hidden "File" menu is the tray menu), the per-run lists on its debug page
-// and the timers that drive the watchers.
+// and the timers that drive the watchers. It holds controls and wiring only:
+// what a control does is the business of the subsystem object it is wired
+// to (frm_config_wiring.cpp), each in its own folder, and other windows talk
+// to those objects through App, never to the controls here.
 #include <string>
 
 #include "forms/form.h"
 #include "platform/registry.h"
+#include "tessara7/locking/advanced_watcher.h"
+#include "tessara7/locking/computer_lock.h"
+#include "tessara7/locking/foreground_watcher.h"
+#include "tessara7/locking/ignore_list.h"
+#include "tessara7/locking/lock_list.h"
+#include "tessara7/locking/master_password.h"
+#include "tessara7/locking/releases.h"
+#include "tessara7/restrictions/apply.h"
+#include "tessara7/restrictions/protections.h"
+#include "tessara7/restrictions/switches.h"
+#include "tessara7/settings/settings_loader.h"
+#include "tessara7/shell/startup.h"
+#include "tessara7/shell/tray_menu.h"
+#include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
 
@@ -17,11 +34,11 @@ class FrmConfig : public forms::Form {
   explicit FrmConfig(App& app);
 
   // Loads the whole settings store into the window and the program's values.
-  void GetConfig();
+  void GetConfig() { loader.GetConfig(); }
   // Raises the password prompt for the pending action.
   void ShowPWD();
   // A mouse message from the tray icon (WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, ...).
-  void trayMessage(int mouseMessage);
+  void trayMessage(int mouseMessage) { trayMenu.trayMessage(mouseMessage); }
 
   // Tabs of SSTab1.
   enum Page { PageAccess = 0, PageEncryption, PageSystem, PageAdvanced, PageUsers, PageWelcome, PageDebug };
@@ -168,83 +185,25 @@ class FrmConfig : public forms::Form {
   forms::MenuItem& mAbout;
   forms::MenuItem& mUninstall;
 
-  // Result of the single-instance test.
-  platform::WindowHandle ExistingWindow = 0;
+  // The subsystems behind the controls, built on them in this order.
+  Releases releases;
+  IgnoreList ignoreList;
+  LockList lockList;
+  ForegroundWatcher foregroundWatcher;
+  AdvancedWatcher advancedWatcher;
+  MasterPassword masterPassword;
+  ComputerLock computerLock;
+  RestrictionSwitches switches;
+  Protections protections;
+  TrayMenu trayMenu;
+  UninstallCommands uninstall;
+  SettingsLoader loader;
+  Startup startup;
+  Apply apply;
 
  private:
   void layOut();
   void connectHandlers();
-  void connectLockList();
-  void connectMasterPassword();
-  void connectTray();
-  void connectWatcher();
-  void connectAdvancedWatcher();
-  void connectApply();
-  void connectProtections();
-
-  // Start-up and life cycle.
-  void Form_Load();
-  void Form_Activate();
-  void Form_QueryUnload(forms::CloseReason reason);
-  void Form_Terminate();
-  void OptAllUsers_Click();
-  void OptThisUser_Click();
-  void scopeOption_Click(bool thisUser);
-  // Asks for the configuration password when the configuration is locked;
-  // true when it did, so the caller stops there.
-  bool askConfigPassword();
-  void mconfig_Click();
-  void mExit_Click();
-  void cmdCancel_Click();
-  void mAbout_Click();
-  void updateStatus();
-
-  // The lock list.
-  void cmdAdd_Click();
-  void cmdDel_Click();
-  void lstProgram_KeyDown(int key);
-  void cmdlockprogram_Click();
-  void mnuResetLocks_Click();
-  void mLockWorkstation_Click();
-
-  // The foreground watcher.
- public:
-  void timerTessara_Timer();
-
- private:
-  void lockListedWindow();
-  void pruneReleases();
-  void lockWholeProgram(platform::WindowHandle window, const char* action, const char* title);
-
-  // The advanced watcher.
- public:
-  void tmradv_Timer();
-
- private:
-  bool releasedWindow(platform::WindowHandle window) const;
-  void lockForAdvanced(platform::WindowHandle window);
-
-  // Apply and the switches that write at the click.
- public:
-  void cmdok_Click();
-
- private:
-  void clearLockRows(platform::Root root, int first);
-  void chkNoViewOnDrive_Click();
-  void chkC_Click();
-  void chklockusb_Click();
-  void chkLockStart_Click();
-  void chkWallpaper_Click();
-
-  // The master password.
-  void cmdpassword_Click();
-  void cmdsetpassword_Click();
-
-  // The loader's steps.
-  void loadLockRows();
-  void loadIgnoreList();
-  void loadPolicyTicks();
-  void loadFlags();
 
   App& app_;
 };

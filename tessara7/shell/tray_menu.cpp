@@ -1,33 +1,34 @@
-// The notification-area icon's mouse messages and the two Settings items
-// that switch parts of the tray off.
+#include "tessara7/shell/tray_menu.h"
+
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/frm_config.h"
 
 namespace tessara {
 
-void FrmConfig::connectTray() {
-  mhideconfigure.onClick = [this] {
-    mhideconfigure.setChecked(!mhideconfigure.checked());
-    if (mhideconfigure.checked()) app_.showNotice("Open 'tsrrun.exe' to access the configuration in future!");
-  };
-  mhidecoffebreak.onClick = [this] { mhidecoffebreak.setChecked(!mhidecoffebreak.checked()); };
+TrayMenu::TrayMenu(App& app, Controls controls) : app_(app), c_(controls) {}
+
+void TrayMenu::mhideconfigure_Click() {
+  c_.mhideconfigure.setChecked(!c_.mhideconfigure.checked());
+  if (c_.mhideconfigure.checked()) app_.showNotice("Open 'tsrrun.exe' to access the configuration in future!");
 }
 
-void FrmConfig::trayMessage(int mouseMessage) {
+void TrayMenu::mhidecoffebreak_Click() { c_.mhidecoffebreak.setChecked(!c_.mhidecoffebreak.checked()); }
+
+void TrayMenu::mconfig_Click() { app_.requestPassword(Action::Configuration, "Configuration"); }
+
+void TrayMenu::trayMessage(int mouseMessage) {
   constexpr int kLeftDoubleClick = 515;  // WM_LBUTTONDBLCLK
   constexpr int kRightButtonDown = 516;  // WM_RBUTTONDOWN
   if (mouseMessage == kLeftDoubleClick) {
-    if (!mhideconfigure.checked()) {
-      auto& state = app_.state();
-      state.PendingTitle = "Configuration";
-      state.PendingAction = "cfg";
-      state.PendingWindow = 0;
-      if (!state.DialogOpen) ShowPWD();
-    }
+    if (!c_.mhideconfigure.checked()) app_.requestPassword(Action::Configuration, "Configuration");
   } else if (mouseMessage == kRightButtonDown) {
-    popupMenu(mFile);
+    c_.window.popupMenu(c_.mFile);
   }
-  lblaction.setColor(0xC00000);  // ends the label's hover highlight
+  c_.lblaction.setColor(0xC00000);  // ends the label's hover highlight
+}
+
+void TrayMenu::applySwitches() {
+  c_.mLockWorkstation.setEnabled(!c_.mhidecoffebreak.checked());
+  c_.mconfig.setEnabled(!c_.mhideconfigure.checked());
 }
 
 }  // namespace tessara

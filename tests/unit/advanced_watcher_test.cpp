@@ -23,7 +23,7 @@ TEST_F(AdvancedWatcherTest, TaskManagerIsLockedByDefault) {
   EXPECT_TRUE(locked(w));
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Restrictions");
-  EXPECT_EQ(state().PendingAction, "adv");
+  EXPECT_EQ(state().PendingAction, Action::AdvancedLock);
   EXPECT_EQ(state().PendingWindow, w);
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_tray.h"
@@ -19,6 +20,14 @@ using platform::Root;
 
 class AppTest : public ::testing::Test {
  protected:
+  // The loader skips a step that fails and goes on; in a test that is always
+  // a fault of the program, so every test ends by checking that none was skipped.
+  void TearDown() override {
+    if (app_) {
+      EXPECT_EQ(app_->frmConfig().loader.steps().skipped(), std::vector<std::string>{});
+    }
+  }
+
   // Builds the program without starting it, so a test can prepare the store.
   App& app() {
     if (!app_) {

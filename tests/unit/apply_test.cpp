@@ -339,7 +339,7 @@ TEST_F(ApplyTest, ProgramLocksTakeEffectAtApply) {
   EXPECT_TRUE(sim.desktop.isMinimised(ie));
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Internet Explorer");
-  EXPECT_EQ(state().PendingAction, "ie");
+  EXPECT_EQ(state().PendingAction, Action::InternetExplorer);
 }
 
 TEST_F(ApplyTest, ExplorerLockFollowsAtOnce) {
@@ -350,7 +350,7 @@ TEST_F(ApplyTest, ExplorerLockFollowsAtOnce) {
   auto folder = sim.desktop.createWindow("C:\\", "CabinetWClass");
   sim.clock.advance(500);
   EXPECT_TRUE(sim.desktop.isMinimised(folder));
-  EXPECT_EQ(state().PendingAction, "ex");
+  EXPECT_EQ(state().PendingAction, Action::WindowsExplorer);
 }
 
 // --- A machine root that refuses writes -----------------------------------------

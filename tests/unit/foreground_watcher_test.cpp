@@ -26,7 +26,7 @@ TEST_F(ForegroundWatcherTest, TickedEntryLocksAWindowWhoseTitleHoldsIt) {
   EXPECT_TRUE(locked(w));
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Untitled - Notepad");
-  EXPECT_EQ(state().PendingAction, "app");
+  EXPECT_EQ(state().PendingAction, Action::ListedWindow);
   EXPECT_EQ(state().PendingWindow, w);
   EXPECT_EQ(state().PendingItem, "Notepad");
 }
@@ -147,7 +147,7 @@ TEST_F(ForegroundWatcherTest, WindowsExplorerFallsBackToTheCabinetClass) {
   auto cabinet = sim.desktop.createWindow("Documents", "CabinetWClass");
   tick();
   EXPECT_TRUE(sim.desktop.isMinimised(cabinet));
-  EXPECT_EQ(state().PendingAction, "ex");
+  EXPECT_EQ(state().PendingAction, Action::WindowsExplorer);
   EXPECT_EQ(state().PendingWindow, cabinet);
 }
 
@@ -161,7 +161,7 @@ TEST_F(ForegroundWatcherTest, TheLastLockOfATickSetsWhatThePromptGuards) {
   tick();
   EXPECT_TRUE(locked(pad));
   EXPECT_TRUE(sim.desktop.isMinimised(ie));
-  EXPECT_EQ(state().PendingAction, "ex");
+  EXPECT_EQ(state().PendingAction, Action::WindowsExplorer);
   EXPECT_EQ(state().PendingWindow, ex);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Windows Explorer");
 }

@@ -258,6 +258,65 @@ TEST_F(FormsModel, FormSlotMakesFreshInstanceAfterUnload) {
   EXPECT_EQ(alive, 1);
 }
 
+// A view that only notes what the model told it.
+class RecordingView final : public forms::FormView {
+ public:
+  explicit RecordingView(std::vector<std::string>& log) : log_(log) {}
+  void refresh(forms::Control& control, forms::Property what) override {
+    log_.push_back(control.name() + (what == forms::Property::Items       ? ".items"
+                                     : what == forms::Property::Selection ? ".selection"
+                                     : what == forms::Property::Caption   ? ".caption"
+                                                                          : ".other"));
+  }
+  void refreshMenu(forms::MenuItem&) override {}
+  void refreshForm(forms::FormProperty) override {}
+  platform::WindowHandle handle() const override { return 1; }
+  bool reportsActivation() const override { return false; }
+  void destroy() override {}
+  void popupMenu(forms::MenuItem&) override {}
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+class RecordingFactory final : public forms::ViewFactory {
+ public:
+  std::unique_ptr<forms::FormView> create(forms::Form&) override { return std::make_unique<RecordingView>(log); }
+  std::vector<std::string> log;
+};
+
+TEST(FormsUpdateBatch, ListsReachTheViewOnceAtTheEndOfTheOutermostBatch) {
+  FakeClock clock;
+  RecordingFactory views;
+  forms::Runtime runtime{clock, &views, {}, {}};
+  SampleForm form(runtime);
+  form.load();
+  int itemChecks = 0;
+  form.lstProgram.onItemCheck = [&](int) { ++itemChecks; };
+  views.log.clear();
+  {
+    forms::UpdateBatch outer(form);
+    {
+      forms::UpdateBatch inner(form);
+      form.lstAllow.clear();
+      for (int i = 0; i < 100; ++i) form.lstAllow.addItem("Entry " + std::to_string(i));
+      form.lstProgram.setEntries({{"Notepad", true}, {"Paint", false}});
+      form.lstAllow.setListIndex(3);
+      form.chkLockStart.setCaption("Now");
+    }
+    EXPECT_EQ(views.log, std::vector<std::string>{"chkLockStart.caption"}) << "held back until the outer batch ends";
+  }
+  EXPECT_EQ(views.log, (std::vector<std::string>{"chkLockStart.caption", "lstAllow.items", "lstProgram.items",
+                                                 "lstAllow.selection"}));
+  EXPECT_EQ(form.lstAllow.count(), 100);
+  EXPECT_EQ(form.lstProgram.count(), 2);
+  EXPECT_TRUE(form.lstProgram.checked(0));
+  EXPECT_EQ(itemChecks, 0) << "setting the entries whole ticks them without the handler";
+  views.log.clear();
+  form.lstAllow.addItem("After");
+  EXPECT_EQ(views.log, std::vector<std::string>{"lstAllow.items"}) << "outside a batch the view hears at once";
+}
+
 TEST(FormsControlId, TypicalNamesGetDistinctIdsInRange) {
   const std::vector<std::string> names = {
       "cmdok", "cmdCancel", "cmdApply", "chkLockStart", "chkContextMenu", "chkTaskManager", "lstProgram",

@@ -143,7 +143,7 @@ TEST_F(LockListTest, ProtectAProgramOpensTheLockPageOrAsksForThePassword) {
   state().ConfigUnlocked = false;
   config().cmdlockprogram.click();
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, "cfg");
+  EXPECT_EQ(state().PendingAction, Action::Configuration);
 }
 
 class MasterPasswordTest : public AppTest {
@@ -199,7 +199,7 @@ TEST_F(MasterPasswordTest, LockedCommandsAskForTheConfigurationPassword) {
   config().cmdpassword.click();
   EXPECT_FALSE(config().txtsetpassword.visible());
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, "cfg");
+  EXPECT_EQ(state().PendingAction, Action::Configuration);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ class PasswordPromptTest : public AppTest {
   void SetUp() override { start(); }
 
   // Raises the prompt as a caller does.
-  void ask(const std::string& action, const std::string& title, platform::WindowHandle window = 0) {
+  void ask(Action action, const std::string& title, platform::WindowHandle window = 0) {
     state().PendingAction = action;
     state().PendingTitle = title;
     state().PendingWindow = window;
@@ -28,7 +28,7 @@ class PasswordPromptTest : public AppTest {
 };
 
 TEST_F(PasswordPromptTest, ShowsTheTitleTopmostWithItsCaptionsAndDefaultHint) {
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->caption(), "Restrictions");
   EXPECT_EQ(prompt()->lblProgram.caption(), "Configuration");
@@ -45,7 +45,7 @@ TEST_F(PasswordPromptTest, ShowsTheTitleTopmostWithItsCaptionsAndDefaultHint) {
 TEST_F(PasswordPromptTest, PasswordTimerChangesTheCaptionAndOnlyStopsItself) {
   config().chkPasswordTimer.click();
   ASSERT_TRUE(config().chkPasswordTimer.checked());
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   EXPECT_EQ(prompt()->caption(), "Restrictions - [30 Seconds Remaining]");
   EXPECT_TRUE(config().tmrPassword.running());
   sim.clock.advance(30000);
@@ -56,17 +56,17 @@ TEST_F(PasswordPromptTest, PasswordTimerChangesTheCaptionAndOnlyStopsItself) {
 }
 
 TEST_F(PasswordPromptTest, ConfigurationOpensForTheRightPasswordInAnyCase) {
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   typePassword("OpenBox");
   EXPECT_TRUE(state().ConfigUnlocked);
   EXPECT_TRUE(config().visible());
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, "");
+  EXPECT_EQ(state().PendingAction, Action::None);
 }
 
 TEST_F(PasswordPromptTest, AppReleaseRestoresTheWindowAndReleasesItsClass) {
   auto w = lockedNotepad();
-  ask("app", "Untitled - Notepad", w);
+  ask(Action::ListedWindow, "Untitled - Notepad", w);
   typePassword("openbox");
   EXPECT_FALSE(sim.desktop.isHidden(w));
   EXPECT_FALSE(sim.desktop.isMinimised(w));
@@ -79,7 +79,7 @@ TEST_F(PasswordPromptTest, IgnoreInFutureStoresTheTitleAtOnceAndSaysSo) {
   setString(Root::Machine, keys::Ignore, "Program5", "Old entry");
   config().GetConfig();
   auto w = lockedNotepad();
-  ask("app", "Untitled - Notepad", w);
+  ask(Action::ListedWindow, "Untitled - Notepad", w);
   prompt()->chkIgnore.click();
   typePassword("openbox");
   EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"Old entry", "Untitled - Notepad"}));
@@ -94,26 +94,26 @@ TEST_F(PasswordPromptTest, WholeProgramLocksAreLiftedAndTheWindowRestored) {
   state().LockInternetExplorer = state().LockWindowsExplorer = true;
   auto ie = sim.desktop.createWindow("Home", "IEFrame");
   sim.desktop.showWindowAsync(ie, platform::SwMinimize);
-  ask("ie", "Internet Explorer", ie);
+  ask(Action::InternetExplorer, "Internet Explorer", ie);
   typePassword("openbox");
   EXPECT_FALSE(state().LockInternetExplorer);
   EXPECT_TRUE(state().LockWindowsExplorer);
   EXPECT_FALSE(sim.desktop.isMinimised(ie));
-  ask("ex", "Windows Explorer", ie);
+  ask(Action::WindowsExplorer, "Windows Explorer", ie);
   typePassword("openbox");
   EXPECT_FALSE(state().LockWindowsExplorer);
 }
 
 TEST_F(PasswordPromptTest, AdvancedReleaseAddsTheHandleInDecimal) {
   auto w = sim.desktop.createWindow("File Download", "Dialog");
-  ask("adv", "Restrictions", w);
+  ask(Action::AdvancedLock, "Restrictions", w);
   typePassword("openbox");
   EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{std::to_string(w)});
 }
 
 TEST_F(PasswordPromptTest, InstallationPermitStaysOpenUntilCancelWhichClosesNothing) {
   auto other = sim.desktop.createWindow("Some earlier window", "Other");
-  ask("ins", "Restrictions [installer]", 0);
+  ask(Action::Installation, "Restrictions [installer]", 0);
   typePassword("openbox");
   EXPECT_TRUE(state().InstallationsUnlocked);
   ASSERT_NE(prompt(), nullptr);
@@ -126,21 +126,50 @@ TEST_F(PasswordPromptTest, InstallationPermitStaysOpenUntilCancelWhichClosesNoth
 
 TEST_F(PasswordPromptTest, CancelClosesTheGuardedWindowButPromptsForNoWindowCloseNothing) {
   auto w = lockedNotepad();
-  ask("app", "Untitled - Notepad", w);
+  ask(Action::ListedWindow, "Untitled - Notepad", w);
   prompt()->cmdCancelPWD.click();
   EXPECT_EQ(sim.desktop.closeRequests(), std::vector<platform::WindowHandle>{w});
   EXPECT_EQ(prompt(), nullptr);
 
   auto w2 = lockedNotepad();
-  ask("app", "Untitled - Notepad", w2);
+  ask(Action::ListedWindow, "Untitled - Notepad", w2);
   config().mconfig.click();  // a later caller takes over the open prompt
   prompt()->cmdCancelPWD.click();
   EXPECT_EQ(sim.desktop.closeRequests().size(), 1u) << "the configuration prompt guards no window";
   EXPECT_TRUE(sim.desktop.isWindow(w2));
 }
 
+TEST_F(PasswordPromptTest, EachRequestFollowsTheRuleOfItsAction) {
+  auto earlier = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  app().requestPassword(Action::ListedWindow, "Untitled - Notepad", earlier, "Notepad");
+  EXPECT_EQ(state().PendingWindow, earlier);
+  EXPECT_EQ(state().PendingItem, "Notepad");
+  ASSERT_NE(prompt(), nullptr);
+
+  // An action that guards no window forgets the earlier one, so that its
+  // Cancel closes nothing; without a title the prompt keeps its text.
+  app().requestPassword(Action::Configuration, std::nullopt, earlier);
+  EXPECT_EQ(state().PendingWindow, 0u);
+  EXPECT_EQ(::testing::PrintToString(state().PendingAction), "\"cfg\"");
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Untitled - Notepad");
+  prompt()->cmdCancelPWD.click();
+  app().collect();
+  EXPECT_TRUE(sim.desktop.isWindow(earlier));
+
+  // While one of the program's dialogs is open only the uninstall request
+  // raises the prompt; the others are noted all the same.
+  state().DialogOpen = true;
+  app().requestPassword(Action::Configuration, "Configuration");
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, Action::Configuration);
+  app().requestPassword(Action::Uninstall, "Uninstall Tessara");
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Uninstall Tessara");
+  state().DialogOpen = false;
+}
+
 TEST_F(PasswordPromptTest, FiveWrongPasswordsDisableTheBoxUntilTheNextPrompt) {
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   for (int i = 1; i <= 4; ++i) {
     typePassword("wrong" + std::to_string(i));
     ASSERT_NE(prompt(), nullptr);
@@ -157,21 +186,21 @@ TEST_F(PasswordPromptTest, FiveWrongPasswordsDisableTheBoxUntilTheNextPrompt) {
   app().collect();
   EXPECT_EQ(prompt(), nullptr);
 
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   EXPECT_TRUE(prompt()->txtPass.enabled());
   typePassword("openbox");
   EXPECT_TRUE(state().ConfigUnlocked);
 }
 
 TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordWithoutCounting) {
-  ask("un", "Uninstall Tessara");
+  ask(Action::Uninstall, "Uninstall Tessara");
   typePassword("nope");
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(config().cmdUninstall.caption(), "Uninstall");
   EXPECT_EQ(state().WrongPasswordCount, 0);
 
   state().ExplorerVerb = "Encrypt";
-  ask("en", "Master Password Required:");
+  ask(Action::ExplorerEncrypt, "Master Password Required:");
   typePassword("nope");
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(state().PendingExplorerCommand, 0);
@@ -181,7 +210,7 @@ TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordWi
 TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFlagSet) {
   bool dialogFlagWhileShown = false;
   sim.shell.onMessageBox = [&](const platform::sim::ShownMessage&) { dialogFlagWhileShown = state().DialogOpen; };
-  ask("un", "Uninstall Tessara");
+  ask(Action::Uninstall, "Uninstall Tessara");
   typePassword("openbox");
   EXPECT_EQ(config().cmdUninstall.caption(), "> Uninstall <");
   ASSERT_EQ(sim.shell.messages().size(), 1u);
@@ -193,32 +222,32 @@ TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFla
 
 TEST_F(PasswordPromptTest, ExplorerCommandsArmTheCommandRunner) {
   state().ExplorerVerb = "Encrypt";
-  ask("en", "Master Password Required:");
+  ask(Action::ExplorerEncrypt, "Master Password Required:");
   typePassword("OPENBOX");
   EXPECT_EQ(state().PendingExplorerCommand, 1);
 
   state().PendingExplorerCommand = 0;
   state().ExplorerVerb = "Decrypt";
   state().KeptPassword = "openbox";
-  ask("de", "Enter the original encryption password to decrypt file(s).");
+  ask(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
   EXPECT_EQ(prompt()->txtPass.text(), "") << "a kept password is never offered for decryption";
   typePassword("");
   EXPECT_EQ(state().PendingExplorerCommand, 2);
   EXPECT_EQ(state().EncryptionPassword, "");
   state().ExplorerVerb = "Decrypt";
-  ask("de", "Enter the original encryption password to decrypt file(s).");
+  ask(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
   typePassword("MyFilesKey");
   EXPECT_EQ(state().EncryptionPassword, "myfileskey");
 }
 
 TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   prompt()->chkKeep.click();
   EXPECT_TRUE(config().mClearPassword.enabled());
   typePassword("openbox");
   EXPECT_EQ(state().KeptPassword, "openbox");
 
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   EXPECT_EQ(prompt()->chkKeep.value(), 1);
   EXPECT_EQ(prompt()->txtPass.text(), "openbox");
   prompt()->cmdCancelPWD.click();
@@ -227,21 +256,21 @@ TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
   config().mClearPassword.click();
   EXPECT_EQ(state().KeptPassword, "");
   EXPECT_FALSE(config().mClearPassword.enabled());
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   EXPECT_EQ(prompt()->txtPass.text(), "");
   EXPECT_EQ(prompt()->chkKeep.value(), 0);
 }
 
 TEST_F(PasswordPromptTest, AWrongPasswordForgetsTheKeptOne) {
   state().KeptPassword = "openbox";
-  ask("cfg", "Configuration");
+  ask(Action::Configuration, "Configuration");
   typePassword("bad");
   EXPECT_EQ(state().KeptPassword, "");
 }
 
 TEST_F(PasswordPromptTest, SubfolderBoxFollowsAndWritesTheStoredChoice) {
   setString(Root::User, keys::Settings, "subfolders", "1");
-  ask("en", "Master Password Required:");
+  ask(Action::ExplorerEncrypt, "Master Password Required:");
   EXPECT_EQ(prompt()->chksubfolders.value(), 1);
   prompt()->chksubfolders.click();
   EXPECT_EQ(state().IncludeSubfolders, "0");
@@ -281,9 +310,9 @@ TEST_F(PasswordPromptTest, ComputerLockGivesTheBoxBackThirtySecondsAfterFiveWron
 }
 
 TEST_F(PasswordPromptTest, ALaterCallerRetitlesTheOpenPromptAndKeepsTheTypedText) {
-  ask("app", "Untitled - Notepad", sim.desktop.createWindow("Untitled - Notepad", "Notepad"));
+  ask(Action::ListedWindow, "Untitled - Notepad", sim.desktop.createWindow("Untitled - Notepad", "Notepad"));
   prompt()->txtPass.userSetText("open");
-  ask("ie", "Internet Explorer", 0);
+  ask(Action::InternetExplorer, "Internet Explorer", 0);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Internet Explorer");
   EXPECT_EQ(prompt()->txtPass.text(), "open");
 }
@@ -312,7 +341,7 @@ TEST_F(PromptCloseBoxTest, TheCloseBoxCannotEndTheComputerLock) {
 
 TEST_F(PromptCloseBoxTest, TheCloseBoxCancelsLikeTheCancelButton) {
   auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
-  state().PendingAction = "app";
+  state().PendingAction = Action::ListedWindow;
   state().PendingTitle = "Untitled - Notepad";
   state().PendingWindow = w;
   config().ShowPWD();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/unit/app_fixture.h"
+#include "tessara7/settings/load_steps.h"
 #include "tessara7/settings/store_keys.h"
 
 namespace tessara::testing {
@@ -22,6 +23,19 @@ std::vector<bool> ticks(const forms::CheckList& list) {
 }
 
 class SettingsLoaderTest : public AppTest {};
+
+TEST(LoadStepsTest, AFailingStepIsSkippedAndNotedWhileTheNextOnesRun) {
+  LoadSteps steps;
+  std::vector<int> ran;
+  steps.run("first", [&] { ran.push_back(1); });
+  steps.run("rows", [&] { ran.push_back(std::vector<int>{}.at(3)); });
+  steps.run("odd", [] { throw 42; });
+  steps.run("last", [&] { ran.push_back(4); });
+  EXPECT_EQ(ran, (std::vector<int>{1, 4}));
+  ASSERT_EQ(steps.skipped().size(), 2u);
+  EXPECT_EQ(steps.skipped()[0].rfind("rows: ", 0), 0u) << steps.skipped()[0];
+  EXPECT_EQ(steps.skipped()[1], "odd: unknown error");
+}
 
 TEST_F(SettingsLoaderTest, EmptyStoreLoadsTheDefaults) {
   start();

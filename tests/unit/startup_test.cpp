@@ -34,7 +34,7 @@ TEST_F(StartupTest, StartsHiddenWithItsTitleTrayIconAndTimers) {
 TEST_F(StartupTest, StartUpsOwnSelectionOfThisUserRaisesNoPromptAndSavesNothing) {
   start();
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, "cfg");
+  EXPECT_EQ(state().PendingAction, Action::Configuration);
   EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "<absent>");
 }
 
@@ -119,7 +119,7 @@ TEST_F(StartupTest, ScopeOptionWhileLockedAsksForThePasswordAndWritesNothing) {
   config().OptAllUsers.click();
   config().OptThisUser.click();
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, "cfg");
+  EXPECT_EQ(state().PendingAction, Action::Configuration);
   EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "<absent>");
 }
 
@@ -147,7 +147,7 @@ TEST_F(StartupTest, DialogOpenHoldsBackThePromptOfTheCommands) {
   config().mconfig.click();
   config().OptThisUser.click();
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, "cfg");
+  EXPECT_EQ(state().PendingAction, Action::Configuration);
   EXPECT_EQ(state().PendingTitle, "Configuration");
 }
 

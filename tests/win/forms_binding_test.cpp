@@ -187,6 +187,31 @@ TEST_F(FormsBinding, ListBoxContentsFollowTheModel) {
   EXPECT_EQ(listText(form->lstAllow, 48), L"Entry 49");
 }
 
+TEST_F(FormsBinding, ListsFilledInABatchShowTheirLastStateOnceItEnds) {
+  form->lstAllow.addItem("Old entry");
+  form->SSTab1.setTab(1);  // the page of lstAllow
+  {
+    forms::UpdateBatch batch(*form);
+    form->lstAllow.clear();
+    std::vector<std::string> entries;
+    for (int i = 0; i < 300; ++i) entries.push_back("Entry " + std::to_string(i));
+    form->lstAllow.setItems(entries);
+    form->lstProgram.setEntries({{"Notepad", false}, {"Paint", true}});
+    form->lstProgram.setChecked(0, true);
+    form->lblTitle.setCaption("Shown at once");
+    EXPECT_EQ(send(form->lstAllow, LB_GETCOUNT), 1) << "the list box waits for the batch";
+    EXPECT_EQ(text(child(form->lblTitle)), L"Shown at once") << "captions are not held back";
+  }
+  ASSERT_EQ(send(form->lstAllow, LB_GETCOUNT), 300);
+  EXPECT_EQ(listText(form->lstAllow, 0), L"Entry 0");
+  EXPECT_EQ(listText(form->lstAllow, 299), L"Entry 299");
+  ASSERT_EQ(send(form->lstProgram, LB_GETCOUNT), 2);
+  EXPECT_EQ(listText(form->lstProgram, 1), L"Paint");
+  EXPECT_EQ(send(form->lstProgram, LB_GETITEMDATA, 0), 1);
+  EXPECT_EQ(send(form->lstProgram, LB_GETITEMDATA, 1), 1);
+  EXPECT_TRUE(shown(child(form->lstAllow))) << "drawing is on again";
+}
+
 TEST_F(FormsBinding, ListBoxReportsTheUsersChoice) {
   form->lstAllow.addItem("Notepad");
   form->lstAllow.addItem("Calc");

@@ -1,0 +1,36 @@
+#pragma once
+// The advanced watcher: enforces the fixed locks of the Advanced menu
+// (downloads, installers, archive extraction, Task Manager, My Computer,
+// other browsers) and answers the launcher's window with the configuration
+// prompt. It reuses the foreground watcher's last capture.
+#include <string>
+#include <vector>
+
+#include "forms/controls.h"
+#include "platform/desktop.h"
+
+namespace tessara {
+
+class App;
+class Releases;
+
+class AdvancedWatcher {
+ public:
+  // lstHiddenProgram: the implicit-lock list, window titles and classes.
+  AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, const Releases& releases);
+
+  void tmradv_Timer();
+
+  // The load rebuilds the implicit-lock list from the Advanced menu's ticks.
+  void clearImplicitLocks();
+  void addImplicitLocks(const std::vector<std::string>& names);
+
+ private:
+  void lockForAdvanced(platform::WindowHandle window);
+
+  App& app_;
+  forms::ListBox& lstHiddenProgram_;
+  const Releases& releases_;
+};
+
+}  // namespace tessara

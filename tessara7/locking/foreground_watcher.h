@@ -1,0 +1,31 @@
+#pragma once
+// The foreground watcher: twice a second (and at once when the foreground
+// window or its title changes) it locks a window whose title holds a ticked
+// task name, enforces the two whole-program locks, and prunes releases.
+#include "platform/desktop.h"
+#include "tessara7/locking/password_action.h"
+
+namespace tessara {
+
+class App;
+class IgnoreList;
+class LockList;
+class Releases;
+
+class ForegroundWatcher {
+ public:
+  ForegroundWatcher(App& app, const LockList& lockList, Releases& releases, const IgnoreList& ignoreList);
+
+  void timerTessara_Timer();
+
+ private:
+  void lockListedWindow();
+  void lockWholeProgram(platform::WindowHandle window, Action action, const char* title);
+
+  App& app_;
+  const LockList& lockList_;
+  Releases& releases_;
+  const IgnoreList& ignoreList_;
+};
+
+}  // namespace tessara

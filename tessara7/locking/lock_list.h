@@ -1,0 +1,59 @@
+#pragma once
+// The lock list of the "Access Control" page: the task names whose windows
+// the master password guards, with the handlers that edit it, its loading
+// from and its rows for the store.
+#include <functional>
+#include <string>
+
+#include "forms/form.h"
+#include "platform/registry.h"
+
+namespace tessara {
+
+class App;
+class RegistryAccess;
+
+class LockList {
+ public:
+  struct Controls {
+    forms::Form& window;
+    forms::TabControl& SSTab1;
+    int accessPage;
+    forms::TextBox& txtTask;
+    forms::Button& cmdAdd;
+    forms::Button& cmdDel;
+    forms::CheckList& lstProgram;
+  };
+  LockList(App& app, Controls controls);
+
+  void cmdAdd_Click();
+  void cmdDel_Click();
+  void lstProgram_KeyDown(int key);
+  void txtTask_Click();
+  void cmdHelper0_Click();
+  void cmdlockprogram_Click();
+
+  // Whether a ticked, non-empty entry occurs in the title (case-sensitive).
+  bool locks(const std::string& title) const;
+  int count() const;
+  int lockedCount() const;
+  const forms::CheckList& rows() const { return c_.lstProgram; }
+
+  void clear();
+  // Appends the rows Windows0 to Windows998 found under the root; a row with
+  // an empty "Window" is skipped, an "Enabled" other than "0" ticks it.
+  void loadRows(RegistryAccess& registry, platform::Root root);
+  // An empty list gets the suggested task names, unticked.
+  void suggestWhenEmpty();
+
+  // Runs after every change of the entries or their ticks.
+  std::function<void()> onChanged;
+
+ private:
+  void changed();
+
+  App& app_;
+  Controls c_;
+};
+
+}  // namespace tessara

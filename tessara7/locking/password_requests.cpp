@@ -1,0 +1,48 @@
+#include "tessara7/locking/password_requests.h"
+
+#include "tessara7/locking/frm_password.h"
+#include "tessara7/locking/master_password.h"
+#include "tessara7/shell/app.h"
+#include "tessara7/shell/helpers.h"
+
+namespace tessara {
+
+PasswordRequests::PasswordRequests(App& app, MasterPassword& masterPassword)
+    : app_(app), masterPassword_(masterPassword) {}
+
+void PasswordRequests::requestPassword(Action action, std::optional<std::string> title,
+                                       platform::WindowHandle window, std::optional<std::string> item) {
+  auto& state = app_.state();
+  const ActionRule& rule = ruleOf(action);
+  state.PendingAction = action;
+  if (title) state.PendingTitle = std::move(*title);
+  state.PendingWindow = rule.guardsWindow ? window : 0;
+  if (item) state.PendingItem = std::move(*item);
+  if (state.Loading) return;  // a load only notes what is pending
+  if (state.DialogOpen && !rule.raisedOverDialog) return;
+  ShowPWD();
+}
+
+bool PasswordRequests::askConfigPassword() {
+  if (app_.state().ConfigUnlocked) return false;
+  requestPassword(Action::Configuration, std::nullopt);
+  return true;
+}
+
+void PasswordRequests::ShowPWD() {
+  FrmPassword& prompt = app_.frmPassword();
+  auto attempt = [&](auto step) { prompt.fire(step); };  // each step is tried on its own
+  attempt([&] { prompt.show(); });
+  attempt([&] {
+    prompt.setCaption(masterPassword_.startPasswordTimer() ? "Restrictions - [30 Seconds Remaining]"
+                                                           : "Restrictions");
+  });
+  attempt([&] { prompt.lblProgram.setCaption(app_.state().PendingTitle); });
+  attempt([&] { SetTopmost(prompt, true); });
+  attempt([&] {
+    prompt.setFocus(prompt.txtPass);
+    prompt.setDefaultButton(prompt.cmdok);
+  });
+}
+
+}  // namespace tessara

@@ -1,0 +1,36 @@
+#pragma once
+// Apply: saves everything the window holds that is not saved at the click,
+// then reloads the settings so that window, store and watchers agree.
+#include "forms/controls.h"
+#include "platform/registry.h"
+
+namespace tessara {
+
+class App;
+class IgnoreList;
+class LockList;
+class RestrictionSwitches;
+class SettingsLoader;
+
+class Apply {
+ public:
+  struct Parts {
+    const LockList& lockList;
+    IgnoreList& ignoreList;
+    const RestrictionSwitches& switches;
+    SettingsLoader& loader;
+    const forms::OptionButton& OptThisUser;
+    forms::Button& cmdCancel;
+  };
+  Apply(App& app, Parts parts);
+
+  void cmdok_Click();
+
+ private:
+  void clearLockRows(platform::Root root, int first);
+
+  App& app_;
+  Parts p_;
+};
+
+}  // namespace tessara

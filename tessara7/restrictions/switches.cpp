@@ -1,0 +1,95 @@
+#include "tessara7/restrictions/switches.h"
+
+#include "tessara7/settings/registry_access.h"
+#include "tessara7/settings/store_keys.h"
+#include "tessara7/shell/app.h"
+
+namespace tessara {
+
+using platform::Root;
+
+RestrictionSwitches::RestrictionSwitches(const forms::Form& window, forms::CheckBox& chkContextMenu)
+    : chkContextMenu_(chkContextMenu) {
+  for (const auto& entry : catalogue::switches())
+    bound_.push_back({&entry, window.findMenu(std::string(entry.control))});
+}
+
+const RestrictionSwitches::Bound* RestrictionSwitches::find(std::string_view control) const {
+  for (const auto& bound : bound_)
+    if (bound.entry->control == control) return &bound;
+  return nullptr;
+}
+
+bool RestrictionSwitches::on(const catalogue::Switch& entry) const {
+  const Bound* bound = find(entry.control);
+  if (bound == nullptr) return false;
+  return bound->item ? bound->item->checked() : chkContextMenu_.value() == 1;
+}
+
+void RestrictionSwitches::set(const Bound& bound, bool on) {
+  if (bound.item) bound.item->setChecked(on);
+  else chkContextMenu_.setValue(on ? 1 : 0);
+}
+
+void RestrictionSwitches::flipTicksOnClick() {
+  for (const auto& bound : bound_) {
+    forms::MenuItem* item = bound.item;
+    if (item && !item->onClick) item->onClick = [item] { item->setChecked(!item->checked()); };
+  }
+}
+
+void RestrictionSwitches::loadPolicyTicks(RegistryAccess& registry, Root scopeRoot) {
+  // The Tweaks items, "Disable Internet Options" and "Remove Favorites"
+  // included, so that the next Apply keeps what is stored.
+  for (const auto& bound : bound_) {
+    const auto& entry = *bound.entry;
+    if (entry.encoding != catalogue::Encoding::PolicyDword || !bound.item) continue;
+    bound.item->setChecked(catalogue::ticked(entry, {}, registry.GetDwordValue(scopeRoot, entry.key, entry.value)));
+  }
+}
+
+void RestrictionSwitches::loadFlags(RegistryAccess& registry, Root scopeRoot) {
+  for (const auto& bound : bound_) {
+    const auto& entry = *bound.entry;
+    if (entry.encoding != catalogue::Encoding::Flag) continue;
+    const Root root = entry.where == catalogue::Where::Machine ? Root::Machine : scopeRoot;
+    set(bound, catalogue::ticked(entry, registry.GetStringValue(root, keys::Settings, entry.value), 0));
+  }
+}
+
+void RestrictionSwitches::save(App& app, Root scopeRoot) const {
+  auto& registry = app.registry();
+  for (const auto& bound : bound_) {
+    const auto& entry = *bound.entry;
+    const bool ticked = on(entry);
+    const Root root = entry.where == catalogue::Where::Machine ? Root::Machine : scopeRoot;
+    if (entry.encoding == catalogue::Encoding::PolicyDword) {
+      registry.SaveDwordValue(root, entry.key, entry.value, ticked ? 1 : 0);
+      app.policiesChanged();
+    } else {
+      registry.SaveStringValue(root, entry.key, entry.value, ticked ? "1" : "0");
+    }
+  }
+}
+
+void RestrictionSwitches::applyProgramLocks(AppState& state) const {
+  const auto ticked = [&](std::string_view control) {
+    const Bound* bound = find(control);
+    return bound && on(*bound->entry);
+  };
+  state.ExplorerMenuNeedsPassword = ticked("mEnPwd");
+  state.LockInternetExplorer = ticked("chkLockIE");
+  state.LockWindowsExplorer = ticked("chkLockex");
+}
+
+std::vector<std::string> RestrictionSwitches::implicitLockNames() const {
+  std::vector<std::string> names;
+  for (const auto& lock : catalogue::implicitLocks()) {
+    const Bound* bound = find(lock.control);
+    if (bound && bound->item && bound->item->checked())
+      for (auto name : lock.names) names.emplace_back(name);
+  }
+  return names;
+}
+
+}  // namespace tessara

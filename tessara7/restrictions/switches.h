@@ -1,0 +1,54 @@
+#pragma once
+// The catalogue's switches bound to the configuration window's controls:
+// their ticks, how the load sets them and how Apply stores them.
+#include <string>
+#include <vector>
+
+#include "forms/form.h"
+#include "platform/registry.h"
+#include "tessara7/restrictions/catalogue.h"
+
+namespace tessara {
+
+class App;
+struct AppState;
+class RegistryAccess;
+
+class RestrictionSwitches {
+ public:
+  // The menu items are found by the catalogue's control names; the one check
+  // box among the switches is chkContextMenu.
+  RestrictionSwitches(const forms::Form& window, forms::CheckBox& chkContextMenu);
+
+  bool on(const catalogue::Switch& entry) const;
+
+  // Every menu switch without a handler of its own only flips its tick until Apply.
+  void flipTicksOnClick();
+
+  // The load: the policy values tick the Tweaks items, the flags the
+  // Advanced and Settings items and the Explorer-menu box.
+  void loadPolicyTicks(RegistryAccess& registry, platform::Root scopeRoot);
+  void loadFlags(RegistryAccess& registry, platform::Root scopeRoot);
+  // Apply: every switch under its root with its encoding, in the catalogue's order.
+  void save(App& app, platform::Root scopeRoot) const;
+
+  // The program-wide values that follow three of the switches: the
+  // Explorer menu's password and the two whole-program locks.
+  void applyProgramLocks(AppState& state) const;
+
+  // The window titles and classes the ticked Advanced locks watch, in order.
+  std::vector<std::string> implicitLockNames() const;
+
+ private:
+  struct Bound {
+    const catalogue::Switch* entry;
+    forms::MenuItem* item;  // nullptr for the check box
+  };
+  const Bound* find(std::string_view control) const;
+  void set(const Bound& bound, bool on);
+
+  forms::CheckBox& chkContextMenu_;
+  std::vector<Bound> bound_;
+};
+
+}  // namespace tessara

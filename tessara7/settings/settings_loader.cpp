@@ -1,0 +1,78 @@
+#include "tessara7/settings/settings_loader.h"
+
+#include "tessara7/locking/advanced_watcher.h"
+#include "tessara7/locking/ignore_list.h"
+#include "tessara7/locking/lock_list.h"
+#include "tessara7/locking/master_password.h"
+#include "tessara7/restrictions/protections.h"
+#include "tessara7/restrictions/switches.h"
+#include "tessara7/settings/store_keys.h"
+#include "tessara7/shell/app.h"
+#include "tessara7/shell/tray_menu.h"
+
+namespace tessara {
+
+using platform::Root;
+
+SettingsLoader::SettingsLoader(App& app, Parts parts) : app_(app), p_(parts) {}
+
+void SettingsLoader::GetConfig() {
+  auto& state = app_.state();
+  auto& reg = app_.registry();
+  auto& files = app_.os().files;
+  PolicyChangeBatch batch(app_);  // boxes the load changes write their policies again
+  // The lists are filled whole and shown once, not entry by entry.
+  forms::UpdateBatch shownOnce(p_.window);
+
+  state.Loading = true;
+  state.SettingsRoot = Root::Machine;
+  steps_.run("clear the lists", [&] {
+    p_.ignoreList.clear();
+    p_.advancedWatcher.clearImplicitLocks();
+  });
+  steps_.run("Windows folder", [&] { state.WindowsFolder = files.windowsFolder(); });
+  steps_.run("last path", [&] { p_.txtPath.setText(reg.GetStringValue(Root::Machine, keys::Settings, "LastPath")); });
+  steps_.run("clear the lock list", [&] { p_.lockList.clear(); });
+  steps_.run("scope", [&] {
+    if (reg.GetStringValue(Root::User, keys::Settings, "CurrentUser") == "Enabled") {
+      state.SettingsRoot = Root::User;
+      p_.OptThisUser.select();
+    } else {
+      p_.OptAllUsers.select();
+      state.SettingsRoot = Root::Machine;
+    }
+  });
+  steps_.run("lock rows", [&] { p_.lockList.loadRows(reg, state.SettingsRoot); });
+  steps_.run("master password", [&] { p_.masterPassword.load(reg, state.SettingsRoot); });
+  steps_.run("ignore list", [&] { p_.ignoreList.load(); });
+  steps_.run("suggestions", [&] { p_.lockList.suggestWhenEmpty(); });
+  steps_.run("file list", [&] {
+    p_.File1.clear();
+    std::vector<std::string> names;
+    const std::string root = files.currentDirectory().substr(0, 2) + "\\";
+    for (const auto& entry : files.list(root))
+      if (!entry.directory) names.push_back(entry.name);
+    p_.File1.setItems(std::move(names));
+  });
+  steps_.run("encryption password", [&] {
+    const std::string encryptionPassword = reg.GetStringValue(Root::Machine, keys::Password, "PWD2");
+    if (!encryptionPassword.empty()) {
+      p_.txtEnPwd.setText(encryptionPassword);
+      p_.txtEnPwd.setEnabled(false);
+      p_.cmdenpwd.setCaption("Reset");
+    }
+  });
+  steps_.run("policy ticks", [&] { p_.switches.loadPolicyTicks(reg, state.SettingsRoot); });
+  steps_.run("USB protection", [&] { p_.protections.loadUsbTick(reg); });
+  steps_.run("flags", [&] { p_.switches.loadFlags(reg, state.SettingsRoot); });
+  steps_.run("tray switches", [&] { p_.trayMenu.applySwitches(); });
+  steps_.run("program locks", [&] { p_.switches.applyProgramLocks(state); });
+  steps_.run("implicit locks", [&] { p_.advancedWatcher.addImplicitLocks(p_.switches.implicitLockNames()); });
+  steps_.run("protections", [&] { p_.protections.loadFlags(reg); });
+  state.Loading = false;
+  steps_.run("status", [&] {
+    if (onLoaded) onLoaded();
+  });
+}
+
+}  // namespace tessara
