@@ -56,6 +56,8 @@ class Registry {
     for (const std::string_view name : names) values.push_back(read(root, key, name));
     return values;
   }
+  // How many sub-keys the key has; 0 for a missing key.
+  virtual std::size_t subKeyCount(Root root, std::string_view key) { return subKeys(root, key).size(); }
   // Every value of a key with its name, in the order the key lists them;
   // empty for a missing key. Implementations open the key once.
   virtual std::vector<NamedValue> readAll(Root root, std::string_view key) {

@@ -103,6 +103,15 @@ std::vector<std::optional<Value>> Win32Registry::readMany(Root root, std::string
   return values;
 }
 
+std::size_t Win32Registry::subKeyCount(Root root, std::string_view key) {
+  const UniqueKey handle = openKey(root, key, KEY_QUERY_VALUE);
+  DWORD count = 0;
+  if (!handle || RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return 0;
+  return count;
+}
+
 std::vector<NamedValue> Win32Registry::readAll(Root root, std::string_view key) {
   std::vector<NamedValue> values;
   const UniqueKey handle = openKey(root, key, KEY_QUERY_VALUE);

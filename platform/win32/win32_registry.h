@@ -21,6 +21,7 @@ class Win32Registry final : public Registry {
   std::vector<std::optional<Value>> readMany(Root root, std::string_view key,
                                              std::span<const std::string_view> names) override;
   std::vector<NamedValue> readAll(Root root, std::string_view key) override;
+  std::size_t subKeyCount(Root root, std::string_view key) override;
 };
 
 }  // namespace platform::win32

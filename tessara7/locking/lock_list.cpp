@@ -89,18 +89,30 @@ int LockList::lockedCount() const {
 
 void LockList::clear() { c_.lstProgram.clear(); }
 
-void LockList::loadRows(RegistryAccess& registry, platform::Root root) {
-  // Listing the keys once finds the same rows as probing every number.
+// The rows that may exist, in order. Every key listed or opened costs a call
+// to the system (a round trip to the server under Wine): when most of the
+// numbers are there, reading each number directly is cheaper than listing
+// the keys first; otherwise the listing finds the few that exist.
+std::vector<int> LockList::rowsToRead(RegistryAccess& registry, platform::Root root) {
   std::vector<int> rows;
+  if (registry.SubKeyCount(root, keys::Root) * 2 > keys::kLockRowsRead) {
+    for (int row = 0; row < keys::kLockRowsRead; ++row) rows.push_back(row);
+    return rows;
+  }
   for (const auto& name : registry.SubKeyNames(root, keys::Root))
     if (const auto row = numberAfter(name, keys::WindowRowName, keys::kLockRowsRead)) rows.push_back(*row);
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+void LockList::loadRows(RegistryAccess& registry, platform::Root root) {
+  const std::vector<int> rows = rowsToRead(registry, root);
 
   std::vector<forms::CheckList::Entry> entries = c_.lstProgram.entries();
   entries.reserve(entries.size() + rows.size());
   for (const int row : rows) {
-    // Both values of the row with the key opened once.
+    // Both values of the row with the key opened once; a missing row reads as empty.
     auto [text, enabled] =
         registry.GetStringValues(root, keys::WindowRowPrefix + std::to_string(row), "Window", "Enabled");
     if (!text.empty()) entries.push_back({std::move(text), enabled != "0"});

@@ -4,6 +4,7 @@
 // from and its rows for the store.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "forms/form.h"
 #include "platform/registry.h"
@@ -51,6 +52,7 @@ class LockList {
 
  private:
   void changed();
+  static std::vector<int> rowsToRead(RegistryAccess& registry, platform::Root root);
 
   App& app_;
   Controls c_;

@@ -71,6 +71,14 @@ std::vector<std::string> RegistryAccess::SubKeyNames(platform::Root root, std::s
   return {};
 }
 
+std::size_t RegistryAccess::SubKeyCount(platform::Root root, std::string_view key) const noexcept {
+  try {
+    return registry_.subKeyCount(root, key);
+  } catch (...) {
+  }
+  return 0;
+}
+
 std::vector<std::string> RegistryAccess::ValueNames(platform::Root root, std::string_view key) const noexcept {
   try {
     return registry_.valueNames(root, key);

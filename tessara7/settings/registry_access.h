@@ -39,6 +39,7 @@ class RegistryAccess {
   // Names of the key's sub-keys and of its values, as the key lists them.
   std::vector<std::string> SubKeyNames(platform::Root root, std::string_view key) const noexcept;
   std::vector<std::string> ValueNames(platform::Root root, std::string_view key) const noexcept;
+  std::size_t SubKeyCount(platform::Root root, std::string_view key) const noexcept;
   // Several string values of one key, read together: one text per name, as
   // GetStringValue would give it, for far fewer calls to the system.
   //   auto [window, enabled] = registry.GetStringValues(root, key, "Window", "Enabled");

@@ -207,6 +207,7 @@ TEST_F(RegistryAccessTest, ListingsAndBulkReadsGiveWhatSingleReadsGive) {
   access.SaveStringValue(Root::Machine, "SOFTWARE\\TSR\\Windows1", "Window", "Paint");
 
   EXPECT_EQ(access.SubKeyNames(Root::Machine, "Software\\TSR"), (std::vector<std::string>{"Windows0", "Windows1"}));
+  EXPECT_EQ(access.SubKeyCount(Root::Machine, "Software\\TSR"), 2u);
   EXPECT_EQ(access.ValueNames(Root::Machine, row),
             (std::vector<std::string>{"Window", "Enabled", "Count", "Expandable"}));
   // One read for several values: absent and wrongly typed ones read as "".
@@ -281,6 +282,7 @@ TEST(RegistryAccessFailures, ListingsAndBulkReadsOfAFailingPlatformAreEmpty) {
   ThrowingRegistry registry;
   RegistryAccess access(registry);
   EXPECT_TRUE(access.SubKeyNames(Root::User, Settings).empty());
+  EXPECT_EQ(access.SubKeyCount(Root::User, Settings), 0u);
   EXPECT_TRUE(access.ValueNames(Root::User, Settings).empty());
   EXPECT_TRUE(access.GetAllStringValues(Root::User, Settings).empty());
   const auto [first, second] = access.GetStringValues(Root::User, Settings, "a", "b");

@@ -112,6 +112,33 @@ TEST_F(SettingsLoaderTest, LockRowsLoadInOrderSkippingGapsEmptyRowsAndStrangeKey
   EXPECT_EQ(ticks(config().lstProgram), (std::vector<bool>{false, true, true, true, true}));
 }
 
+TEST_F(SettingsLoaderTest, ALongListFollowsTheSameRulesAsAShortOne) {
+  // More than half of the possible rows: the loader reads them by number
+  // instead of listing the keys, and must still skip and tick alike.
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Window", "Notepad");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Enabled", "0");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows4", "Window", "");
+  setDword(Root::Machine, "SOFTWARE\\TSR\\Windows6", "Window", 7);
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows01", "Window", "Not a row");
+  for (int row = 100; row < 700; ++row) {
+    const std::string key = "SOFTWARE\\TSR\\Windows" + std::to_string(row);
+    setString(Root::Machine, key, "Window", "Row " + std::to_string(row));
+    if (row == 500) setString(Root::Machine, key, "Enabled", "0");
+  }
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows998", "Window", "Last row");
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows999", "Window", "Beyond the last row");
+  start();
+  const auto loaded = texts(config().lstProgram);
+  ASSERT_EQ(loaded.size(), 602u);
+  EXPECT_EQ(loaded.front(), "Notepad");
+  EXPECT_EQ(loaded[1], "Row 100");
+  EXPECT_EQ(loaded[600], "Row 699");
+  EXPECT_EQ(loaded.back(), "Last row");
+  const auto ticked = ticks(config().lstProgram);
+  EXPECT_EQ(std::count(ticked.begin(), ticked.end(), false), 2) << "Notepad and row 500";
+  EXPECT_FALSE(ticked[401]);
+}
+
 TEST_F(SettingsLoaderTest, IgnoreListSkipsGapsAndReadsUpToProgram999) {
   setString(Root::Machine, keys::Ignore, "Program0", "First");
   setString(Root::Machine, keys::Ignore, "Program2", "Third");

@@ -324,6 +324,8 @@ TEST_F(WinRegistryAccessTest, BulkReadsGiveWhatSingleReadsGive) {
   EXPECT_TRUE(registry_.readAll(Root::User, key("Missing")).empty());
   EXPECT_TRUE(access_.SubKeyNames(Root::User, key("Missing")).empty());
   EXPECT_EQ(access_.SubKeyNames(Root::User, key()), std::vector<std::string>{"Windows0"});
+  EXPECT_EQ(access_.SubKeyCount(Root::User, key()), 1u);
+  EXPECT_EQ(access_.SubKeyCount(Root::User, key("Missing")), 0u);
   EXPECT_EQ(access_.GetStringValues(Root::User, key("Missing"), "Window")[0], "");
 }
 
