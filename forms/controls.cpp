@@ -17,14 +17,17 @@ int indexAfterRemoval(int selected, int removed) {
 
 }  // namespace
 
-Label::Label(Form& owner, std::string name, std::string caption)
-    : Control(owner, std::move(name), Kind::Label), caption_(std::move(caption)) {}
+CaptionedControl::CaptionedControl(Form& owner, std::string name, Kind kind, std::string caption)
+    : Control(owner, std::move(name), kind), caption_(std::move(caption)) {}
 
-void Label::setCaption(std::string caption) {
+void CaptionedControl::setCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
   changed(Property::Caption);
 }
+
+Label::Label(Form& owner, std::string name, std::string caption)
+    : CaptionedControl(owner, std::move(name), Kind::Label, std::move(caption)) {}
 
 void Label::setColor(std::uint32_t rgb) {
   if (color_ == rgb) return;
@@ -33,25 +36,14 @@ void Label::setColor(std::uint32_t rgb) {
 }
 
 Button::Button(Form& owner, std::string name, std::string caption)
-    : Control(owner, std::move(name), Kind::Button), caption_(std::move(caption)) {}
-
-void Button::setCaption(std::string caption) {
-  if (caption_ == caption) return;
-  caption_ = std::move(caption);
-  changed(Property::Caption);
-}
+    : CaptionedControl(owner, std::move(name), Kind::Button, std::move(caption)) {}
 
 void Button::click() {
   if (effectivelyEnabled()) fire(onClick);
 }
 
 CheckBox::CheckBox(Form& owner, std::string name, std::string caption)
-    : Control(owner, std::move(name), Kind::CheckBox), caption_(std::move(caption)) {}
-
-void CheckBox::setCaption(std::string caption) {
-  caption_ = std::move(caption);
-  changed(Property::Caption);
-}
+    : CaptionedControl(owner, std::move(name), Kind::CheckBox, std::move(caption)) {}
 
 void CheckBox::setValue(int value) {
   if (value_ == value) return;
@@ -65,7 +57,7 @@ void CheckBox::click() {
 }
 
 OptionButton::OptionButton(Form& owner, std::string name, std::string caption)
-    : Control(owner, std::move(name), Kind::OptionButton), caption_(std::move(caption)) {}
+    : CaptionedControl(owner, std::move(name), Kind::OptionButton, std::move(caption)) {}
 
 void OptionButton::takeSelection() {
   for (Control* other : owner().controls()) {
@@ -203,12 +195,7 @@ void CheckList::keyDown(int keyCode) {
 }
 
 Frame::Frame(Form& owner, std::string name, std::string caption)
-    : Control(owner, std::move(name), Kind::Frame), caption_(std::move(caption)) {}
-
-void Frame::setCaption(std::string caption) {
-  caption_ = std::move(caption);
-  changed(Property::Caption);
-}
+    : CaptionedControl(owner, std::move(name), Kind::Frame, std::move(caption)) {}
 
 TabControl::TabControl(Form& owner, std::string name, std::vector<std::string> captions)
     : Control(owner, std::move(name), Kind::TabControl) {

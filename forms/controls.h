@@ -10,55 +10,57 @@
 
 namespace forms {
 
-class Label : public Control {
+// A control that shows a caption: labels, buttons, check boxes, option
+// buttons and frames share this one implementation of it.
+class CaptionedControl : public Control {
  public:
-  Label(Form& owner, std::string name, std::string caption = {});
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption);
+
+ protected:
+  CaptionedControl(Form& owner, std::string name, Kind kind, std::string caption);
+
+ private:
+  std::string caption_;
+};
+
+class Label : public CaptionedControl {
+ public:
+  Label(Form& owner, std::string name, std::string caption = {});
   std::uint32_t color() const { return color_; }
   void setColor(std::uint32_t rgb);
   void click() { fire(onClick); }
   std::function<void()> onClick;
 
  private:
-  std::string caption_;
   std::uint32_t color_ = 0;
 };
 
-class Button : public Control {
+class Button : public CaptionedControl {
  public:
   Button(Form& owner, std::string name, std::string caption = {});
-  const std::string& caption() const { return caption_; }
-  void setCaption(std::string caption);
   void click();
   std::function<void()> onClick;
-
- private:
-  std::string caption_;
 };
 
 // Value 0 or 1. Setting a new value from code runs the click handler, as a
 // click by the user does.
-class CheckBox : public Control {
+class CheckBox : public CaptionedControl {
  public:
   CheckBox(Form& owner, std::string name, std::string caption = {});
-  const std::string& caption() const { return caption_; }
-  void setCaption(std::string caption);
   int value() const { return value_; }
   void setValue(int value);
   void click();  // the user's click: toggles
   std::function<void()> onClick;
 
  private:
-  std::string caption_;
   int value_ = 0;
 };
 
 // One of a group: the option buttons of the same frame (or the form).
-class OptionButton : public Control {
+class OptionButton : public CaptionedControl {
  public:
   OptionButton(Form& owner, std::string name, std::string caption = {});
-  const std::string& caption() const { return caption_; }
   bool value() const { return value_; }
   // Selecting from code runs the click handler when the option was not selected.
   void select();
@@ -67,7 +69,6 @@ class OptionButton : public Control {
 
  private:
   void takeSelection();
-  std::string caption_;
   bool value_ = false;
 };
 
@@ -152,14 +153,9 @@ class CheckList : public Control {
   int listIndex_ = -1;
 };
 
-class Frame : public Control {
+class Frame : public CaptionedControl {
  public:
   Frame(Form& owner, std::string name, std::string caption = {});
-  const std::string& caption() const { return caption_; }
-  void setCaption(std::string caption);
-
- private:
-  std::string caption_;
 };
 
 class TabControl : public Control {

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <exception>
 
-#include "forms/win32/check_list_paint.h"
 #include "forms/win32/menu_builder.h"
 #include "shared/win32/text.h"
 
@@ -69,7 +68,7 @@ Control* Win32FormView::controlOf(HWND window) const {
   return found == controlsByWindow_.end() ? nullptr : found->second;
 }
 
-Win32FormView::Child* Win32FormView::childOf(const Control& control) {
+ChildWindow* Win32FormView::childOf(const Control& control) {
   auto found = children_.find(&control);
   return found == children_.end() ? nullptr : &found->second;
 }
@@ -140,16 +139,17 @@ LRESULT Win32FormView::handleMessage(HWND window, UINT message, WPARAM wParam, L
       }
       break;
     case WM_MEASUREITEM: {
+      // Sent while the control's window is being created: found by its id.
       auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (measure->CtlType != ODT_LISTBOX) break;
-      measure->itemHeight = static_cast<UINT>(checkListItemHeight_);
-      return TRUE;
+      const Control* control = measure->CtlType == ODT_MENU ? nullptr : form_.findControl(static_cast<int>(measure->CtlID));
+      if (control && bindingOf(control->kind()).measureItem(*measure, *this)) return TRUE;
+      break;
     }
     case WM_DRAWITEM: {
       const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (draw->CtlType != ODT_LISTBOX) break;
-      paintCheckListItem(*draw);
-      return TRUE;
+      const Control* control = draw->CtlType == ODT_MENU ? nullptr : controlOf(draw->hwndItem);
+      if (control && bindingOf(control->kind()).drawItem(*draw)) return TRUE;
+      break;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -1,8 +1,11 @@
 #pragma once
 // The Win32 view of one form: its top-level window and one child window per
 // control. The model drives it through refresh*(); notifications from the
-// windows go back to the model. The form owns the view; after destroy() the
-// object stays alive but every method does nothing.
+// windows go back to the model. What is common to every control (placing,
+// enabling, showing, tooltips, colours, focus) is done here; what depends on
+// the kind of control is asked of the kind's binding (control_binding.h).
+// The form owns the view; after destroy() the object stays alive but every
+// method does nothing.
 #include <windows.h>
 
 #include <functional>
@@ -13,6 +16,7 @@
 
 #include "forms/form.h"
 #include "forms/view.h"
+#include "forms/win32/control_binding.h"
 #include "shared/win32/handles.h"
 
 namespace forms::win32 {
@@ -21,7 +25,7 @@ namespace forms::win32 {
 // registered messages, ...). Returning a value ends the message there.
 using MessageHook = std::function<std::optional<LRESULT>(UINT message, WPARAM, LPARAM)>;
 
-class Win32FormView final : public FormView {
+class Win32FormView final : public FormView, private BindingHost {
  public:
   explicit Win32FormView(Form& form);
   ~Win32FormView() override;
@@ -39,7 +43,7 @@ class Win32FormView final : public FormView {
   HWND window() const { return window_.get(); }
   // The child window that shows a control; nullptr for a timer or once destroyed.
   HWND controlWindow(const Control& control) const;
-  Form& form() const { return form_; }
+  Form& form() const override { return form_; }
 
   // Hooks run in the order added, before the view's own handling. They are
   // not called any more once the window is being destroyed.
@@ -51,40 +55,33 @@ class Win32FormView final : public FormView {
   static Win32FormView* fromWindow(HWND window);
 
  private:
-  struct Child {
-    HWND window = nullptr;
-    std::vector<std::string> shownItems;  // what the list box holds now
-    std::vector<char> shownTicks;         // a check list's ticks (item data) as the list box holds them
-    std::vector<int> stripToTab;          // tab strip position -> model tab
-  };
+  // For the bindings.
+  bool destroying() const override { return destroying_; }
+  int& updateDepth() override { return updating_; }
+  void syncAllEnabled() override;
+  void syncAllVisible() override;
+  int checkListItemHeight() const override { return checkListItemHeight_; }
 
   static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK controlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK controlProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> runHooks(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handleControlMessage(Control& control, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void listenTo(HWND window);
   void reportError(const char* what) const;
 
   // Creation (form_view_create.cpp).
   void createWindow();
   void placeWindow();
   void createChildren();
-  void createChild(Control& control, bool startsGroup);
+  void createChild(Control& control, const ControlBinding& binding, bool startsGroup);
   void createToolTips();
 
   // Model -> windows (form_view_refresh.cpp).
   int scale(int pixels) const;
   bool shownOnScreen(const Control& control) const;
   void syncAll(Control& control);
-  void syncCaption(Control& control, HWND window);
-  void syncText(TextBox& text, HWND window);
-  void syncListItems(Child& child, const ListBox& list);
-  void syncCheckListItems(Child& child, const CheckList& list);
-  void syncTabStrip(Child& child, const TabControl& tabs);
-  void syncTabSelection(Child& child, const TabControl& tabs);
   void syncToolTip(const Control& control, HWND window);
-  void syncAllEnabled();
-  void syncAllVisible();
   void syncDefaultButton();
   void setDefaultButtonWindow(HWND button);
   void rebuildMenuBar();
@@ -95,11 +92,10 @@ class Win32FormView final : public FormView {
   bool onNotify(const NMHDR& header, LRESULT& result);
   std::optional<LRESULT> onControlColor(HDC dc, HWND window);
   void onActivate(WPARAM wParam);
-  void onCheckListClick(CheckList& list, HWND window, LPARAM lParam);
   std::optional<LRESULT> onCopyData(HWND asker, const COPYDATASTRUCT& data);
 
   Control* controlOf(HWND window) const;
-  Child* childOf(const Control& control);
+  ChildWindow* childOf(const Control& control);
 
   Form& form_;
   win32kit::UniqueWindow window_;
@@ -115,7 +111,7 @@ class Win32FormView final : public FormView {
   HWND lastFocus_ = nullptr;
   HWND defaultButton_ = nullptr;
   TabControl* tabControl_ = nullptr;
-  std::unordered_map<const Control*, Child> children_;
+  std::unordered_map<const Control*, ChildWindow> children_;
   std::unordered_map<HWND, Control*> controlsByWindow_;
   std::vector<MessageHook> hooks_;
   // What the menu bar was built from, to tell a tick or enabled change

@@ -1,22 +1,13 @@
 #pragma once
-// Which window class and styles show each kind of control, and the frame of
-// a form's top-level window.
+// The frame of a form's top-level window. (Each kind of control's window
+// class and styles belong to its binding, control_binding.h.)
 #include <windows.h>
 
 #include "forms/form.h"
+#include "forms/win32/control_binding.h"
 
 namespace forms::win32 {
 
-struct WindowStyle {
-  const wchar_t* className = nullptr;  // nullptr: the control has no window
-  DWORD style = 0;
-  DWORD exStyle = 0;
-};
-
 WindowStyle formWindowStyle(const FormStyle& style);
-
-// startsGroup: the first option button of its frame (or any other control),
-// so that Tab and the arrow keys move as in a dialog.
-WindowStyle controlWindowStyle(const Control& control, bool isDefaultButton, bool startsGroup);
 
 }  // namespace forms::win32
