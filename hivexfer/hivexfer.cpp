@@ -3,6 +3,8 @@
 // ends after half a second.
 #include <windows.h>
 
+#include <optional>
+
 #include "shared/names.h"
 #include "shared/win32/text.h"
 #include "shared/win32/window.h"
@@ -11,7 +13,7 @@ namespace {
 
 constexpr UINT_PTR kCommandTimer = 1;
 
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> onMessage(HWND window, UINT message, WPARAM, LPARAM) {
   switch (message) {
     case WM_CREATE:
       SetTimer(window, kCommandTimer, 500, nullptr);
@@ -20,11 +22,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       KillTimer(window, kCommandTimer);
       DestroyWindow(window);
       return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
     default:
-      return DefWindowProcW(window, message, wParam, lParam);
+      return std::nullopt;
   }
 }
 
@@ -32,7 +31,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   win32kit::MainWindow tool;
-  tool.windowClass = {win32kit::toWide(names::TransferClass), windowProc};
+  tool.className = win32kit::toWide(names::TransferClass);
+  tool.handler = onMessage;
   tool.title = names::TransferIdleTitle;
   tool.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   tool.width = 420;

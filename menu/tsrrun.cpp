@@ -3,6 +3,8 @@
 // configuration password prompt.
 #include <windows.h>
 
+#include <optional>
+
 #include "shared/names.h"
 #include "shared/win32/handles.h"
 #include "shared/win32/message_box.h"
@@ -25,7 +27,7 @@ bool ensureMainProgram() {
       win32kit::startProcess(win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)), SW_SHOWMINIMIZED));
 }
 
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> onMessage(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_CREATE: {
       HWND label = CreateWindowExW(0, L"STATIC", L"Loading...", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 34, 280,
@@ -41,11 +43,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TIMER:
       if (wParam == kCloseTimer) DestroyWindow(window);
       return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
     default:
-      return DefWindowProcW(window, message, wParam, lParam);
+      return std::nullopt;
   }
 }
 
@@ -60,7 +59,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   g_font.reset(CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Verdana"));
   win32kit::MainWindow launcher;
-  launcher.windowClass = {win32kit::toWide(names::LauncherClass), windowProc, CS_DBLCLKS};
+  launcher.className = win32kit::toWide(names::LauncherClass);
+  launcher.handler = onMessage;
+  launcher.classStyle = CS_DBLCLKS;
   launcher.title = names::LauncherTitle;
   launcher.width = 280;
   launcher.height = 92;

@@ -3,6 +3,7 @@
 // the transfer tool, helper windows of tests).
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "shared/win32/text.h"
@@ -32,9 +33,16 @@ inline bool registerWindowClass(const WindowClass& spec) {
   return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// The program's own handling of a message of its main window: a result ends
+// the message there; nullopt leaves it to the kit, which ends the program
+// when the window is destroyed and passes the rest to DefWindowProc.
+using MessageHandler = std::optional<LRESULT> (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // The one top-level window of a small program.
 struct MainWindow {
-  WindowClass windowClass;
+  std::wstring className;
+  MessageHandler handler = nullptr;
+  UINT classStyle = 0;           // CS_DBLCLKS, ...
   std::string title;             // UTF-8
   DWORD style = WS_CAPTION | WS_SYSMENU;
   int width = CW_USEDEFAULT;     // with clientSize, of the client area
@@ -43,9 +51,23 @@ struct MainWindow {
   bool centred = false;          // on the primary screen; else where Windows puts it
 };
 
+inline LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  if (const auto handler = reinterpret_cast<MessageHandler>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+    if (const auto result = handler(window, message, wParam, lParam)) return *result;
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
 // Registers the class and creates the window (hidden); nullptr on failure.
 inline HWND createMainWindow(const MainWindow& spec) {
-  if (!registerWindowClass(spec.windowClass)) return nullptr;
+  if (!registerWindowClass({spec.className, mainWindowProcedure, spec.classStyle})) return nullptr;
   int width = spec.width, height = spec.height;
   if (spec.clientSize) {
     RECT area{0, 0, width, height};
@@ -58,8 +80,8 @@ inline HWND createMainWindow(const MainWindow& spec) {
     x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
-  return CreateWindowExW(0, spec.windowClass.name.c_str(), toWide(spec.title).c_str(), spec.style, x, y, width,
-                         height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  return CreateWindowExW(0, spec.className.c_str(), toWide(spec.title).c_str(), spec.style, x, y, width, height,
+                         nullptr, nullptr, GetModuleHandleW(nullptr), reinterpret_cast<void*>(spec.handler));
 }
 
 // Runs the plain message loop until WM_QUIT; returns its exit code.
