@@ -13,16 +13,15 @@
 #include <string>
 
 #include "platform/win32/win32_tray.h"
+#include "shared/win32/module.h"
 #include "tests/e2e/tessara_driver.h"
 
 namespace e2e {
 namespace {
 
 std::string shotFolder() {
-  std::array<wchar_t, 2048> buffer{};
-  const DWORD n = GetEnvironmentVariableW(L"TESSARA_SHOT_DIR", buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (n == 0 || n >= buffer.size()) return {};
-  return toWindowsPath(narrow(std::wstring_view(buffer.data(), n)));
+  const auto folder = win32kit::environmentVariable(L"TESSARA_SHOT_DIR");
+  return folder ? toWindowsPath(narrow(*folder)) : std::string();
 }
 
 // Asks for a picture of the screen as it is now; false when none was taken within 20 s.
