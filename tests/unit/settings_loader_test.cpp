@@ -149,6 +149,18 @@ TEST_F(SettingsLoaderTest, IgnoreListSkipsGapsAndReadsUpToProgram999) {
   EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"First", "Third", "Last"}));
 }
 
+TEST_F(SettingsLoaderTest, IgnoreListTakesItsNumberedTitlesInNumberOrderWhateverTheNamesCase) {
+  // Read in one go as the key lists them; the numbers decide the order.
+  setString(Root::Machine, keys::Ignore, "PROGRAM10", "Tenth");
+  setString(Root::Machine, keys::Ignore, "program2", "Second");
+  setString(Root::Machine, keys::Ignore, "Program05", "Leading zero: no number");
+  setString(Root::Machine, keys::Ignore, "Programme4", "Another name");
+  setDword(Root::Machine, keys::Ignore, "Program3", 3);
+  setString(Root::Machine, keys::Ignore, "Program1", "First");
+  start();
+  EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"First", "Second", "Tenth"}));
+}
+
 TEST_F(SettingsLoaderTest, MasterPasswordIsLowerCasedAndReadFromTheScopesRoot) {
   setString(Root::Machine, keys::Password, "title2", "S3cret ÄÖÜ");
   start();

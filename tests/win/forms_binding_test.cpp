@@ -212,6 +212,20 @@ TEST_F(FormsBinding, ListsFilledInABatchShowTheirLastStateOnceItEnds) {
   EXPECT_TRUE(shown(child(form->lstAllow))) << "drawing is on again";
 }
 
+TEST_F(FormsBinding, ManyTicksChangedAtOnceReachTheItemData) {
+  std::vector<forms::CheckList::Entry> entries;
+  for (int i = 0; i < 40; ++i) entries.push_back({"Entry " + std::to_string(i), true});
+  form->lstProgram.setEntries(entries);
+  for (int i : {0, 17, 39}) EXPECT_EQ(send(form->lstProgram, LB_GETITEMDATA, static_cast<WPARAM>(i)), 1) << i;
+  // The same texts with every other tick cleared: only the ticks change.
+  for (std::size_t i = 0; i < entries.size(); i += 2) entries[i].checked = false;
+  form->lstProgram.setEntries(entries);
+  ASSERT_EQ(send(form->lstProgram, LB_GETCOUNT), 40);
+  for (int i = 0; i < 40; ++i)
+    EXPECT_EQ(send(form->lstProgram, LB_GETITEMDATA, static_cast<WPARAM>(i)), i % 2 ? 1 : 0) << i;
+  EXPECT_TRUE(shown(child(form->lstProgram))) << "drawing is on again";
+}
+
 TEST_F(FormsBinding, ListBoxReportsTheUsersChoice) {
   form->lstAllow.addItem("Notepad");
   form->lstAllow.addItem("Calc");
