@@ -2,6 +2,8 @@
 
 #include "forms/win32/bindings.h"
 
+#include <unordered_map>
+
 namespace forms::win32 {
 
 const ControlBinding& bindingOf(Kind kind) {
@@ -20,11 +22,25 @@ const ControlBinding& bindingOf(Kind kind) {
   return timerBinding();  // no window, no input: harmless for a kind it does not know
 }
 
+namespace {
+
+// Every window the views listen to, with its own procedure. One thread runs
+// every window of the program, so no lock is needed.
+std::unordered_map<HWND, WNDPROC>& windowProcedures() {
+  static std::unordered_map<HWND, WNDPROC> procedures;
+  return procedures;
+}
+
+}  // namespace
+
+void keepWindowProcedure(HWND window, WNDPROC procedure) { windowProcedures()[window] = procedure; }
+
+void forgetWindowProcedure(HWND window) { windowProcedures().erase(window); }
+
 LRESULT callWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  // The view keeps the window's own procedure in its user data when it starts listening.
-  const auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return procedure ? CallWindowProcW(procedure, window, message, wParam, lParam)
-                   : DefWindowProcW(window, message, wParam, lParam);
+  const auto found = windowProcedures().find(window);
+  return found != windowProcedures().end() ? CallWindowProcW(found->second, window, message, wParam, lParam)
+                                           : DefWindowProcW(window, message, wParam, lParam);
 }
 
 std::string answerLines(const std::vector<std::string>& entries) {

@@ -124,6 +124,10 @@ const ControlBinding& bindingOf(Kind kind);
 
 // The window's own procedure, for a message the view passes on.
 LRESULT callWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The view keeps the window's own procedure when it starts listening to it,
+// and forgets it when the window is gone (WM_NCDESTROY has been passed on).
+void keepWindowProcedure(HWND window, WNDPROC procedure);
+void forgetWindowProcedure(HWND window);
 
 // Joins entries into a state answer, one per line.
 std::string answerLines(const std::vector<std::string>& entries);

@@ -92,12 +92,13 @@ void Win32FormView::reportError(const char* what) const {
 LRESULT CALLBACK Win32FormView::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Win32FormView* view = nullptr;
   try {
+    // The view is found among the live views by its window, never through
+    // the window's user data, which any program on the desktop can write.
     if (message == WM_NCCREATE) {
       view = static_cast<Win32FormView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
       view->window_ = UniqueWindow(window);
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
     }
-    view = reinterpret_cast<Win32FormView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    view = fromWindow(window);
     if (view == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     return view->handleMessage(window, message, wParam, lParam);
   } catch (const std::exception& error) {
@@ -208,7 +209,6 @@ LRESULT Win32FormView::handleMessage(HWND window, UINT message, WPARAM wParam, L
       break;
     case WM_NCDESTROY:
       destroying_ = true;
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       toolTip_.reset();
       window_.release();
       children_.clear();

@@ -141,14 +141,14 @@ void Win32FormView::createChild(Control& control, const ControlBinding& binding,
 }
 
 // The view puts its own procedure in front of the control's and keeps the
-// control's in the window's user data. (SetWindowSubclass would be the usual
+// control's in a table of this program (never in the window's user data,
+// which another program can write). SetWindowSubclass would be the usual
 // way, but it looks its chain up in a window property at every message,
 // which under Wine is a round trip to the server: filling a long list took
-// a tenth of a millisecond per entry that way.)
+// a tenth of a millisecond per entry that way.
 void Win32FormView::listenTo(HWND window) {
   const auto own = reinterpret_cast<LONG_PTR>(&Win32FormView::controlProc);
-  SetWindowLongPtrW(window, GWLP_USERDATA, GetWindowLongPtrW(window, GWLP_WNDPROC));
-  SetWindowLongPtrW(window, GWLP_WNDPROC, own);
+  keepWindowProcedure(window, reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, own)));
 }
 
 }  // namespace forms::win32

@@ -88,10 +88,15 @@ std::optional<LRESULT> Win32FormView::onCopyData(HWND asker, const COPYDATASTRUC
 }
 
 LRESULT CALLBACK Win32FormView::controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCDESTROY) {
+    const LRESULT result = callWindow(window, message, wParam, lParam);
+    forgetWindowProcedure(window);
+    return result;
+  }
   try {
     // The parent's view is looked up first: while a form is torn down its
     // controls may already be gone, and then the view is no longer found.
-    Win32FormView* view = message == WM_NCDESTROY ? nullptr : fromWindow(GetParent(window));
+    Win32FormView* view = fromWindow(GetParent(window));
     Control* control = view && !view->destroying_ ? view->controlOf(window) : nullptr;
     if (control == nullptr) return callWindow(window, message, wParam, lParam);
     return view->handleControlMessage(*control, window, message, wParam, lParam);

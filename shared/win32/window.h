@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "shared/win32/text.h"
 
@@ -51,13 +52,20 @@ struct MainWindow {
   bool centred = false;          // on the primary screen; else where Windows puts it
 };
 
+// The handler of each main window. Kept in the program, never in the
+// window's user data, which any other program on the desktop can write.
+inline std::unordered_map<HWND, MessageHandler>& mainWindowHandlers() {
+  static std::unordered_map<HWND, MessageHandler> handlers;
+  return handlers;
+}
+
 inline LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  if (const auto handler = reinterpret_cast<MessageHandler>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-    if (const auto result = handler(window, message, wParam, lParam)) return *result;
+  auto& handlers = mainWindowHandlers();
+  if (message == WM_NCCREATE)
+    handlers[window] = reinterpret_cast<MessageHandler>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+  if (const auto found = handlers.find(window); found != handlers.end() && found->second)
+    if (const auto result = found->second(window, message, wParam, lParam)) return *result;
+  if (message == WM_NCDESTROY) handlers.erase(window);
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;

@@ -182,3 +182,33 @@ TEST_F(StartupTest, ThisUserStoreLoadsItsRowsFromTheUserAndMachineValuesFromTheM
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// Another program of the same user can write the user data of this
+// program's windows; nothing the program needs may live there.
+TEST_F(StartupTest, WindowDataWrittenByAnotherProgramDoesNotBringItDown) {
+  HWND main = start();
+  ASSERT_NE(main, nullptr);
+  const LONG_PTR garbage = 0x4141414141;
+  for (HWND window : {main, GetDlgItem(main, idOf("lstProgram")), GetDlgItem(main, idOf("txtTask")),
+                      GetDlgItem(main, idOf("lstignore"))}) {
+    ASSERT_NE(window, nullptr);
+    SetLastError(0);
+    SetWindowLongPtrW(window, GWLP_USERDATA, garbage);
+  }
+  // Messages to the form and to its lists and text box go on as before.
+  PostMessageW(GetDlgItem(main, idOf("lstProgram")), WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(GetDlgItem(main, idOf("txtTask")), WM_CHAR, L'x', 0);
+  PostMessageW(main, WM_NULL, 0, 0);
+  EXPECT_EQ(query(main, "form.caption"), kMainTitle);
+  EXPECT_EQ(waitForAnswer(main, "txtTask.text", "x"), "x") << "the text box still reports what is typed";
+  EXPECT_TRUE(program_->running());
+  HWND prompt = openPrompt(main);
+  ASSERT_NE(prompt, nullptr) << "the tray menu's Configure still asks for the password";
+  EXPECT_TRUE(program_->running());
+}
+
+}  // namespace
+}  // namespace e2e
