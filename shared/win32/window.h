@@ -20,17 +20,17 @@ struct WindowClass {
 };
 
 // Registers the class in this program once; true when it exists now.
-inline bool registerWindowClass(const WindowClass& spec) {
+inline bool registerWindowClass(const WindowClass& wanted) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.style = spec.style;
-  windowClass.lpfnWndProc = spec.procedure;
+  windowClass.style = wanted.style;
+  windowClass.lpfnWndProc = wanted.procedure;
   windowClass.hInstance = instance;
-  windowClass.hIcon = spec.programIcon ? LoadIconW(instance, MAKEINTRESOURCEW(1)) : nullptr;
+  windowClass.hIcon = wanted.programIcon ? LoadIconW(instance, MAKEINTRESOURCEW(1)) : nullptr;
   windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(spec.background + 1));
-  windowClass.lpszClassName = spec.name.c_str();
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(wanted.background + 1));
+  windowClass.lpszClassName = wanted.name.c_str();
   return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
@@ -74,22 +74,22 @@ inline LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
 }
 
 // Registers the class and creates the window (hidden); nullptr on failure.
-inline HWND createMainWindow(const MainWindow& spec) {
-  if (!registerWindowClass({spec.className, mainWindowProcedure, spec.classStyle})) return nullptr;
-  int width = spec.width, height = spec.height;
-  if (spec.clientSize) {
+inline HWND createMainWindow(const MainWindow& wanted) {
+  if (!registerWindowClass({wanted.className, mainWindowProcedure, wanted.classStyle})) return nullptr;
+  int width = wanted.width, height = wanted.height;
+  if (wanted.clientSize) {
     RECT area{0, 0, width, height};
-    AdjustWindowRect(&area, spec.style, FALSE);
+    AdjustWindowRect(&area, wanted.style, FALSE);
     width = area.right - area.left;
     height = area.bottom - area.top;
   }
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
-  if (spec.centred) {
+  if (wanted.centred) {
     x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
-  return CreateWindowExW(0, spec.className.c_str(), toWide(spec.title).c_str(), spec.style, x, y, width, height,
-                         nullptr, nullptr, GetModuleHandleW(nullptr), reinterpret_cast<void*>(spec.handler));
+  return CreateWindowExW(0, wanted.className.c_str(), toWide(wanted.title).c_str(), wanted.style, x, y, width, height,
+                         nullptr, nullptr, GetModuleHandleW(nullptr), reinterpret_cast<void*>(wanted.handler));
 }
 
 // Runs the plain message loop until WM_QUIT; returns its exit code.
@@ -104,8 +104,8 @@ inline int runMessageLoop() {
 
 // A one-window program from start to end: creates and shows the window,
 // then runs the loop; 1 when the window could not be made.
-inline int runMainWindow(const MainWindow& spec, int showCommand) {
-  HWND window = createMainWindow(spec);
+inline int runMainWindow(const MainWindow& wanted, int showCommand) {
+  HWND window = createMainWindow(wanted);
   if (!window) return 1;
   ShowWindow(window, showCommand);
   return runMessageLoop();

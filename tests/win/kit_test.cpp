@@ -100,16 +100,16 @@ std::optional<LRESULT> recordAndClose(HWND window, UINT message, WPARAM, LPARAM)
 
 TEST(Win32Kit, OneWindowProgramRunsUntilItsWindowGoes) {
   const std::string title = "Kit window \xE2\x9C\x93";  // "Kit window ✓"
-  win32kit::MainWindow spec;
-  spec.className = L"TessaraKitTest";
-  spec.handler = recordAndClose;
-  spec.title = title;
-  spec.width = 280;
-  spec.height = 92;
-  spec.clientSize = true;
-  spec.centred = true;
+  win32kit::MainWindow wanted;
+  wanted.className = L"TessaraKitTest";
+  wanted.handler = recordAndClose;
+  wanted.title = title;
+  wanted.width = 280;
+  wanted.height = 92;
+  wanted.clientSize = true;
+  wanted.centred = true;
 
-  HWND window = win32kit::createMainWindow(spec);
+  HWND window = win32kit::createMainWindow(wanted);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(win32kit::windowText(window), title);
   RECT client{};
@@ -124,9 +124,9 @@ TEST(Win32Kit, OneWindowProgramRunsUntilItsWindowGoes) {
   EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "its destruction ends the program";
 
   g_seen.clear();
-  EXPECT_EQ(win32kit::runMainWindow(spec, SW_SHOWNOACTIVATE), 0);
+  EXPECT_EQ(win32kit::runMainWindow(wanted, SW_SHOWNOACTIVATE), 0);
   EXPECT_EQ(g_seen, (std::vector<UINT>{WM_CREATE, WM_TIMER, WM_DESTROY}));
-  EXPECT_TRUE(win32kit::registerWindowClass({spec.className})) << "registering again is no failure";
+  EXPECT_TRUE(win32kit::registerWindowClass({wanted.className})) << "registering again is no failure";
 }
 
 }  // namespace
