@@ -32,3 +32,8 @@ if(benchmark_FOUND)
     target_link_libraries(native_bench PRIVATE platform_sim benchmark::benchmark benchmark::benchmark_main)
   endif()
 endif()
+
+# A short run of the .ts7 reader's fuzz target (its own clang tree, build/fuzz);
+# scripts/fuzz runs it for longer.
+add_test(NAME ts7_reader_fuzz COMMAND ${ROOT}/scripts/fuzz 15)
+set_tests_properties(ts7_reader_fuzz PROPERTIES LABELS native TIMEOUT 600)
