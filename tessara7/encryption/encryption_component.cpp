@@ -1,7 +1,10 @@
 #include "tessara7/encryption/encryption_component.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <new>
+#include <thread>
 #include <optional>
 #include <vector>
 
@@ -18,6 +21,11 @@ using std::chrono::steady_clock;
 // better than 64 KiB, while progress and events still come every chunk.
 constexpr std::size_t BlockChunks = 16;
 constexpr auto EventInterval = std::chrono::milliseconds(10);
+// Output is flushed every 32 MiB, and a flush of more than 4 MiB runs on a
+// worker thread while the caller's events go on: one flush of a whole large
+// file would keep the caller's window (and an abort) waiting for seconds.
+constexpr std::uint64_t FlushStep = 32u << 20;
+constexpr std::uint64_t InlineFlush = 4u << 20;
 constexpr std::string_view TemporaryPrefix = "~ts7";
 constexpr std::string_view TemporarySuffix = ".tmp";
 constexpr std::size_t TemporaryDigits = 16;
@@ -134,6 +142,32 @@ class EncryptionComponent::Call {
     return component_.active_;
   }
 
+  // Flushes `file`, which has `unflushed` bytes written since its last flush.
+  bool flush(platform::OpenFile& file, std::uint64_t unflushed) {
+    if (unflushed <= InlineFlush) return file.flush();
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool ok = false;
+    std::thread worker([&] {
+      const bool result = file.flush();
+      const std::lock_guard lock(mutex);
+      ok = result;
+      done = true;
+      finished.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    // An abort cannot stop the system's flush; it is seen at the next chunk.
+    while (!finished.wait_for(lock, std::chrono::milliseconds(10), [&] { return done; })) {
+      lock.unlock();
+      keepWaiting();
+      lock.lock();
+    }
+    lock.unlock();
+    worker.join();
+    return ok;
+  }
+
   // The run key for a salt, with the caller's events running meanwhile.
   bool runKey(const std::string& password, const ts7::Header& header, const std::string& file, ts7::RunKey& key) {
     switch (component_.keys_.derive(password, header.salt, header.iterations, [this] { return keepWaiting(); }, key)) {
@@ -198,6 +232,7 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     std::vector<std::uint8_t> sealed(blockPlain + BlockChunks * ts7::TagSize);
     std::uint64_t index = 0;
     std::uint64_t done = 0;
+    std::uint64_t unflushed = headerBytes.size();
     while (index < chunks) {
       const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, *size - done));
       const auto got = readFully(*in, std::span(plain).first(want));
@@ -219,11 +254,16 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
         if (!call.step(done, total)) return call.fail(ErrorAborted, source);
       } while (offset < want);
       if (!out.write(std::span(sealed).first(written))) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
+      unflushed += written;
+      if (unflushed >= FlushStep) {
+        if (!call.flush(out, unflushed)) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
+        unflushed = 0;
+      }
     }
     const auto ended = atEnd(*in);
     if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
     if (!*ended) return call.fail(ErrorCannotRead, source, "the file changed while it was read");
-    if (!out.flush()) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
+    if (!call.flush(out, unflushed)) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
     temporary.file.reset();
 
     // Read the output back from the disk and authenticate every chunk.
@@ -329,6 +369,7 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
     const WipeOnExit wipePlain{plain};
     std::uint64_t index = 0;
     std::uint64_t done = 0;
+    std::uint64_t unflushed = 0;
     while (index < chunks) {
       const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, plainSize - done));
       const std::uint64_t blockChunks = blockLength == 0 ? 1 : (blockLength - 1) / ts7::ChunkSize + 1;
@@ -354,11 +395,16 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
       } while (offset < blockLength);
       if (!out.write(std::span(plain).first(blockLength)))
         return call.failFile(ErrorCannotWrite, target, out.lastFailure());
+      unflushed += blockLength;
+      if (unflushed >= FlushStep) {
+        if (!call.flush(out, unflushed)) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
+        unflushed = 0;
+      }
     }
     const auto ended = atEnd(*in);
     if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
     if (!*ended) return call.fail(ErrorDamaged, source);
-    if (!out.setLastWriteTime(header.lastWriteTime) || !out.flush())
+    if (!out.setLastWriteTime(header.lastWriteTime) || !call.flush(out, unflushed))
       return call.failFile(ErrorCannotWrite, target, out.lastFailure());
     temporary.file.reset();
     if (!files_.renameNoReplace(temporary.path, target)) {

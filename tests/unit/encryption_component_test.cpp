@@ -249,6 +249,18 @@ TEST_F(EncryptionComponentTest, EveryInjectedFaultLosesNothingAndLeavesNoTempora
       }
     }
   }
+  // A large file's flush runs beside the caller's events; its failure counts the same.
+  files_ = SimFiles();
+  files_.addFile("C:\\docs\\big", pattern(5 << 20));
+  int eventRuns = 0;
+  component_.LetEventsRun = [&] { ++eventRuns; };
+  files_.failOn(FileOperation::Flush, 1, platform::FileError::DiskFull);
+  EXPECT_FALSE(encrypt("C:\\docs\\big"));
+  EXPECT_EQ(errors_.back().second, "Cannot write C:\\docs\\big.ts7: the disk is full.");
+  EXPECT_EQ(files_.filePaths(), std::vector<std::string>{"C:\\docs\\big"});
+  EXPECT_TRUE(encrypt("C:\\docs\\big"));
+  EXPECT_GT(eventRuns, 0);
+
   // A full disk as such, not injected: the output stops part-way.
   files_ = SimFiles();
   files_.addFile("C:\\docs\\a.txt", content);
