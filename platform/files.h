@@ -29,6 +29,7 @@ struct FileFailure {
 using FileTime = std::uint64_t;
 
 // A file opened by Files::openRead or Files::createNew; closed when destroyed.
+// flush() may run on another thread while the owner writes; nothing else may.
 class OpenFile {
  public:
   virtual ~OpenFile() = default;

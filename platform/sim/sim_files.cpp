@@ -1,6 +1,7 @@
 #include "platform/sim/sim_files.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "platform/sim/fold.h"
 
@@ -235,7 +236,10 @@ class SimOpenFile final : public OpenFile {
     return true;
   }
 
-  FileFailure lastFailure() const override { return lastFailure_; }
+  FileFailure lastFailure() const override {
+    const std::lock_guard lock(failureMutex_);
+    return lastFailure_;
+  }
 
  private:
   SimFiles::Entry* entry() {
@@ -243,6 +247,7 @@ class SimOpenFile final : public OpenFile {
     return found == files_.entries_.end() ? nullptr : &found->second;
   }
   bool fail(FileError error) {
+    const std::lock_guard lock(failureMutex_);
     lastFailure_ = {error, reasonFor(error)};
     return false;
   }
@@ -251,6 +256,8 @@ class SimOpenFile final : public OpenFile {
   std::string key_;
   bool writer_;
   std::size_t position_ = 0;
+  // A flush may run on a worker thread beside a write.
+  mutable std::mutex failureMutex_;
   FileFailure lastFailure_;
 };
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <mutex>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
@@ -84,8 +85,8 @@ class Win32OpenFile final : public OpenFile {
       DWORD written = 0;
       if (!WriteFile(handle_.get(), data.data(), wanted, &written, nullptr)) return failedWith(false);
       if (written == 0) {
-        lastFailure_ = describeFileError(ERROR_DISK_FULL);
-        return false;
+        SetLastError(ERROR_DISK_FULL);
+        return failedWith(false);
       }
       data = data.subspan(written);
     }
@@ -105,16 +106,23 @@ class Win32OpenFile final : public OpenFile {
     return SetFileTime(handle_.get(), nullptr, nullptr, &value) ? true : failedWith(false);
   }
 
-  FileFailure lastFailure() const override { return lastFailure_; }
+  FileFailure lastFailure() const override {
+    const std::lock_guard lock(failureMutex_);
+    return lastFailure_;
+  }
 
  private:
   template <typename T>
   T failedWith(T value) {
-    lastFailure_ = describeFileError(GetLastError());
+    FileFailure failure = describeFileError(GetLastError());
+    const std::lock_guard lock(failureMutex_);
+    lastFailure_ = std::move(failure);
     return value;
   }
 
   UniqueKernelHandle handle_;
+  // A flush may run on a worker thread beside a write.
+  mutable std::mutex failureMutex_;
   FileFailure lastFailure_;
 };
 

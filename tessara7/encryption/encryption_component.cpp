@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -21,9 +22,8 @@ using std::chrono::steady_clock;
 // better than 64 KiB, while progress and events still come every chunk.
 constexpr std::size_t BlockChunks = 16;
 constexpr auto EventInterval = std::chrono::milliseconds(10);
-// Output is flushed every 32 MiB, and a flush of more than 4 MiB runs on a
-// worker thread while the caller's events go on: one flush of a whole large
-// file would keep the caller's window (and an abort) waiting for seconds.
+// Large outputs are flushed every 32 MiB on a worker thread, beside the
+// writing; small ones at the end, on the caller's thread.
 constexpr std::uint64_t FlushStep = 32u << 20;
 constexpr std::uint64_t InlineFlush = 4u << 20;
 constexpr std::string_view TemporaryPrefix = "~ts7";
@@ -142,32 +142,6 @@ class EncryptionComponent::Call {
     return component_.active_;
   }
 
-  // Flushes `file`, which has `unflushed` bytes written since its last flush.
-  bool flush(platform::OpenFile& file, std::uint64_t unflushed) {
-    if (unflushed <= InlineFlush) return file.flush();
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    bool ok = false;
-    std::thread worker([&] {
-      const bool result = file.flush();
-      const std::lock_guard lock(mutex);
-      ok = result;
-      done = true;
-      finished.notify_all();
-    });
-    std::unique_lock lock(mutex);
-    // An abort cannot stop the system's flush; it is seen at the next chunk.
-    while (!finished.wait_for(lock, std::chrono::milliseconds(10), [&] { return done; })) {
-      lock.unlock();
-      keepWaiting();
-      lock.lock();
-    }
-    lock.unlock();
-    worker.join();
-    return ok;
-  }
-
   // The run key for a salt, with the caller's events running meanwhile.
   bool runKey(const std::string& password, const ts7::Header& header, const std::string& file, ts7::RunKey& key) {
     switch (component_.keys_.derive(password, header.salt, header.iterations, [this] { return keepWaiting(); }, key)) {
@@ -182,6 +156,92 @@ class EncryptionComponent::Call {
   EncryptionComponent& component_;
   steady_clock::time_point lastEvents_;
 };
+
+namespace {
+
+// Flushes the output beside the writing: every 32 MiB a worker thread
+// flushes what was written so far while the next blocks are sealed and
+// written, so the disk works while the processor does. Each flush (and the
+// last) first waits for the one before, with the caller's events running.
+// One flush of a whole large file at the end would keep the caller waiting
+// for seconds, with no way to abort.
+class Flusher {
+ public:
+  Flusher(platform::OpenFile& file, std::function<bool()> keepWaiting)
+      : file_(file), keepWaiting_(std::move(keepWaiting)) {}
+  ~Flusher() {
+    // A flush still running when the call fails or is aborted: its file
+    // cannot be closed and deleted before it ends. The caller's events go on
+    // meanwhile, unless an exception is on its way through.
+    if (std::uncaught_exceptions() == 0) wait();
+    if (worker_.joinable()) worker_.join();
+  }
+  Flusher(const Flusher&) = delete;
+  Flusher& operator=(const Flusher&) = delete;
+
+  // After every write; false when an earlier flush failed.
+  bool wrote(std::size_t bytes) {
+    unflushed_ += bytes;
+    if (unflushed_ < FlushStep) return true;
+    if (!wait()) return false;
+    start();
+    return true;
+  }
+  // Everything written is on the disk when this returns true.
+  bool finish() {
+    if (!wait()) return false;
+    if (unflushed_ <= InlineFlush) {
+      if (file_.flush()) return true;
+      failure_ = file_.lastFailure();
+      return false;
+    }
+    start();
+    return wait();
+  }
+  const platform::FileFailure& failure() const { return failure_; }
+
+ private:
+  void start() {
+    unflushed_ = 0;
+    done_ = false;
+    worker_ = std::thread([this] {
+      const bool ok = file_.flush();
+      const platform::FileFailure failure = ok ? platform::FileFailure{} : file_.lastFailure();
+      const std::lock_guard lock(mutex_);
+      ok_ = ok;
+      failure_ = failure;
+      done_ = true;
+      finished_.notify_all();
+    });
+  }
+  bool wait();
+
+  platform::OpenFile& file_;
+  std::function<bool()> keepWaiting_;
+  std::uint64_t unflushed_ = 0;
+  std::thread worker_;
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  bool done_ = true;
+  bool ok_ = true;
+  platform::FileFailure failure_;
+};
+
+}  // namespace
+
+bool Flusher::wait() {
+  if (!worker_.joinable()) return ok_;
+  std::unique_lock lock(mutex_);
+  // An abort cannot stop the system's flush; it is seen at the next chunk.
+  while (!finished_.wait_for(lock, std::chrono::milliseconds(10), [this] { return done_; })) {
+    lock.unlock();
+    keepWaiting_();
+    lock.lock();
+  }
+  lock.unlock();
+  worker_.join();
+  return ok_;
+}
 
 EncryptionComponent::EncryptionComponent(platform::Files& files, ComponentOptions options)
     : files_(files), options_(options) {}
@@ -232,7 +292,8 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     std::vector<std::uint8_t> sealed(blockPlain + BlockChunks * ts7::TagSize);
     std::uint64_t index = 0;
     std::uint64_t done = 0;
-    std::uint64_t unflushed = headerBytes.size();
+    Flusher flusher(out, [&call] { return call.keepWaiting(); });
+    flusher.wrote(headerBytes.size());
     while (index < chunks) {
       const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, *size - done));
       const auto got = readFully(*in, std::span(plain).first(want));
@@ -254,16 +315,12 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
         if (!call.step(done, total)) return call.fail(ErrorAborted, source);
       } while (offset < want);
       if (!out.write(std::span(sealed).first(written))) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
-      unflushed += written;
-      if (unflushed >= FlushStep) {
-        if (!call.flush(out, unflushed)) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
-        unflushed = 0;
-      }
+      if (!flusher.wrote(written)) return call.failFile(ErrorCannotWrite, target, flusher.failure());
     }
     const auto ended = atEnd(*in);
     if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
     if (!*ended) return call.fail(ErrorCannotRead, source, "the file changed while it was read");
-    if (!call.flush(out, unflushed)) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
+    if (!flusher.finish()) return call.failFile(ErrorCannotWrite, target, flusher.failure());
     temporary.file.reset();
 
     // Read the output back from the disk and authenticate every chunk.
@@ -369,7 +426,7 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
     const WipeOnExit wipePlain{plain};
     std::uint64_t index = 0;
     std::uint64_t done = 0;
-    std::uint64_t unflushed = 0;
+    Flusher flusher(out, [&call] { return call.keepWaiting(); });
     while (index < chunks) {
       const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, plainSize - done));
       const std::uint64_t blockChunks = blockLength == 0 ? 1 : (blockLength - 1) / ts7::ChunkSize + 1;
@@ -395,16 +452,14 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
       } while (offset < blockLength);
       if (!out.write(std::span(plain).first(blockLength)))
         return call.failFile(ErrorCannotWrite, target, out.lastFailure());
-      unflushed += blockLength;
-      if (unflushed >= FlushStep) {
-        if (!call.flush(out, unflushed)) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
-        unflushed = 0;
-      }
+      if (!flusher.wrote(blockLength)) return call.failFile(ErrorCannotWrite, target, flusher.failure());
     }
     const auto ended = atEnd(*in);
     if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
     if (!*ended) return call.fail(ErrorDamaged, source);
-    if (!out.setLastWriteTime(header.lastWriteTime) || !call.flush(out, unflushed))
+    // The time is set after the last write, which would otherwise change it.
+    if (!flusher.finish()) return call.failFile(ErrorCannotWrite, target, flusher.failure());
+    if (!out.setLastWriteTime(header.lastWriteTime) || !out.flush())
       return call.failFile(ErrorCannotWrite, target, out.lastFailure());
     temporary.file.reset();
     if (!files_.renameNoReplace(temporary.path, target)) {
