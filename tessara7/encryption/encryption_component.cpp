@@ -26,6 +26,11 @@ constexpr auto EventInterval = std::chrono::milliseconds(10);
 // writing; small ones at the end, on the caller's thread.
 constexpr std::uint64_t FlushStep = 32u << 20;
 constexpr std::uint64_t InlineFlush = 4u << 20;
+// A large file's target is looked for before any work, so that an existing
+// one is reported at once. For a small file the rename (which never
+// replaces) finds it: looking up a name that does not exist scans the whole
+// folder under Wine, ~3 ms per lookup in a folder of 10,000 files.
+constexpr std::uint64_t LookAheadSize = 1u << 20;
 constexpr std::string_view TemporaryPrefix = "~ts7";
 constexpr std::string_view TemporarySuffix = ".tmp";
 constexpr std::size_t TemporaryDigits = 16;
@@ -254,11 +259,11 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
   Call call(*this);
   try {
     if (!active_) return call.fail(ErrorAborted, source);
-    if (files_.attributes(target)) return call.fail(ErrorTargetExists, target);
     const auto in = files_.openRead(source);
     if (!in) return call.failFile(ErrorCannotRead, source, files_.lastFailure());
     const auto size = in->size();
     if (!size) return call.failFile(ErrorCannotRead, source, in->lastFailure());
+    if (*size >= LookAheadSize && files_.attributes(target)) return call.fail(ErrorTargetExists, target);
     const auto time = files_.lastWriteTime(source);
     if (!time) return call.failFile(ErrorCannotRead, source, files_.lastFailure());
 
@@ -381,11 +386,11 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
   Call call(*this);
   try {
     if (!active_) return call.fail(ErrorAborted, source);
-    if (files_.attributes(target)) return call.fail(ErrorTargetExists, target);
     const auto in = files_.openRead(source);
     if (!in) return call.failFile(ErrorCannotRead, source, files_.lastFailure());
     const auto size = in->size();
     if (!size) return call.failFile(ErrorCannotRead, source, in->lastFailure());
+    if (*size >= LookAheadSize && files_.attributes(target)) return call.fail(ErrorTargetExists, target);
 
     // Everything that can be told from the header is told before a byte is written.
     ts7::HeaderBytes headerBytes{};

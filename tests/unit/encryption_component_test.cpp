@@ -166,6 +166,15 @@ TEST_F(EncryptionComponentTest, ExistingTargetsLockedSourcesAndAbortsLeaveEveryt
   EXPECT_EQ(lastError(), ErrorTargetExists);
   EXPECT_EQ(errors_.back().second, "C:\\docs\\a.txt.ts7 already exists and was left as it is.");
   EXPECT_EQ(*files_.content("C:\\docs\\a.txt.ts7"), "someone else's");
+  // A large file's existing target is found before any work is done.
+  files_.addFile("C:\\docs\\large", pattern(1 << 20));
+  files_.addFile("C:\\docs\\large.ts7", "someone else's");
+  const int created = files_.callCount(FileOperation::Create);
+  EXPECT_FALSE(encrypt("C:\\docs\\large"));
+  EXPECT_EQ(lastError(), ErrorTargetExists);
+  EXPECT_EQ(files_.callCount(FileOperation::Create), created);
+  files_.deleteFile("C:\\docs\\large");
+  files_.deleteFile("C:\\docs\\large.ts7");
 
   files_.deleteFile("C:\\docs\\a.txt.ts7");
   files_.lockFile("C:\\docs\\a.txt");
