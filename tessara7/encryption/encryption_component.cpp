@@ -1,15 +1,12 @@
 #include "tessara7/encryption/encryption_component.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
 #include <new>
-#include <thread>
 #include <optional>
 #include <vector>
 
 #include "platform/crypto.h"
+#include "tessara7/encryption/output_writer.h"
 #include "tessara7/encryption/ts7_format.h"
 
 namespace tessara::encryption {
@@ -22,10 +19,6 @@ using std::chrono::steady_clock;
 // better than 64 KiB, while progress and events still come every chunk.
 constexpr std::size_t BlockChunks = 16;
 constexpr auto EventInterval = std::chrono::milliseconds(10);
-// Large outputs are flushed every 32 MiB on a worker thread, beside the
-// writing; small ones at the end, on the caller's thread.
-constexpr std::uint64_t FlushStep = 32u << 20;
-constexpr std::uint64_t InlineFlush = 4u << 20;
 // A large file's target is looked for before any work, so that an existing
 // one is reported at once. For a small file the rename (which never
 // replaces) finds it: looking up a name that does not exist scans the whole
@@ -162,92 +155,6 @@ class EncryptionComponent::Call {
   steady_clock::time_point lastEvents_;
 };
 
-namespace {
-
-// Flushes the output beside the writing: every 32 MiB a worker thread
-// flushes what was written so far while the next blocks are sealed and
-// written, so the disk works while the processor does. Each flush (and the
-// last) first waits for the one before, with the caller's events running.
-// One flush of a whole large file at the end would keep the caller waiting
-// for seconds, with no way to abort.
-class Flusher {
- public:
-  Flusher(platform::OpenFile& file, std::function<bool()> keepWaiting)
-      : file_(file), keepWaiting_(std::move(keepWaiting)) {}
-  ~Flusher() {
-    // A flush still running when the call fails or is aborted: its file
-    // cannot be closed and deleted before it ends. The caller's events go on
-    // meanwhile, unless an exception is on its way through.
-    if (std::uncaught_exceptions() == 0) wait();
-    if (worker_.joinable()) worker_.join();
-  }
-  Flusher(const Flusher&) = delete;
-  Flusher& operator=(const Flusher&) = delete;
-
-  // After every write; false when an earlier flush failed.
-  bool wrote(std::size_t bytes) {
-    unflushed_ += bytes;
-    if (unflushed_ < FlushStep) return true;
-    if (!wait()) return false;
-    start();
-    return true;
-  }
-  // Everything written is on the disk when this returns true.
-  bool finish() {
-    if (!wait()) return false;
-    if (unflushed_ <= InlineFlush) {
-      if (file_.flush()) return true;
-      failure_ = file_.lastFailure();
-      return false;
-    }
-    start();
-    return wait();
-  }
-  const platform::FileFailure& failure() const { return failure_; }
-
- private:
-  void start() {
-    unflushed_ = 0;
-    done_ = false;
-    worker_ = std::thread([this] {
-      const bool ok = file_.flush();
-      const platform::FileFailure failure = ok ? platform::FileFailure{} : file_.lastFailure();
-      const std::lock_guard lock(mutex_);
-      ok_ = ok;
-      failure_ = failure;
-      done_ = true;
-      finished_.notify_all();
-    });
-  }
-  bool wait();
-
-  platform::OpenFile& file_;
-  std::function<bool()> keepWaiting_;
-  std::uint64_t unflushed_ = 0;
-  std::thread worker_;
-  std::mutex mutex_;
-  std::condition_variable finished_;
-  bool done_ = true;
-  bool ok_ = true;
-  platform::FileFailure failure_;
-};
-
-}  // namespace
-
-bool Flusher::wait() {
-  if (!worker_.joinable()) return ok_;
-  std::unique_lock lock(mutex_);
-  // An abort cannot stop the system's flush; it is seen at the next chunk.
-  while (!finished_.wait_for(lock, std::chrono::milliseconds(10), [this] { return done_; })) {
-    lock.unlock();
-    keepWaiting_();
-    lock.lock();
-  }
-  lock.unlock();
-  worker_.join();
-  return ok_;
-}
-
 EncryptionComponent::EncryptionComponent(platform::Files& files, ComponentOptions options)
     : files_(files), options_(options) {}
 
@@ -286,24 +193,25 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
 
     Temporary temporary(files_, options_);
     if (!temporary.create(target)) return call.failFile(ErrorCannotWrite, target, files_.lastFailure());
-    platform::OpenFile& out = *temporary.file;
-    if (!out.write(headerBytes)) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
+    OutputWriter writer(*temporary.file, *ts7::fileSize(*size), [&call] { return call.keepWaiting(); });
+    OutputWriter::Block headerBlock = writer.takeBuffer();
+    headerBlock.assign(headerBytes.begin(), headerBytes.end());
+    if (!writer.write(std::move(headerBlock))) return call.failFile(ErrorCannotWrite, target, writer.failure());
 
     // Encrypting is the first half of the work, reading it back the second.
     const std::uint64_t total = *size * 2;
     const std::uint64_t chunks = ts7::chunkCount(*size);
     const std::size_t blockPlain = static_cast<std::size_t>(std::min<std::uint64_t>(*size, BlockChunks * ts7::ChunkSize));
     std::vector<std::uint8_t> plain(blockPlain);
-    std::vector<std::uint8_t> sealed(blockPlain + BlockChunks * ts7::TagSize);
     std::uint64_t index = 0;
     std::uint64_t done = 0;
-    Flusher flusher(out, [&call] { return call.keepWaiting(); });
-    flusher.wrote(headerBytes.size());
     while (index < chunks) {
       const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, *size - done));
       const auto got = readFully(*in, std::span(plain).first(want));
       if (!got) return call.failFile(ErrorCannotRead, source, in->lastFailure());
       if (*got != want) return call.fail(ErrorCannotRead, source, "the file changed while it was read");
+      OutputWriter::Block sealed = writer.takeBuffer();
+      sealed.resize(blockPlain + BlockChunks * ts7::TagSize);
       std::size_t offset = 0;
       std::size_t written = 0;
       do {
@@ -319,18 +227,19 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
         ++index;
         if (!call.step(done, total)) return call.fail(ErrorAborted, source);
       } while (offset < want);
-      if (!out.write(std::span(sealed).first(written))) return call.failFile(ErrorCannotWrite, target, out.lastFailure());
-      if (!flusher.wrote(written)) return call.failFile(ErrorCannotWrite, target, flusher.failure());
+      sealed.resize(written);
+      if (!writer.write(std::move(sealed))) return call.failFile(ErrorCannotWrite, target, writer.failure());
     }
     const auto ended = atEnd(*in);
     if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
     if (!*ended) return call.fail(ErrorCannotRead, source, "the file changed while it was read");
-    if (!flusher.finish()) return call.failFile(ErrorCannotWrite, target, flusher.failure());
+    if (!writer.finish()) return call.failFile(ErrorCannotWrite, target, writer.failure());
     temporary.file.reset();
 
     // Read the output back from the disk and authenticate every chunk.
     auto check = files_.openRead(temporary.path);
     if (!check) return call.failFile(ErrorVerifyFailed, source, files_.lastFailure());
+    std::vector<std::uint8_t> sealed(blockPlain + BlockChunks * ts7::TagSize);
     ts7::HeaderBytes readBack{};
     const auto headerGot = readFully(*check, readBack);
     if (!headerGot) return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
@@ -420,18 +329,15 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
 
     Temporary temporary(files_, options_);
     if (!temporary.create(target)) return call.failFile(ErrorCannotWrite, target, files_.lastFailure());
-    platform::OpenFile& out = *temporary.file;
-
     const std::uint64_t plainSize = header.plainSize;
+    OutputWriter writer(*temporary.file, plainSize, [&call] { return call.keepWaiting(); });
+
     const std::uint64_t chunks = ts7::chunkCount(plainSize);
     const std::size_t blockPlain =
         static_cast<std::size_t>(std::min<std::uint64_t>(plainSize, BlockChunks * ts7::ChunkSize));
-    std::vector<std::uint8_t> plain(blockPlain);
     std::vector<std::uint8_t> sealed(blockPlain + BlockChunks * ts7::TagSize);
-    const WipeOnExit wipePlain{plain};
     std::uint64_t index = 0;
     std::uint64_t done = 0;
-    Flusher flusher(out, [&call] { return call.keepWaiting(); });
     while (index < chunks) {
       const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, plainSize - done));
       const std::uint64_t blockChunks = blockLength == 0 ? 1 : (blockLength - 1) / ts7::ChunkSize + 1;
@@ -440,6 +346,8 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
       if (!got) return call.failFile(ErrorCannotRead, source, in->lastFailure());
       if (*got != wanted) return call.fail(ErrorDamaged, source);
       // The whole block is authenticated before any of it is written.
+      OutputWriter::Block plain = writer.takeBuffer();
+      plain.resize(blockLength);
       std::size_t offset = 0;
       std::size_t position = 0;
       do {
@@ -455,17 +363,13 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
         ++index;
         if (!call.step(done, plainSize)) return call.fail(ErrorAborted, source);
       } while (offset < blockLength);
-      if (!out.write(std::span(plain).first(blockLength)))
-        return call.failFile(ErrorCannotWrite, target, out.lastFailure());
-      if (!flusher.wrote(blockLength)) return call.failFile(ErrorCannotWrite, target, flusher.failure());
+      if (!writer.write(std::move(plain))) return call.failFile(ErrorCannotWrite, target, writer.failure());
     }
     const auto ended = atEnd(*in);
     if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
     if (!*ended) return call.fail(ErrorDamaged, source);
-    // The time is set after the last write, which would otherwise change it.
-    if (!flusher.finish()) return call.failFile(ErrorCannotWrite, target, flusher.failure());
-    if (!out.setLastWriteTime(header.lastWriteTime) || !out.flush())
-      return call.failFile(ErrorCannotWrite, target, out.lastFailure());
+    const auto setTime = [&header](platform::OpenFile& file) { return file.setLastWriteTime(header.lastWriteTime); };
+    if (!writer.finish(setTime)) return call.failFile(ErrorCannotWrite, target, writer.failure());
     temporary.file.reset();
     if (!files_.renameNoReplace(temporary.path, target)) {
       const platform::FileFailure failure = files_.lastFailure();

@@ -258,17 +258,23 @@ TEST_F(EncryptionComponentTest, EveryInjectedFaultLosesNothingAndLeavesNoTempora
       }
     }
   }
-  // A large file's flush runs beside the caller's events; its failure counts the same.
-  files_ = SimFiles();
-  files_.addFile("C:\\docs\\big", pattern(5 << 20));
-  int eventRuns = 0;
-  component_.LetEventsRun = [&] { ++eventRuns; };
-  files_.failOn(FileOperation::Flush, 1, platform::FileError::DiskFull);
-  EXPECT_FALSE(encrypt("C:\\docs\\big"));
-  EXPECT_EQ(errors_.back().second, "Cannot write C:\\docs\\big.ts7: the disk is full.");
-  EXPECT_EQ(files_.filePaths(), std::vector<std::string>{"C:\\docs\\big"});
-  EXPECT_TRUE(encrypt("C:\\docs\\big"));
-  EXPECT_GT(eventRuns, 0);
+  // A large file's output is written and flushed by a worker thread beside
+  // the caller's events; its failures count the same, both ways.
+  const std::string big = pattern(5 << 20);
+  for (const auto& [op, nth] : {std::pair{FileOperation::Write, 3}, {FileOperation::Flush, 1}}) {
+    for (const bool encrypting : {true, false}) {
+      files_ = SimFiles();
+      files_.addFile("C:\\docs\\big", big);
+      ASSERT_TRUE(encrypt("C:\\docs\\big"));
+      files_.deleteFile(encrypting ? "C:\\docs\\big.ts7" : "C:\\docs\\big");
+      files_.failOn(op, nth, platform::FileError::DiskFull);
+      EXPECT_FALSE(encrypting ? encrypt("C:\\docs\\big") : decrypt("C:\\docs\\big.ts7"));
+      const std::string target = encrypting ? "C:\\docs\\big.ts7" : "C:\\docs\\big";
+      EXPECT_EQ(errors_.back().second, "Cannot write " + target + ": the disk is full.");
+      EXPECT_EQ(files_.fileCount(), 1u);
+      expectNoTemporaries();
+    }
+  }
 
   // A full disk as such, not injected: the output stops part-way.
   files_ = SimFiles();
