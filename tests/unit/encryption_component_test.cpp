@@ -285,6 +285,24 @@ TEST_F(EncryptionComponentTest, EveryInjectedFaultLosesNothingAndLeavesNoTempora
   EXPECT_EQ(files_.filePaths(), std::vector<std::string>{"C:\\docs\\a.txt"});
 }
 
+// The slow derivation runs beside the caller's events, which can abort it;
+// the key it was deriving is still kept for the next file.
+TEST_F(EncryptionComponentTest, AbortDuringTheKeyDerivationKeepsTheKeyComing) {
+  EncryptionComponent slow(files_, {600000, 10000000});
+  int errors = 0;
+  slow.Error = [&](int number, const std::string&) { errors = number; };
+  slow.LetEventsRun = [&] { slow.abort(); };
+  files_.addFile("C:\\docs\\a.txt", "plain");
+  slow.setActive(true);
+  EXPECT_FALSE(slow.encrypt("C:\\docs\\a.txt", "C:\\docs\\a.txt.ts7", "secret"));
+  EXPECT_EQ(errors, ErrorAborted);
+  EXPECT_EQ(files_.fileCount(), 1u);
+  slow.LetEventsRun = nullptr;
+  slow.setActive(true);
+  EXPECT_TRUE(slow.encrypt("C:\\docs\\a.txt", "C:\\docs\\a.txt.ts7", "secret"));
+  EXPECT_EQ(slow.keyDerivations(), 1u);
+}
+
 TEST_F(EncryptionComponentTest, LeftoverTemporariesAreRecognisedAndRemoved) {
   files_.addFile("C:\\docs\\~ts70123456789abcdef.tmp", "left by a killed process");
   files_.addFile("C:\\docs\\~TS70123456789ABCDEF.TMP.txt", "a user's file");
