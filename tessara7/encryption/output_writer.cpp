@@ -26,7 +26,7 @@ OutputWriter::~OutputWriter() {
   // The system's write or flush cannot be stopped; its file cannot be closed
   // and deleted before it ends. Events go on meanwhile, unless an exception
   // is on its way through.
-  if (std::uncaught_exceptions() == 0) waitUntil(lock, [this] { return !busy_; });
+  if (std::uncaught_exceptions() == 0) waitUntil(lock, [this] { return stopped_; });
   lock.unlock();
   worker_.join();
 }
@@ -42,11 +42,20 @@ OutputWriter::Block OutputWriter::takeBuffer() {
 bool OutputWriter::writeNow(const Block& block) {
   if (!file_.write(block)) return false;
   unflushed_ += block.size();
-  if (threaded_ && unflushed_ >= FlushStep) {
-    unflushed_ = 0;
-    return file_.flush();
-  }
+  if (!threaded_ || unflushed_ < FlushStep) return true;
+  // One flush at a time; the next blocks are written while it runs.
+  if (!joinFlush()) return false;
+  unflushed_ = 0;
+  flushing_ = std::thread([this] {
+    flushOk_ = file_.flush();
+    if (!flushOk_) flushFailure_ = file_.lastFailure();
+  });
   return true;
+}
+
+bool OutputWriter::joinFlush() {
+  if (flushing_.joinable()) flushing_.join();
+  return flushOk_;
 }
 
 bool OutputWriter::write(Block block) {
@@ -102,7 +111,14 @@ void OutputWriter::work() {
   std::unique_lock lock(mutex_);
   for (;;) {
     changed_.wait(lock, [this] { return closing_ || !pending_.empty() || (finishAsked_ && !finished_); });
-    if (closing_) return;
+    if (closing_) {
+      lock.unlock();
+      joinFlush();
+      lock.lock();
+      stopped_ = true;
+      changed_.notify_all();
+      return;
+    }
     bool ok = true;
     Block block;
     const bool writing = !pending_.empty();
@@ -110,16 +126,17 @@ void OutputWriter::work() {
       block = std::move(pending_.front());
       pending_.pop_front();
     }
-    busy_ = true;
     lock.unlock();
+    platform::FileFailure failure;
     if (writing) {
       ok = writeNow(block);
+    } else if (!joinFlush()) {
+      ok = false;
     } else {
       ok = (!beforeFlush_ || beforeFlush_(file_)) && file_.flush();
     }
-    const platform::FileFailure failure = ok ? platform::FileFailure{} : file_.lastFailure();
+    if (!ok) failure = flushOk_ ? file_.lastFailure() : flushFailure_;
     lock.lock();
-    busy_ = false;
     if (writing) spare_.push_back(std::move(block));
     else finished_ = true;
     if (!ok) {

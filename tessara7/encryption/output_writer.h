@@ -1,9 +1,10 @@
 #pragma once
 // Writes the component's output and flushes it to the disk. A large output
 // is written by a worker thread, block by block as the caller hands them
-// over, and flushed every 32 MiB: the disk works while the caller seals the
-// next blocks, and a disk that stalls never stalls the caller, whose events
-// keep running whenever it has to wait. A small output is written on the
+// over, and flushed every 32 MiB by a second thread while the writing goes
+// on: the disk works while the caller seals the next blocks, and a disk that
+// stalls never stalls the caller, whose events keep running whenever it has
+// to wait. A small output is written on the
 // caller's thread and flushed once at the end.
 #include <condition_variable>
 #include <cstdint>
@@ -43,21 +44,26 @@ class OutputWriter {
   void work();
   bool waitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& condition);
   bool writeNow(const Block& block);
+  // Worker only: waits for the flush running beside the writing, if any.
+  bool joinFlush();
 
   platform::OpenFile& file_;
   std::function<bool()> keepWaiting_;
   const bool threaded_;
   std::uint64_t unflushed_ = 0;  // touched by the worker only, or by the caller when not threaded
+  std::thread flushing_;          // started and joined by the worker
+  bool flushOk_ = true;           // set by the flushing thread before it ends
+  platform::FileFailure flushFailure_;
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Block> pending_;
   std::vector<Block> spare_;
-  bool busy_ = false;  // the worker is writing or flushing
   bool finishAsked_ = false;
   std::function<bool(platform::OpenFile&)> beforeFlush_;
   bool finished_ = false;
   bool closing_ = false;
+  bool stopped_ = false;  // the worker has ended, its last flush too
   bool failed_ = false;
   platform::FileFailure failure_;
   std::thread worker_;

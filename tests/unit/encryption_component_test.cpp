@@ -261,10 +261,13 @@ TEST_F(EncryptionComponentTest, EveryInjectedFaultLosesNothingAndLeavesNoTempora
   // A large file's output is written and flushed by a worker thread beside
   // the caller's events; its failures count the same, both ways.
   const std::string big = pattern(5 << 20);
-  for (const auto& [op, nth] : {std::pair{FileOperation::Write, 3}, {FileOperation::Flush, 1}}) {
+  // Past 32 MiB a flush runs beside the writing: its failure is seen too.
+  const std::string huge = pattern(40 << 20);
+  for (const auto& [op, nth, content] : {std::tuple{FileOperation::Write, 3, &big}, {FileOperation::Flush, 1, &big},
+                                         {FileOperation::Flush, 1, &huge}}) {
     for (const bool encrypting : {true, false}) {
       files_ = SimFiles();
-      files_.addFile("C:\\docs\\big", big);
+      files_.addFile("C:\\docs\\big", *content);
       ASSERT_TRUE(encrypt("C:\\docs\\big"));
       files_.deleteFile(encrypting ? "C:\\docs\\big.ts7" : "C:\\docs\\big");
       files_.failOn(op, nth, platform::FileError::DiskFull);
