@@ -1,7 +1,16 @@
 # Native tree: the logic against the simulated platform, under ASan and UBSan.
 option(TESSARA_SANITIZE "Build native tests with AddressSanitizer and UBSan" ON)
+
+# The crypto interface over OpenSSL.
+find_package(OpenSSL REQUIRED)
+file(GLOB PLATFORM_OPENSSL_SOURCES CONFIGURE_DEPENDS ${ROOT}/platform/openssl/*.cpp)
+add_library(platform_crypto STATIC ${PLATFORM_OPENSSL_SOURCES})
+target_include_directories(platform_crypto PUBLIC ${ROOT})
+target_link_libraries(platform_crypto PUBLIC OpenSSL::Crypto)
+target_link_libraries(tessara_core PUBLIC platform_crypto)
+
 if(TESSARA_SANITIZE)
-  foreach(t tessara_core platform_sim)
+  foreach(t tessara_core platform_sim platform_crypto)
     target_compile_options(${t} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${t} PUBLIC -fsanitize=address,undefined)
   endforeach()
@@ -11,6 +20,7 @@ find_package(GTest REQUIRED)
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${ROOT}/tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
 target_link_libraries(unit_tests PRIVATE platform_sim GTest::gtest GTest::gtest_main)
+target_compile_definitions(unit_tests PRIVATE TESSARA_SOURCE_DIR="${ROOT}")
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
 
@@ -22,3 +32,8 @@ if(benchmark_FOUND)
     target_link_libraries(native_bench PRIVATE platform_sim benchmark::benchmark benchmark::benchmark_main)
   endif()
 endif()
+
+# A short run of the .ts7 reader's fuzz target (its own clang tree, build/fuzz);
+# scripts/fuzz runs it for longer.
+add_test(NAME ts7_reader_fuzz COMMAND ${ROOT}/scripts/fuzz 15)
+set_tests_properties(ts7_reader_fuzz PROPERTIES LABELS native TIMEOUT 600)

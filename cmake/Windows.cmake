@@ -11,6 +11,14 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 target_compile_definitions(tessara_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
+# The crypto interface over CNG; the platform-neutral logic calls it directly.
+file(GLOB PLATFORM_CNG_SOURCES CONFIGURE_DEPENDS ${ROOT}/platform/win32/cng/*.cpp)
+add_library(platform_crypto STATIC ${PLATFORM_CNG_SOURCES})
+target_include_directories(platform_crypto PUBLIC ${ROOT})
+target_compile_definitions(platform_crypto PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+target_link_libraries(platform_crypto PUBLIC bcrypt)
+target_link_libraries(tessara_core PUBLIC platform_crypto)
+
 file(GLOB PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${ROOT}/platform/win32/*.cpp)
 file(GLOB FORMS_WIN32_SOURCES CONFIGURE_DEPENDS ${ROOT}/forms/win32/*.cpp)
 add_library(platform_win32 STATIC ${PLATFORM_WIN32_SOURCES} ${FORMS_WIN32_SOURCES})
@@ -44,6 +52,7 @@ endforeach()
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${ROOT}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES})
 target_link_libraries(win_tests PRIVATE platform_win32 gtest gtest_main)
+target_compile_definitions(win_tests PRIVATE TESSARA_SOURCE_DIR="${ROOT}")
 add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
 set_tests_properties(win_tests PROPERTIES LABELS wine RESOURCE_LOCK wineprefix TIMEOUT 600)
 

@@ -1,7 +1,9 @@
 #pragma once
 // The file system as the programs use it.
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,34 @@ constexpr std::uint32_t AttributeDirectory = 0x10;
 struct DirEntry {
   std::string name;
   bool directory = false;
+};
+
+// Why a file operation failed, as far as the program tells the user.
+enum class FileError { None, NotFound, AccessDenied, InUse, DiskFull, AlreadyExists, Other };
+
+struct FileFailure {
+  FileError error = FileError::None;
+  std::string reason;  // the system's words for it, for a message
+};
+
+// Times are the system's file times: 100-nanosecond steps since 1601-01-01 UTC.
+using FileTime = std::uint64_t;
+
+// A file opened by Files::openRead or Files::createNew; closed when destroyed.
+// flush() may run on another thread while the owner writes; nothing else may.
+class OpenFile {
+ public:
+  virtual ~OpenFile() = default;
+  // Up to buffer.size() bytes from the current position; 0 at the end.
+  virtual std::optional<std::size_t> read(std::span<std::uint8_t> buffer) = 0;
+  // All of `data` at the current position, or false.
+  virtual bool write(std::span<const std::uint8_t> data) = 0;
+  // Writes everything to the disk before it returns.
+  virtual bool flush() = 0;
+  virtual std::optional<std::uint64_t> size() = 0;
+  virtual bool setLastWriteTime(FileTime time) = 0;
+  // Why the last failed call on this file failed.
+  virtual FileFailure lastFailure() const = 0;
 };
 
 class Files {
@@ -27,6 +57,17 @@ class Files {
   // Entries of a folder, without "." and "..", in the order the file system gives.
   virtual std::vector<DirEntry> list(std::string_view folder) = 0;
   virtual std::string windowsFolder() = 0;
+
+  // For reading; others may read too, but no one may write while it is open.
+  virtual std::unique_ptr<OpenFile> openRead(std::string_view path) = 0;
+  // A new file for writing, which no one else may open; fails when the name exists.
+  virtual std::unique_ptr<OpenFile> createNew(std::string_view path) = 0;
+  virtual std::optional<FileTime> lastWriteTime(std::string_view path) = 0;
+  // Renames (or moves on the same drive); fails when `to` exists.
+  virtual bool renameNoReplace(std::string_view from, std::string_view to) = 0;
+  // Why the last failed call above (or deleteFile) failed.
+  virtual FileFailure lastFailure() const = 0;
+
   virtual std::string currentDirectory() = 0;
 };
 

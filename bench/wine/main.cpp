@@ -3,13 +3,18 @@
 //   wine_bench                      every group with its default arguments
 //   wine_bench settings             the settings group only
 //   wine_bench lock [args...]       the lock-latency group only, with its arguments
+//   wine_bench encryption FILE [N]  encrypting and decrypting FILE, N times (default 3)
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 // settings_bench.cpp
 void runSettingsBenchmarks();
 // lock_latency.cpp; its arguments as the command line would give them.
 int runLockLatencyBenchmarks(int argc, char** argv);
+// encryption_bench.cpp
+int runEncryptionBenchmarks(const std::string& file, int repetitions);
 
 int main(int argc, char** argv) {
   const char* group = argc > 1 ? argv[1] : nullptr;
@@ -27,6 +32,8 @@ int main(int argc, char** argv) {
     argv[1] = argv[0];
     return runLockLatencyBenchmarks(argc - 1, argv + 1);
   }
-  std::fprintf(stderr, "usage: wine_bench [settings | lock [args...]]\n");
+  if (std::strcmp(group, "encryption") == 0 && argc > 2)
+    return runEncryptionBenchmarks(argv[2], argc > 3 ? std::atoi(argv[3]) : 3);
+  std::fprintf(stderr, "usage: wine_bench [settings | lock [args...] | encryption FILE [N]]\n");
   return 2;
 }

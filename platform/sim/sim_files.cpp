@@ -1,6 +1,7 @@
 #include "platform/sim/sim_files.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "platform/sim/fold.h"
 
@@ -64,8 +65,14 @@ bool SimFiles::setNormalAttributes(std::string_view path) {
 }
 
 bool SimFiles::deleteFile(std::string_view path) {
+  FileFailure injected;
+  if (injectedFailure(FileOperation::Delete, &injected)) return refuse(injected.error, injected.reason);
   const Entry* entry = find(path);
-  if (entry == nullptr || entry->directory || (entry->attributes & AttributeReadOnly) != 0) return false;
+  if (entry == nullptr) return refuse(FileError::NotFound, "The system cannot find the file specified");
+  if (entry->directory || (entry->attributes & AttributeReadOnly) != 0)
+    return refuse(FileError::AccessDenied, "Access is denied");
+  if (entry->readers > 0 || entry->writer || entry->locked)
+    return refuse(FileError::InUse, "The process cannot access the file because it is being used by another process");
   entries_.erase(fold(entry->path));
   return true;
 }
@@ -141,6 +148,206 @@ void SimFiles::setWindowsFolder(std::string_view path) {
 void SimFiles::setCurrentDirectory(std::string_view path) {
   currentDirectory_ = normalise(path);  // relative to the old one
   addFolder(currentDirectory_);
+}
+
+std::vector<std::string> SimFiles::filePaths() const {
+  std::vector<std::string> paths;
+  for (const auto& [key, entry] : entries_)
+    if (!entry.directory) paths.push_back(entry.path);
+  return paths;
+}
+
+// ---------------------------------------------------------------- open files
+
+namespace {
+
+const char* reasonFor(FileError error) {
+  switch (error) {
+    case FileError::NotFound: return "The system cannot find the file specified";
+    case FileError::AccessDenied: return "Access is denied";
+    case FileError::InUse: return "The process cannot access the file because it is being used by another process";
+    case FileError::DiskFull: return "There is not enough space on the disk";
+    case FileError::AlreadyExists: return "The file exists";
+    case FileError::None:
+    case FileError::Other: break;
+  }
+  return "The request could not be performed because of an I/O device error";
+}
+
+}  // namespace
+
+class SimOpenFile final : public OpenFile {
+ public:
+  SimOpenFile(SimFiles& files, std::string key, bool writer) : files_(files), key_(std::move(key)), writer_(writer) {
+    ++files_.openFiles_;
+  }
+  ~SimOpenFile() override {
+    --files_.openFiles_;
+    if (SimFiles::Entry* entry = this->entry()) {
+      if (writer_) entry->writer = false;
+      else --entry->readers;
+    }
+  }
+
+  std::optional<std::size_t> read(std::span<std::uint8_t> buffer) override {
+    SimFiles::Entry* entry = this->entry();
+    if (writer_ || entry == nullptr) return fail(FileError::AccessDenied), std::nullopt;
+    FileFailure injected;
+    if (files_.injectedFailure(FileOperation::Read, &injected)) return fail(injected.error), std::nullopt;
+    const std::size_t take = std::min(buffer.size(), entry->content.size() - std::min(position_, entry->content.size()));
+    std::copy_n(entry->content.begin() + static_cast<std::ptrdiff_t>(position_), take, buffer.begin());
+    position_ += take;
+    return take;
+  }
+
+  bool write(std::span<const std::uint8_t> data) override {
+    SimFiles::Entry* entry = this->entry();
+    if (!writer_ || entry == nullptr) return fail(FileError::AccessDenied);
+    FileFailure injected;
+    if (files_.injectedFailure(FileOperation::Write, &injected)) return fail(injected.error);
+    if (files_.storedBytes() + data.size() > files_.capacity_) {
+      // As the system does, a write that does not fit writes what fits.
+      const std::size_t room = files_.capacity_ - std::min(files_.capacity_, files_.storedBytes());
+      entry->content.append(reinterpret_cast<const char*>(data.data()), room);
+      return fail(FileError::DiskFull);
+    }
+    entry->content.append(reinterpret_cast<const char*>(data.data()), data.size());
+    entry->lastWrite = ++files_.clock_;
+    return true;
+  }
+
+  bool flush() override {
+    if (entry() == nullptr) return fail(FileError::Other);
+    FileFailure injected;
+    if (files_.injectedFailure(FileOperation::Flush, &injected)) return fail(injected.error);
+    return true;
+  }
+
+  std::optional<std::uint64_t> size() override {
+    SimFiles::Entry* entry = this->entry();
+    if (entry == nullptr) return fail(FileError::Other), std::nullopt;
+    return entry->content.size();
+  }
+
+  bool setLastWriteTime(FileTime time) override {
+    SimFiles::Entry* entry = this->entry();
+    if (!writer_ || entry == nullptr) return fail(FileError::AccessDenied);
+    entry->lastWrite = time;
+    return true;
+  }
+
+  FileFailure lastFailure() const override {
+    const std::lock_guard lock(failureMutex_);
+    return lastFailure_;
+  }
+
+ private:
+  SimFiles::Entry* entry() {
+    const auto found = files_.entries_.find(key_);
+    return found == files_.entries_.end() ? nullptr : &found->second;
+  }
+  bool fail(FileError error) {
+    const std::lock_guard lock(failureMutex_);
+    lastFailure_ = {error, reasonFor(error)};
+    return false;
+  }
+
+  SimFiles& files_;
+  std::string key_;
+  bool writer_;
+  std::size_t position_ = 0;
+  // A flush may run on a worker thread beside a write.
+  mutable std::mutex failureMutex_;
+  FileFailure lastFailure_;
+};
+
+bool SimFiles::refuse(FileError error, std::string reason) {
+  lastFailure_ = {error, std::move(reason)};
+  return false;
+}
+
+bool SimFiles::injectedFailure(FileOperation operation, FileFailure* failure) {
+  const int call = ++counts_[index(operation)];
+  auto& faults = faults_[index(operation)];
+  const auto fault = faults.find(call);
+  if (fault == faults.end()) return false;
+  *failure = {fault->second, reasonFor(fault->second)};
+  faults.erase(fault);
+  return true;
+}
+
+void SimFiles::failOn(FileOperation operation, int nth, FileError error) {
+  faults_[index(operation)][counts_[index(operation)] + nth] = error;
+}
+
+void SimFiles::resetCounts() {
+  counts_ = {};
+  for (auto& faults : faults_) faults.clear();
+}
+
+std::size_t SimFiles::storedBytes() const {
+  std::size_t total = 0;
+  for (const auto& [key, entry] : entries_) total += entry.content.size();
+  return total;
+}
+
+void SimFiles::lockFile(std::string_view path, bool locked) {
+  if (Entry* entry = find(path)) entry->locked = locked;
+}
+
+void SimFiles::setLastWriteTime(std::string_view path, FileTime time) {
+  if (Entry* entry = find(path)) entry->lastWrite = time;
+}
+
+std::unique_ptr<OpenFile> SimFiles::openRead(std::string_view path) {
+  FileFailure injected;
+  if (injectedFailure(FileOperation::Open, &injected)) return refuse(injected.error, injected.reason), nullptr;
+  Entry* entry = find(path);
+  if (entry == nullptr) return refuse(FileError::NotFound, reasonFor(FileError::NotFound)), nullptr;
+  if (entry->directory) return refuse(FileError::AccessDenied, reasonFor(FileError::AccessDenied)), nullptr;
+  if (entry->writer || entry->locked) return refuse(FileError::InUse, reasonFor(FileError::InUse)), nullptr;
+  ++entry->readers;
+  return std::make_unique<SimOpenFile>(*this, fold(entry->path), false);
+}
+
+std::unique_ptr<OpenFile> SimFiles::createNew(std::string_view path) {
+  FileFailure injected;
+  if (injectedFailure(FileOperation::Create, &injected)) return refuse(injected.error, injected.reason), nullptr;
+  const std::string normalised = normalise(path);
+  if (find(normalised) != nullptr) return refuse(FileError::AlreadyExists, reasonFor(FileError::AlreadyExists)), nullptr;
+  const Entry* folder = find(parentOf(normalised));
+  if (folder == nullptr || !folder->directory)
+    return refuse(FileError::NotFound, "The system cannot find the path specified"), nullptr;
+  Entry& entry = entries_[fold(normalised)] = Entry{normalised, false, AttributeArchive, {}};
+  entry.lastWrite = ++clock_;
+  entry.writer = true;
+  return std::make_unique<SimOpenFile>(*this, fold(normalised), true);
+}
+
+std::optional<FileTime> SimFiles::lastWriteTime(std::string_view path) {
+  const Entry* entry = find(path);
+  if (entry == nullptr) return refuse(FileError::NotFound, reasonFor(FileError::NotFound)), std::nullopt;
+  return entry->lastWrite;
+}
+
+bool SimFiles::renameNoReplace(std::string_view from, std::string_view to) {
+  FileFailure injected;
+  if (injectedFailure(FileOperation::Rename, &injected)) return refuse(injected.error, injected.reason);
+  Entry* source = find(from);
+  if (source == nullptr) return refuse(FileError::NotFound, reasonFor(FileError::NotFound));
+  if (source->readers > 0 || source->writer || source->locked) return refuse(FileError::InUse, reasonFor(FileError::InUse));
+  const std::string target = normalise(to);
+  // A change of letter case alone is a rename of the same file.
+  if (find(target) != nullptr && fold(target) != fold(source->path))
+    return refuse(FileError::AlreadyExists, reasonFor(FileError::AlreadyExists));
+  const Entry* folder = find(parentOf(target));
+  if (folder == nullptr || !folder->directory) return refuse(FileError::NotFound, reasonFor(FileError::NotFound));
+  if (source->directory) return refuse(FileError::AccessDenied, reasonFor(FileError::AccessDenied));
+  Entry moved = std::move(*source);
+  entries_.erase(fold(moved.path));
+  moved.path = target;
+  entries_[fold(target)] = std::move(moved);
+  return true;
 }
 
 std::size_t SimFiles::fileCount() const {

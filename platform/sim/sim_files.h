@@ -3,6 +3,7 @@
 // attributes and contents, names compared without regard to ASCII case.
 // "/" works like "\", and a path without a drive is taken relative to the
 // current directory.
+#include <array>
 #include <map>
 #include <string>
 
@@ -15,6 +16,9 @@ constexpr std::uint32_t AttributeHidden = 0x02;
 constexpr std::uint32_t AttributeSystem = 0x04;
 constexpr std::uint32_t AttributeArchive = 0x20;
 constexpr std::uint32_t AttributeNormal = 0x80;
+
+// The operations that a test can make fail (SimFiles::failOn).
+enum class FileOperation { Open, Create, Read, Write, Flush, Rename, Delete, Count };
 
 class SimFiles final : public Files {
  public:
@@ -31,6 +35,13 @@ class SimFiles final : public Files {
   std::vector<DirEntry> list(std::string_view folder) override;
   std::string windowsFolder() override { return windowsFolder_; }
   std::string currentDirectory() override { return currentDirectory_; }
+  // An open file keeps its name: it cannot be deleted or renamed, and a file
+  // open for writing cannot be opened again.
+  std::unique_ptr<OpenFile> openRead(std::string_view path) override;
+  std::unique_ptr<OpenFile> createNew(std::string_view path) override;
+  std::optional<FileTime> lastWriteTime(std::string_view path) override;
+  bool renameNoReplace(std::string_view from, std::string_view to) override;
+  FileFailure lastFailure() const override { return lastFailure_; }
 
   // --- for tests ---
   void addFolder(std::string_view path);  // and its missing parents
@@ -42,6 +53,19 @@ class SimFiles final : public Files {
   void setWindowsFolder(std::string_view path);
   void setCurrentDirectory(std::string_view path);
   std::size_t fileCount() const;
+  std::vector<std::string> filePaths() const;  // every file, in path order
+  std::size_t openFileCount() const { return openFiles_; }
+
+  // Fault injection: the nth call of `operation` from now on (1 is the next)
+  // fails with `error`. Calls are counted from construction or resetCounts().
+  void failOn(FileOperation operation, int nth, FileError error = FileError::Other);
+  int callCount(FileOperation operation) const { return counts_[index(operation)]; }
+  void resetCounts();
+  // Writes fail with a full disk once all files together hold this many bytes.
+  void setCapacity(std::size_t bytes) { capacity_ = bytes; }
+  // As if another program held the file open without sharing it.
+  void lockFile(std::string_view path, bool locked = true);
+  void setLastWriteTime(std::string_view path, FileTime time);
 
  private:
   struct Entry {
@@ -49,7 +73,17 @@ class SimFiles final : public Files {
     bool directory = false;
     std::uint32_t attributes = 0;
     std::string content;
+    FileTime lastWrite = 0;
+    int readers = 0;
+    bool writer = false;
+    bool locked = false;
   };
+  friend class SimOpenFile;
+  static std::size_t index(FileOperation operation) { return static_cast<std::size_t>(operation); }
+  // Counts the call; true (and lastFailure set) when it is to fail.
+  bool injectedFailure(FileOperation operation, FileFailure* failure);
+  bool refuse(FileError error, std::string reason);
+  std::size_t storedBytes() const;
   std::string normalise(std::string_view path) const;
   Entry* find(std::string_view path);
   const Entry* find(std::string_view path) const;
@@ -57,6 +91,12 @@ class SimFiles final : public Files {
   std::map<std::string, Entry> entries_;  // by folded normalised path
   std::string windowsFolder_;
   std::string currentDirectory_;
+  FileFailure lastFailure_;
+  std::array<int, static_cast<std::size_t>(FileOperation::Count)> counts_{};
+  std::array<std::map<int, FileError>, static_cast<std::size_t>(FileOperation::Count)> faults_{};
+  std::size_t capacity_ = static_cast<std::size_t>(-1);
+  std::size_t openFiles_ = 0;
+  FileTime clock_ = 133000000000000000;  // a file time in 2022, moving on with every write
 };
 
 }  // namespace platform::sim

@@ -12,16 +12,18 @@ using win32kit::toUtf8;
 using win32kit::UniqueFind;
 
 std::optional<std::uint32_t> Win32Files::attributes(std::string_view path) {
-  const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+  const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   return attributes;
 }
 
 bool Win32Files::setNormalAttributes(std::string_view path) {
-  return SetFileAttributesW(toWide(path).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+  return SetFileAttributesW(systemPath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
-bool Win32Files::deleteFile(std::string_view path) { return DeleteFileW(toWide(path).c_str()) != FALSE; }
+bool Win32Files::deleteFile(std::string_view path) {
+  return DeleteFileW(systemPath(path).c_str()) ? true : failed();
+}
 
 bool Win32Files::copyFile(std::string_view from, std::string_view to) {
   return CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE) != FALSE;
@@ -29,7 +31,7 @@ bool Win32Files::copyFile(std::string_view from, std::string_view to) {
 
 std::vector<DirEntry> Win32Files::list(std::string_view folder) {
   std::vector<DirEntry> entries;
-  std::wstring pattern = toWide(folder);
+  std::wstring pattern = systemPath(folder);
   if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
   pattern += L'*';
   WIN32_FIND_DATAW data = {};

@@ -1,5 +1,6 @@
 #pragma once
-// The file system over kernel32.
+// The file system over kernel32. Paths of any length work: long ones are
+// handed to the system in their extended ("\\?\") form.
 #include "platform/files.h"
 
 namespace platform::win32 {
@@ -13,6 +14,23 @@ class Win32Files final : public Files {
   std::vector<DirEntry> list(std::string_view folder) override;
   std::string windowsFolder() override;
   std::string currentDirectory() override;
+  std::unique_ptr<OpenFile> openRead(std::string_view path) override;
+  std::unique_ptr<OpenFile> createNew(std::string_view path) override;
+  std::optional<FileTime> lastWriteTime(std::string_view path) override;
+  bool renameNoReplace(std::string_view from, std::string_view to) override;
+  FileFailure lastFailure() const override { return lastFailure_; }
+
+ private:
+  bool failed();  // records GetLastError() and returns false
+
+  FileFailure lastFailure_;
 };
+
+// The path as the wide-character file functions take it: short paths as
+// they are, long ones made absolute and prefixed with "\\?\" (or "\\?\UNC\").
+std::wstring systemPath(std::string_view path);
+
+// What a Windows error code means for the user, with the system's text.
+FileFailure describeFileError(unsigned long code);
 
 }  // namespace platform::win32

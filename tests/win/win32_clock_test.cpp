@@ -72,7 +72,8 @@ TEST(Win32Clock, NowFollowsTheTickCount) {
   const auto before = clock.nowMs();
   Sleep(50);
   const auto after = clock.nowMs();
-  EXPECT_GE(after - before, 40u);
+  // Wine refreshes the tick count from its server's shared page, which may lag by a tick of ~16 ms.
+  EXPECT_GE(after - before, 30u);
   EXPECT_LT(after - before, 5000u);
 }
 

@@ -1,0 +1,174 @@
+// Open files, system paths and error descriptions of the Win32 file system.
+#include <windows.h>
+
+#include <climits>
+#include <mutex>
+
+#include "platform/win32/win32_files.h"
+#include "shared/win32/handles.h"
+#include "shared/win32/text.h"
+
+namespace platform::win32 {
+
+using win32kit::toUtf8;
+using win32kit::toWide;
+using win32kit::UniqueKernelHandle;
+using win32kit::UniqueLocal;
+
+std::wstring systemPath(std::string_view path) {
+  std::wstring wide = toWide(path);
+  // CreateDirectoryW's limit is MAX_PATH - 12; below it every function
+  // takes the plain form, which also accepts "/" and doubled backslashes.
+  if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return wide;
+  full.resize(length);
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+FileFailure describeFileError(unsigned long code) {
+  FileFailure failure;
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_INVALID_DRIVE:
+      failure.error = FileError::NotFound;
+      break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      failure.error = FileError::AccessDenied;
+      break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      failure.error = FileError::InUse;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      failure.error = FileError::DiskFull;
+      break;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      failure.error = FileError::AlreadyExists;
+      break;
+    default:
+      failure.error = FileError::Other;
+  }
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const UniqueLocal owner(text);
+  std::wstring message = length > 0 ? std::wstring(text, length) : std::wstring();
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ' ||
+                              message.back() == L'.'))
+    message.pop_back();
+  failure.reason = message.empty() ? "system error " + std::to_string(code) : toUtf8(message);
+  return failure;
+}
+
+namespace {
+
+class Win32OpenFile final : public OpenFile {
+ public:
+  explicit Win32OpenFile(HANDLE handle) : handle_(handle) {}
+
+  std::optional<std::size_t> read(std::span<std::uint8_t> buffer) override {
+    DWORD got = 0;
+    const DWORD wanted = buffer.size() > UINT_MAX / 2 ? UINT_MAX / 2 : static_cast<DWORD>(buffer.size());
+    if (!ReadFile(handle_.get(), buffer.data(), wanted, &got, nullptr)) return failedWith(std::nullopt);
+    return got;
+  }
+
+  bool write(std::span<const std::uint8_t> data) override {
+    while (!data.empty()) {
+      const DWORD wanted = data.size() > UINT_MAX / 2 ? UINT_MAX / 2 : static_cast<DWORD>(data.size());
+      DWORD written = 0;
+      if (!WriteFile(handle_.get(), data.data(), wanted, &written, nullptr)) return failedWith(false);
+      if (written == 0) {
+        SetLastError(ERROR_DISK_FULL);
+        return failedWith(false);
+      }
+      data = data.subspan(written);
+    }
+    return true;
+  }
+
+  bool flush() override { return FlushFileBuffers(handle_.get()) ? true : failedWith(false); }
+
+  std::optional<std::uint64_t> size() override {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(handle_.get(), &size)) return failedWith(std::nullopt);
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+  bool setLastWriteTime(FileTime time) override {
+    FILETIME value = {static_cast<DWORD>(time & 0xFFFFFFFFu), static_cast<DWORD>(time >> 32)};
+    return SetFileTime(handle_.get(), nullptr, nullptr, &value) ? true : failedWith(false);
+  }
+
+  FileFailure lastFailure() const override {
+    const std::lock_guard lock(failureMutex_);
+    return lastFailure_;
+  }
+
+ private:
+  template <typename T>
+  T failedWith(T value) {
+    FileFailure failure = describeFileError(GetLastError());
+    const std::lock_guard lock(failureMutex_);
+    lastFailure_ = std::move(failure);
+    return value;
+  }
+
+  UniqueKernelHandle handle_;
+  // A flush may run on a worker thread beside a write.
+  mutable std::mutex failureMutex_;
+  FileFailure lastFailure_;
+};
+
+std::unique_ptr<OpenFile> adopt(HANDLE handle) {
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32OpenFile>(handle);
+}
+
+}  // namespace
+
+bool Win32Files::failed() {
+  lastFailure_ = describeFileError(GetLastError());
+  return false;
+}
+
+std::unique_ptr<OpenFile> Win32Files::openRead(std::string_view path) {
+  auto file = adopt(CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) failed();
+  return file;
+}
+
+std::unique_ptr<OpenFile> Win32Files::createNew(std::string_view path) {
+  auto file = adopt(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) failed();
+  return file;
+}
+
+std::optional<FileTime> Win32Files::lastWriteTime(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(systemPath(path).c_str(), GetFileExInfoStandard, &data)) {
+    failed();
+    return std::nullopt;
+  }
+  return (static_cast<FileTime>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool Win32Files::renameNoReplace(std::string_view from, std::string_view to) {
+  // Without MOVEFILE_REPLACE_EXISTING an existing target makes it fail.
+  return MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), MOVEFILE_WRITE_THROUGH) ? true : failed();
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,89 @@
+#pragma once
+// The encryption component: encrypts one file into a .ts7 file and back,
+// with AES-128-GCM under a key derived from the password.
+//
+// What the encryption run relies on:
+//  - setActive(true) before every call; abort() sets it false and makes the
+//    call in progress stop at its next chunk (within a few milliseconds);
+//  - encrypt(source, target, password) and decrypt(source, target, password)
+//    return when the file is done; on success the target exists, and the
+//    source is never touched (deleting it is the run's job);
+//  - on failure the Error event has been raised (number, text) before the
+//    call returns, and nothing but a temporary file was written, which is
+//    gone again; 4 means the password does not match the file;
+//  - Progress (0 to 100) is raised after every 64 KiB chunk, and
+//    LetEventsRun at least every ~20 ms, so the caller's window thread keeps
+//    handling messages; both may call abort(). All of them run on the
+//    caller's thread, inside the call.
+//
+// Output goes to a temporary file in the target's folder
+// (isTemporaryName), which is flushed, checked (an encryption reads all of
+// its output back and authenticates every chunk) and renamed to the target
+// without replacing anything. removeLeftovers() deletes the temporary files
+// a killed process left behind.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/crypto.h"
+#include "platform/files.h"
+#include "tessara7/encryption/component_errors.h"
+#include "tessara7/encryption/key_cache.h"
+
+namespace tessara::encryption {
+
+struct ComponentOptions {
+  // PBKDF2 iterations of the files it writes.
+  std::uint32_t iterations = 600000;
+  // The most a file's header may ask for; a file that asks for more is
+  // refused as of an unknown version rather than keeping the caller waiting.
+  std::uint32_t maxIterations = 10000000;
+  // Salts, per-file values and temporary names; fixed only by tests that
+  // check the exact bytes written.
+  std::function<bool(std::span<std::uint8_t>)> random = platform::crypto::randomBytes;
+};
+
+class EncryptionComponent {
+ public:
+  explicit EncryptionComponent(platform::Files& files, ComponentOptions options = {});
+
+  // The Boolean property.
+  void setActive(bool active) { active_ = active; }
+  bool active() const { return active_; }
+
+  bool encrypt(const std::string& source, const std::string& target, const std::string& password);
+  bool decrypt(const std::string& source, const std::string& target, const std::string& password);
+  void abort() { active_ = false; }
+  bool busy() const { return busy_; }
+
+  // Events, raised on the caller's thread during a call.
+  std::function<void(int percent)> Progress;
+  std::function<void(int number, const std::string& text)> Error;
+  std::function<void()> LetEventsRun;
+
+  // Forgets the derived keys (the run calls it when it ends).
+  void forgetKeys() { keys_.forget(); }
+  std::size_t keyDerivations() const { return keys_.derivations(); }
+
+  // Deletes the temporary files left in `folder` by a process that was killed
+  // while it wrote them; returns how many it deleted. One still open by a
+  // running process cannot be deleted and stays.
+  int removeLeftovers(std::string_view folder);
+  // Names of the temporary files: "~ts7" + 16 hexadecimal digits + ".tmp".
+  // The run's file listing must pass them over.
+  static bool isTemporaryName(std::string_view name);
+
+ private:
+  class Call;
+  friend class Call;
+
+  platform::Files& files_;
+  ComponentOptions options_;
+  KeyCache keys_;
+  bool active_ = false;
+  bool busy_ = false;
+};
+
+}  // namespace tessara::encryption

@@ -1,0 +1,152 @@
+#include "tessara7/encryption/output_writer.h"
+
+#include <chrono>
+#include <exception>
+
+namespace tessara::encryption {
+namespace {
+
+constexpr std::uint64_t ThreadedSize = 4u << 20;  // outputs from this size on are written by the worker
+constexpr std::uint64_t FlushStep = 32u << 20;
+constexpr std::size_t MaxPending = 3;  // blocks handed over and not yet written
+
+}  // namespace
+
+OutputWriter::OutputWriter(platform::OpenFile& file, std::uint64_t expectedSize, std::function<bool()> keepWaiting)
+    : file_(file), keepWaiting_(std::move(keepWaiting)), threaded_(expectedSize >= ThreadedSize) {
+  if (threaded_) worker_ = std::thread([this] { work(); });
+}
+
+OutputWriter::~OutputWriter() {
+  if (!threaded_) return;
+  std::unique_lock lock(mutex_);
+  closing_ = true;
+  pending_.clear();
+  changed_.notify_all();
+  // The system's write or flush cannot be stopped; its file cannot be closed
+  // and deleted before it ends. Events go on meanwhile, unless an exception
+  // is on its way through.
+  if (std::uncaught_exceptions() == 0) waitUntil(lock, [this] { return stopped_; });
+  lock.unlock();
+  worker_.join();
+}
+
+OutputWriter::Block OutputWriter::takeBuffer() {
+  const std::lock_guard lock(mutex_);
+  if (spare_.empty()) return {};
+  Block block = std::move(spare_.back());
+  spare_.pop_back();
+  return block;
+}
+
+bool OutputWriter::writeNow(const Block& block) {
+  if (!file_.write(block)) return false;
+  unflushed_ += block.size();
+  if (!threaded_ || unflushed_ < FlushStep) return true;
+  // One flush at a time; the next blocks are written while it runs.
+  if (!joinFlush()) return false;
+  unflushed_ = 0;
+  flushing_ = std::thread([this] {
+    flushOk_ = file_.flush();
+    if (!flushOk_) flushFailure_ = file_.lastFailure();
+  });
+  return true;
+}
+
+bool OutputWriter::joinFlush() {
+  if (flushing_.joinable()) flushing_.join();
+  return flushOk_;
+}
+
+bool OutputWriter::write(Block block) {
+  if (!threaded_) {
+    const bool ok = writeNow(block);
+    const std::lock_guard lock(mutex_);
+    if (!ok) {
+      failed_ = true;
+      failure_ = file_.lastFailure();
+    }
+    spare_.push_back(std::move(block));
+    return ok;
+  }
+  std::unique_lock lock(mutex_);
+  waitUntil(lock, [this] { return failed_ || pending_.size() < MaxPending; });
+  if (failed_) return false;
+  pending_.push_back(std::move(block));
+  changed_.notify_all();
+  return true;
+}
+
+bool OutputWriter::finish(std::function<bool(platform::OpenFile&)> beforeFlush) {
+  if (!threaded_) {
+    if ((!beforeFlush || beforeFlush(file_)) && file_.flush()) return true;
+    const std::lock_guard lock(mutex_);
+    failed_ = true;
+    failure_ = file_.lastFailure();
+    return false;
+  }
+  std::unique_lock lock(mutex_);
+  beforeFlush_ = std::move(beforeFlush);
+  finishAsked_ = true;
+  changed_.notify_all();
+  waitUntil(lock, [this] { return failed_ || finished_; });
+  return !failed_;
+}
+
+platform::FileFailure OutputWriter::failure() const {
+  const std::lock_guard lock(mutex_);
+  return failure_;
+}
+
+bool OutputWriter::waitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& condition) {
+  while (!changed_.wait_for(lock, std::chrono::milliseconds(10), condition)) {
+    lock.unlock();
+    keepWaiting_();
+    lock.lock();
+  }
+  return true;
+}
+
+void OutputWriter::work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return closing_ || !pending_.empty() || (finishAsked_ && !finished_); });
+    if (closing_) {
+      lock.unlock();
+      joinFlush();
+      lock.lock();
+      stopped_ = true;
+      changed_.notify_all();
+      return;
+    }
+    bool ok = true;
+    Block block;
+    const bool writing = !pending_.empty();
+    if (writing) {
+      block = std::move(pending_.front());
+      pending_.pop_front();
+    }
+    lock.unlock();
+    platform::FileFailure failure;
+    if (writing) {
+      ok = writeNow(block);
+    } else if (!joinFlush()) {
+      ok = false;
+    } else {
+      ok = (!beforeFlush_ || beforeFlush_(file_)) && file_.flush();
+    }
+    if (!ok) failure = flushOk_ ? file_.lastFailure() : flushFailure_;
+    lock.lock();
+    if (writing) spare_.push_back(std::move(block));
+    else finished_ = true;
+    if (!ok) {
+      failed_ = true;
+      failure_ = failure;
+      pending_.clear();
+      finished_ = true;
+    }
+    changed_.notify_all();
+  }
+}
+
+}  // namespace tessara::encryption
