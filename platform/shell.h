@@ -37,6 +37,12 @@ class Shell {
                          std::uint32_t flags) = 0;
   // Full path of the running program's file.
   virtual std::string programPath() = 0;
+
+  // Claims, for this process, the one running copy of a program in the
+  // user's session (a named mutex owned by the running copy); false when
+  // another process holds it. It is held until released or the process ends.
+  virtual bool claimSingleInstance(std::string_view name) = 0;
+  virtual void releaseSingleInstance() = 0;
 };
 
 }  // namespace platform

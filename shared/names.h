@@ -23,6 +23,12 @@ inline constexpr const char* TransferIdleTitle = "Registry Controller [TSR]";
 inline constexpr const char* TransferExportTitle = "Registry Controller [Exporting]";
 inline constexpr const char* TransferImportTitle = "Registry Controller [Importing]";
 
+// --- Single instance -------------------------------------------------------------
+
+// The named mutex (in the user's session) that the running tessara7 owns; a
+// second copy that cannot own it ends at once.
+inline constexpr const char* MainInstanceMutex = "Tessara7.Running";
+
 // --- Window classes ------------------------------------------------------------
 
 // A form's window class is this prefix and the form's name.

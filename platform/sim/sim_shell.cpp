@@ -43,3 +43,24 @@ void SimShell::failStart(std::string_view path, std::string_view error) {
 void SimShell::failShellExecute(std::string_view file) { failingExecutes_.push_back(fold(file)); }
 
 }  // namespace platform::sim
+
+namespace platform::sim {
+
+bool SimShell::claimSingleInstance(std::string_view name) {
+  if (!held_.insert(std::string(name)).second) return false;
+  claimedHere_.emplace_back(name);
+  return true;
+}
+
+void SimShell::releaseSingleInstance() {
+  if (claimedHere_.empty()) return;
+  held_.erase(claimedHere_.back());
+  claimedHere_.pop_back();
+}
+
+void SimShell::holdInstanceElsewhere(std::string_view name, bool held) {
+  if (held) held_.insert(std::string(name));
+  else held_.erase(std::string(name));
+}
+
+}  // namespace platform::sim

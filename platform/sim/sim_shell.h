@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,19 @@ class SimShell final : public Shell {
   int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
                  std::uint32_t flags) override;
   std::string programPath() override { return programPath_; }
+  // One holder per name on this simulated machine: the programs of one test
+  // share the shell, so a second App started on it finds the name held.
+  bool claimSingleInstance(std::string_view name) override;
+  void releaseSingleInstance() override;
 
   // --- for tests ---
   void failStart(std::string_view path, std::string_view error);
   void failShellExecute(std::string_view file);
   void queueAnswer(int answer) { answers_.push_back(answer); }
   void setProgramPath(std::string_view path) { programPath_ = std::string(path); }
+  // Another process holds the name (or lets it go).
+  void holdInstanceElsewhere(std::string_view name, bool held);
+  bool instanceHeld(std::string_view name) const { return held_.count(std::string(name)) != 0; }
 
   std::function<void(const StartedProgram&)> onStart;
   std::function<void(const ShownMessage&)> onMessageBox;
@@ -66,6 +74,8 @@ class SimShell final : public Shell {
   std::vector<StartedProgram> started_;
   std::vector<ShellExecuted> executed_;
   std::vector<ShownMessage> messages_;
+  std::set<std::string> held_;
+  std::vector<std::string> claimedHere_;  // the claims of the program (the last one first released)
 };
 
 }  // namespace platform::sim

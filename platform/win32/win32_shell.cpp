@@ -53,4 +53,23 @@ int Win32Shell::messageBox(WindowHandle owner, std::string_view text, std::strin
 
 std::string Win32Shell::programPath() { return toUtf8(win32kit::modulePath()); }
 
+bool Win32Shell::claimSingleInstance(std::string_view name) {
+  if (instance_) return true;
+  // "Local\": the user's session. Every copy opens the same mutex; the one
+  // that owns it runs. A copy that ended without releasing it leaves it
+  // abandoned, which the next copy may claim.
+  win32kit::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, (L"Local\\" + toWide(name)).c_str()));
+  if (!mutex) return false;
+  const DWORD wait = WaitForSingleObject(mutex.get(), 0);
+  if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
+  instance_ = std::move(mutex);
+  return true;
+}
+
+void Win32Shell::releaseSingleInstance() {
+  if (!instance_) return;
+  ReleaseMutex(instance_.get());
+  instance_.reset();
+}
+
 }  // namespace platform::win32

@@ -1,6 +1,7 @@
 #pragma once
 // Program starts, documents and message boxes over kernel32, shell32 and user32.
 #include "platform/shell.h"
+#include "shared/win32/handles.h"
 
 namespace platform::win32 {
 
@@ -12,6 +13,11 @@ class Win32Shell final : public Shell {
   int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
                  std::uint32_t flags) override;
   std::string programPath() override;
+  bool claimSingleInstance(std::string_view name) override;
+  void releaseSingleInstance() override;
+
+ private:
+  win32kit::UniqueKernelHandle instance_;  // the mutex, owned by this thread while held
 };
 
 // The system's description of an error code, without the trailing line break.

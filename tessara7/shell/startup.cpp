@@ -31,9 +31,10 @@ void Startup::Form_Load() {
   p_.chkSub.setEnabled(true);
   for (forms::MenuItem* item : p_.enabledAtLoad) item->setEnabled(true);
 
-  // One copy only. This window is still titled "[TSR]", so it never finds itself.
-  ExistingWindow = app_.os().desktop.findWindow(std::nullopt, names::MainTitle);
-  if (ExistingWindow != 0) {
+  // One copy only: the running copy owns a named mutex of the session. A
+  // test on the window title raced between quick starts, and any program
+  // could stop this one by opening a window with that title.
+  if (!app_.os().shell.claimSingleInstance(names::MainInstanceMutex)) {
     app_.End();
     return;
   }
@@ -63,9 +64,10 @@ void Startup::Form_Activate() {
 
 void Startup::Form_QueryUnload(forms::CloseReason reason) {
   if (reason == forms::CloseReason::WindowsSession) return;
-  // Give up the title first, so that the new copy's single-instance test
-  // cannot find this closing window and end itself.
+  // Give up the title (the launcher looks for it) and the single instance
+  // first, so that the new copy does not find this closing one and end.
   p_.window.setCaption("");
+  app_.os().shell.releaseSingleInstance();
   app_.os().shell.startProgram(app_.state().AppFolder + names::MainProgram, platform::SwShowMinimized);
 }
 

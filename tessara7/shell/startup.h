@@ -45,9 +45,6 @@ class Startup {
   // The welcome page's summary: locked entries and the scope.
   void updateStatus();
 
-  // Result of the single-instance test.
-  platform::WindowHandle ExistingWindow = 0;
-
  private:
   void scopeOption_Click(bool thisUser);
 

@@ -3,6 +3,7 @@
 #include "tests/unit/app_fixture.h"
 #include <set>
 #include "tessara7/settings/store_keys.h"
+#include "shared/names.h"
 
 namespace tessara::testing {
 namespace {
@@ -39,7 +40,7 @@ TEST_F(StartupTest, StartUpsOwnSelectionOfThisUserRaisesNoPromptAndSavesNothing)
 }
 
 TEST_F(StartupTest, SecondCopyEndsSilentlyWithoutLoadingOrTrayIcon) {
-  sim.desktop.createWindow("Tessara 7", "Tessara.frmConfig", 0);
+  sim.shell.holdInstanceElsewhere(names::MainInstanceMutex, true);
   start();
   EXPECT_TRUE(app().ended());
   EXPECT_EQ(quitCount, 1);
@@ -49,11 +50,40 @@ TEST_F(StartupTest, SecondCopyEndsSilentlyWithoutLoadingOrTrayIcon) {
   EXPECT_EQ(sim.clock.runningTimers(), 0u);
 }
 
+// Only the copy that owns the session's single instance runs: a window that
+// another program titles "Tessara 7" stops nothing.
+TEST_F(StartupTest, AForeignWindowWithTheTitleDoesNotStopTheProgram) {
+  sim.desktop.createWindow("Tessara 7", "Tessara.frmConfig", 0);
+  start();
+  EXPECT_FALSE(app().ended());
+  EXPECT_EQ(tray.icons.size(), 1u);
+  EXPECT_TRUE(sim.shell.instanceHeld(names::MainInstanceMutex));
+
+  platform::sim::SimTray secondTray;
+  App second({sim.get(), secondTray, nullptr, {}, {}});
+  second.start();
+  EXPECT_TRUE(second.ended()) << "a second copy on the same machine ends";
+  EXPECT_TRUE(secondTray.icons.empty());
+  EXPECT_TRUE(sim.shell.instanceHeld(names::MainInstanceMutex)) << "and leaves the first copy's claim alone";
+}
+
 TEST_F(StartupTest, ClosingTheWindowStartsANewCopyAfterGivingUpTheTitle) {
   start();
   std::string captionAtRestart = "<not started>";
-  sim.shell.onStart = [&](const platform::sim::StartedProgram&) { captionAtRestart = config().caption(); };
+  bool heldAtRestart = true;
+  platform::sim::SimTray freshTray;
+  std::unique_ptr<App> fresh;
+  sim.shell.onStart = [&](const platform::sim::StartedProgram&) {
+    captionAtRestart = config().caption();
+    heldAtRestart = sim.shell.instanceHeld(names::MainInstanceMutex);
+    fresh = std::make_unique<App>(AppHost{sim.get(), freshTray, nullptr, {}, {}});
+    fresh->start();
+  };
   config().close(forms::CloseReason::User);
+  EXPECT_FALSE(heldAtRestart) << "the closing copy gives the single instance up before the new one starts";
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_FALSE(fresh->ended()) << "the new copy runs";
+  EXPECT_EQ(freshTray.icons.size(), 1u);
   ASSERT_EQ(sim.shell.started().size(), 1u);
   EXPECT_EQ(sim.shell.started()[0].path, "C:\\Program Files\\Tessara\\tessara7.exe");
   EXPECT_EQ(sim.shell.started()[0].showCommand, platform::SwShowMinimized);
