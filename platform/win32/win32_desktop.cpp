@@ -14,9 +14,23 @@ namespace {
 HWND toHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
 WindowHandle fromHwnd(HWND h) { return reinterpret_cast<WindowHandle>(h); }
 
-// Window texts and class names are read into 255-character buffers, which
-// bounds what the watchers compare.
-constexpr int TextBufferLength = 255;
+// Window texts and class names are cut to 254 characters, which bounds what
+// the watchers compare. Characters are code points: a pair of UTF-16
+// surrogates is one, and is never cut in half.
+constexpr std::size_t MaxTextCharacters = 254;
+constexpr int TextBufferLength = 2 * MaxTextCharacters + 1;
+
+std::string boundedText(const wchar_t* buffer, int length) {
+  if (length <= 0) return {};
+  const auto units = static_cast<std::size_t>(length);
+  std::size_t end = 0;
+  for (std::size_t characters = 0; end < units && characters < MaxTextCharacters; ++characters) {
+    const bool pair = buffer[end] >= 0xD800 && buffer[end] <= 0xDBFF;
+    if (pair && end + 1 >= units) break;  // the buffer cut the pair: leave its first half out
+    end += pair ? 2 : 1;
+  }
+  return toUtf8(std::wstring_view(buffer, end));
+}
 
 // The Z order can change while it is walked; this bounds a walk that a
 // reordering turned into a cycle.
@@ -28,14 +42,12 @@ WindowHandle Win32Desktop::foregroundWindow() { return fromHwnd(GetForegroundWin
 
 std::string Win32Desktop::windowText(WindowHandle w) {
   wchar_t buffer[TextBufferLength] = {};
-  const int length = GetWindowTextW(toHwnd(w), buffer, TextBufferLength);
-  return length > 0 ? toUtf8(std::wstring_view(buffer, static_cast<std::size_t>(length))) : std::string{};
+  return boundedText(buffer, GetWindowTextW(toHwnd(w), buffer, TextBufferLength));
 }
 
 std::string Win32Desktop::className(WindowHandle w) {
   wchar_t buffer[TextBufferLength] = {};
-  const int length = GetClassNameW(toHwnd(w), buffer, TextBufferLength);
-  return length > 0 ? toUtf8(std::wstring_view(buffer, static_cast<std::size_t>(length))) : std::string{};
+  return boundedText(buffer, GetClassNameW(toHwnd(w), buffer, TextBufferLength));
 }
 
 WindowHandle Win32Desktop::findWindow(std::optional<std::string_view> className,

@@ -68,6 +68,24 @@ std::string lowerCase(std::string_view text) {
   return out;
 }
 
+std::size_t codePointCount(std::string_view text) {
+  std::size_t count = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    std::size_t used = 1;  // a malformed or cut sequence: its lead byte alone
+    if (length > 1 && i + length <= text.size()) {
+      used = length;
+      for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) used = 1;
+    }
+    i += used;
+    ++count;
+  }
+  return count;
+}
+
 std::optional<int> numberAfter(std::string_view text, std::string_view prefix, int limit) {
   if (text.size() <= prefix.size() || text.size() > prefix.size() + 9) return std::nullopt;
   for (std::size_t i = 0; i < prefix.size(); ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 // Text helpers for UTF-8 strings.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,10 @@ namespace tessara {
 // Lower case of letters in the Latin, Greek and Cyrillic ranges; other
 // characters and malformed bytes are kept as they are.
 std::string lowerCase(std::string_view text);
+
+// The number of characters (Unicode code points) of a UTF-8 text; a
+// malformed byte counts as one character.
+std::size_t codePointCount(std::string_view text);
 
 // n when text is prefix + n in plain decimal (no sign, no leading zeros) with
 // n below limit; the prefix is compared without regard to ASCII case.

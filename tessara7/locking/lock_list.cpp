@@ -31,7 +31,7 @@ void LockList::changed() {
 
 void LockList::cmdAdd_Click() {
   std::string task = c_.txtTask.text();
-  if (task.size() < 3) {
+  if (codePointCount(task) < 3) {  // characters, not bytes
     app_.showNotice(
         "Please type a Task Name that's more than 2 characters. Or, click Browse to select from "
         "running tasks.");

@@ -1,6 +1,7 @@
 // The notice window's protocol, the lock list's editing rules and the
 // master password commands.
 #include "tests/unit/app_fixture.h"
+#include "tessara7/common/text.h"
 #include "tessara7/settings/store_keys.h"
 
 namespace tessara::testing {
@@ -89,6 +90,21 @@ TEST_F(LockListTest, NamesShorterThanThreeCharactersAreRefused) {
   EXPECT_FALSE(config().lstProgram.checked(0));
   EXPECT_EQ(config().lstProgram.listIndex(), 0);
   EXPECT_EQ(config().txtTask.text(), "");
+}
+
+// Three characters, not three bytes: letters outside ASCII take two to four
+// bytes each in UTF-8.
+TEST_F(LockListTest, TheMinimumCountsCharactersNotBytes) {
+  for (const char* tooShort : {"中", "é中", "😀😀", "ab"}) {
+    add(tooShort);
+    EXPECT_EQ(config().lstProgram.count(), 0) << tooShort;
+  }
+  for (const char* longEnough : {"中文字", "😀😀😀", "éé\xff"}) add(longEnough);
+  ASSERT_EQ(config().lstProgram.count(), 3);
+  EXPECT_EQ(config().lstProgram.item(0), "中文字");
+  EXPECT_EQ(config().lstProgram.item(1), "😀😀😀");
+  EXPECT_EQ(config().lstProgram.item(2), "éé\xff");
+  EXPECT_EQ(codePointCount("a\xe4\xb8"), 3u) << "each byte of a cut sequence is one character";
 }
 
 TEST_F(LockListTest, DuplicatesAreKeptAndRemovedOneAtATime) {
