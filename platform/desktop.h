@@ -35,6 +35,8 @@ class Desktop {
   virtual WindowHandle findWindow(std::optional<std::string_view> className,
                                   std::optional<std::string_view> title) = 0;
   virtual bool isWindow(WindowHandle w) = 0;
+  // Whether the window belongs to this program (its own process).
+  virtual bool isOwnWindow(WindowHandle w) = 0;
   virtual void showWindowAsync(WindowHandle w, int command) = 0;
   virtual void postClose(WindowHandle w) = 0;
   virtual void setWindowText(WindowHandle w, std::string_view text) = 0;

@@ -40,6 +40,11 @@ WindowHandle SimDesktop::findWindow(std::optional<std::string_view> className,
 
 bool SimDesktop::isWindow(WindowHandle w) { return find(w) != nullptr; }
 
+bool SimDesktop::isOwnWindow(WindowHandle w) {
+  const Window* window = find(w);
+  return window != nullptr && window->own;
+}
+
 void SimDesktop::showWindowAsync(WindowHandle w, int command) {
   showCalls_.push_back({w, command});
   Window* window = find(w);
@@ -99,7 +104,7 @@ WindowHandle SimDesktop::createWindow(std::string_view title, std::string_view c
   nextHandle_ += 2;
   const bool visible = (style & StyleVisible) != 0;
   windows_.insert(windows_.begin(), Window{handle, std::string(title), std::string(className), style,
-                                           (style & StyleMinimized) != 0, !visible, false});
+                                           (style & StyleMinimized) != 0, !visible, false, false});
   if (visible) foreground_ = handle;
   return handle;
 }
@@ -127,6 +132,10 @@ void SimDesktop::setTitle(WindowHandle w, std::string_view title) {
 
 void SimDesktop::setRefusesClose(WindowHandle w, bool refuses) {
   if (Window* window = find(w)) window->refusesClose = refuses;
+}
+
+void SimDesktop::setOwnWindow(WindowHandle w, bool own) {
+  if (Window* window = find(w)) window->own = own;
 }
 
 bool SimDesktop::isMinimised(WindowHandle w) const {

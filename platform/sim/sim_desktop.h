@@ -30,6 +30,8 @@ class SimDesktop final : public Desktop {
   WindowHandle findWindow(std::optional<std::string_view> className,
                           std::optional<std::string_view> title) override;
   bool isWindow(WindowHandle w) override;
+  // The windows a test marked with setOwnWindow.
+  bool isOwnWindow(WindowHandle w) override;
   // Applied at once: 0 hides, 5 shows, 2 and 6 minimise, 1 and 9 restore;
   // every call, whatever the command or window, goes into showCalls().
   void showWindowAsync(WindowHandle w, int command) override;
@@ -53,6 +55,8 @@ class SimDesktop final : public Desktop {
   void setForeground(WindowHandle w);  // 0: no foreground window
   void setTitle(WindowHandle w, std::string_view title);
   void setRefusesClose(WindowHandle w, bool refuses);
+  // Marks a window as one of the program's own (its prompt, its notices ...).
+  void setOwnWindow(WindowHandle w, bool own);
   bool isMinimised(WindowHandle w) const;
   bool isHidden(WindowHandle w) const;
 
@@ -70,6 +74,7 @@ class SimDesktop final : public Desktop {
     bool minimised = false;
     bool hidden = false;
     bool refusesClose = false;
+    bool own = false;
   };
   Window* find(WindowHandle w);
   const Window* find(WindowHandle w) const;

@@ -60,6 +60,11 @@ WindowHandle Win32Desktop::findWindow(std::optional<std::string_view> className,
 
 bool Win32Desktop::isWindow(WindowHandle w) { return w != 0 && IsWindow(toHwnd(w)) != FALSE; }
 
+bool Win32Desktop::isOwnWindow(WindowHandle w) {
+  DWORD process = 0;
+  return w != 0 && GetWindowThreadProcessId(toHwnd(w), &process) != 0 && process == GetCurrentProcessId();
+}
+
 void Win32Desktop::showWindowAsync(WindowHandle w, int command) { ShowWindowAsync(toHwnd(w), command); }
 
 void Win32Desktop::postClose(WindowHandle w) { PostMessageW(toHwnd(w), WM_CLOSE, 0, 0); }

@@ -12,6 +12,7 @@ class Win32Desktop final : public Desktop {
   WindowHandle findWindow(std::optional<std::string_view> className,
                           std::optional<std::string_view> title) override;
   bool isWindow(WindowHandle w) override;
+  bool isOwnWindow(WindowHandle w) override;
   void showWindowAsync(WindowHandle w, int command) override;
   void postClose(WindowHandle w) override;
   void setWindowText(WindowHandle w, std::string_view text) override;

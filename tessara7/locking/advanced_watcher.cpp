@@ -39,9 +39,11 @@ void AdvancedWatcher::tmradv_Timer() {
     app_.requestPassword(Action::Configuration, "Configuration Tool");
 
   const std::vector<std::string> names = lstHiddenProgram_.items();
+  // The program's own windows are never locked.
+  const bool ownForeground = desktop.isOwnWindow(state.ForegroundWindow);
   for (const auto& name : names) {
     const bool inTitle = !name.empty() && state.ForegroundTitle.find(name) != std::string::npos;
-    const platform::WindowHandle candidate = inTitle ? state.ForegroundWindow : 0;
+    const platform::WindowHandle candidate = inTitle && !ownForeground ? state.ForegroundWindow : 0;
     if (isInstallerName(name)) {
       if (candidate == 0) continue;
       if (state.InstallationsUnlocked) return;
@@ -54,7 +56,7 @@ void AdvancedWatcher::tmradv_Timer() {
 
   for (const auto& name : names) {
     const platform::WindowHandle window = desktop.findWindow(name, std::nullopt);
-    if (window != 0 && !releases_.windowReleased(window)) lockForAdvanced(window);
+    if (window != 0 && !releases_.windowReleased(window) && !desktop.isOwnWindow(window)) lockForAdvanced(window);
   }
 }
 

@@ -37,6 +37,9 @@ void ForegroundWatcher::lockListedWindow() {
   auto& state = app_.state();
   const auto& title = state.ForegroundTitle;
   if (state.ForegroundWindow == 0 || title.empty() || !lockList_.locks(title)) return;
+  // The program's own windows (the prompt above all) are never locked, or a
+  // task name such as "ions" would lock the prompt that ends every lock.
+  if (app_.os().desktop.isOwnWindow(state.ForegroundWindow)) return;
   // Releases and ignored titles do not depend on which entry matched, so
   // they are checked once rather than for every entry.
   if (releases_.classReleased(state.ForegroundClass) || ignoreList_.ignores(title)) return;

@@ -27,6 +27,15 @@ TEST_F(AdvancedWatcherTest, TaskManagerIsLockedByDefault) {
   EXPECT_EQ(state().PendingWindow, w);
 }
 
+TEST_F(AdvancedWatcherTest, TheProgramsOwnWindowsAreNeverLocked) {
+  startWith({"chkLockInstall"});
+  auto own = sim.desktop.createWindow("Windows Task Manager - Setup", "Windows Task Manager");
+  sim.desktop.setOwnWindow(own, true);
+  tick();
+  EXPECT_FALSE(locked(own));
+  EXPECT_EQ(prompt(), nullptr) << "neither the title nor the class of an own window asks for anything";
+}
+
 TEST_F(AdvancedWatcherTest, TheRightPasswordReleasesThatWindowForAsLongAsItLives) {
   startWith({"DisableDownloads"});
   auto w = sim.desktop.createWindow("File Download - Security Warning", "#32770");

@@ -31,6 +31,25 @@ TEST_F(ForegroundWatcherTest, TickedEntryLocksAWindowWhoseTitleHoldsIt) {
   EXPECT_EQ(state().PendingItem, "Notepad");
 }
 
+// A task name that a window of the program's own holds ("Restrictions", the
+// prompt's caption, or any piece of it) would lock the very prompt that ends
+// every lock: the program's windows are never locked.
+TEST_F(ForegroundWatcherTest, TheProgramsOwnWindowsAreNeverLocked) {
+  lockEntry("ions");
+  lockEntry("Tessara 7");
+  auto other = sim.desktop.createWindow("Permissions", "Dialog");
+  tick();
+  ASSERT_TRUE(locked(other)) << "another program's window with the name is locked";
+  ASSERT_NE(prompt(), nullptr);
+  for (const char* title : {"Restrictions", "Tessara 7", "Message:"}) {
+    auto own = sim.desktop.createWindow(title, "Tessara.frmPassword");
+    sim.desktop.setOwnWindow(own, true);
+    tick();
+    EXPECT_FALSE(sim.desktop.isHidden(own) || sim.desktop.isMinimised(own)) << title;
+    EXPECT_EQ(state().PendingWindow, other) << "the prompt still guards the other window";
+  }
+}
+
 TEST_F(ForegroundWatcherTest, MatchIsCaseSensitiveAndNeedsATick) {
   lockEntry("notepad");
   lockEntry("Notepad", false);
