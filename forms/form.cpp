@@ -50,6 +50,11 @@ void Form::show() {
   if (!view_ || !view_->reportsActivation()) activate();
 }
 
+void Form::raise() {
+  show();
+  if (view_ && !unloaded_) view_->raise();
+}
+
 void Form::hide() {
   if (!visible_) return;
   visible_ = false;

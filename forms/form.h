@@ -24,7 +24,9 @@ struct FormStyle {
   bool maxButton = false;
   bool centred = true;
   bool toolWindow = false;      // no taskbar button
-  bool coverScreen = false;     // covers every monitor, taskbar included
+  // Covers every monitor, taskbar included, and keeps covering them: no one
+  // but the program moves, minimises, hides or closes it.
+  bool coverScreen = false;
   std::uint32_t background = 0xFFFFFFFF;  // 0xFFFFFFFF: the system's colour
 };
 
@@ -53,6 +55,9 @@ class Form {
   void load();
   // Shows the window without waiting; loads it first when needed.
   void show();
+  // Shows the window and brings it back where it belongs: restored when it
+  // was minimised, above the other windows, and active.
+  void raise();
   void hide();
   // Closes the window for good: runs the unload handler, stops its timers,
   // destroys its view. A FormSlot hands out a fresh object afterwards.

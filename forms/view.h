@@ -28,6 +28,8 @@ class FormView {
   // Destroys the window now; the view object lives on until its form goes,
   // so a handler running inside one of its messages can return safely.
   virtual void destroy() = 0;
+  // The window is restored when minimised, put above the others and activated.
+  virtual void raise() = 0;
   // Shows a menu at the mouse position and returns once it is closed.
   virtual void popupMenu(MenuItem& menu) = 0;
 };

@@ -189,6 +189,22 @@ LRESULT Win32FormView::handleMessage(HWND window, UINT message, WPARAM wParam, L
     case DM_SETDEFID:
       setDefaultButtonWindow(GetDlgItem(window, static_cast<int>(wParam)));
       return TRUE;
+    case WM_WINDOWPOSCHANGING:
+      if (!destroying_) keepPlace(*reinterpret_cast<WINDOWPOS*>(lParam));
+      break;
+    case WM_WINDOWPOSCHANGED:
+      if (!destroying_) afterPlaceChanged();
+      break;
+    case WM_STYLECHANGING:
+      if (!destroying_) keepVisibleStyle(wParam, *reinterpret_cast<STYLESTRUCT*>(lParam));
+      return 0;
+    case WM_SYSCOMMAND:
+      if (auto handled = onSystemCommand(wParam)) return *handled;
+      break;
+    case kPutBackMessage:
+      putBackPosted_ = false;
+      if (!destroying_) putBack();
+      return 0;
     case WM_CLOSE:
       // The model decides: its close runs the query-unload and unload handlers.
       if (!destroying_) form_.close(sessionEnding_ ? CloseReason::WindowsSession : CloseReason::User);

@@ -21,6 +21,10 @@
 
 namespace forms::win32 {
 
+// Posted by a view to itself to put its window back where the model has it
+// (after another program minimised or hid it).
+inline constexpr UINT kPutBackMessage = WM_APP + 0x100;
+
 // An extra handler for messages to a form's window (tray icon callbacks,
 // registered messages, ...). Returning a value ends the message there.
 using MessageHook = std::function<std::optional<LRESULT>(UINT message, WPARAM, LPARAM)>;
@@ -38,6 +42,7 @@ class Win32FormView final : public FormView, private BindingHost {
   platform::WindowHandle handle() const override;
   bool reportsActivation() const override { return true; }
   void destroy() override;
+  void raise() override;
   void popupMenu(MenuItem& menu) override;
 
   HWND window() const { return window_.get(); }
@@ -87,6 +92,14 @@ class Win32FormView final : public FormView, private BindingHost {
   void rebuildMenuBar();
   void recordMenu(const MenuItem& item, bool inBar);
 
+  // Where the window stands (form_view_place.cpp): only the program shows,
+  // hides, moves or minimises its windows.
+  void keepPlace(WINDOWPOS& position);
+  void keepVisibleStyle(WPARAM which, STYLESTRUCT& styles);
+  std::optional<LRESULT> onSystemCommand(WPARAM command);
+  void afterPlaceChanged();
+  void putBack();
+
   // Windows -> model (form_view_input.cpp).
   void onCommand(WPARAM wParam, LPARAM lParam);
   bool onNotify(const NMHDR& header, LRESULT& result);
@@ -107,6 +120,7 @@ class Win32FormView final : public FormView, private BindingHost {
   int checkListItemHeight_ = 16;
   bool destroying_ = false;
   bool sessionEnding_ = false;
+  bool putBackPosted_ = false;
   int updating_ = 0;  // > 0 while the view itself writes into its controls
   HWND lastFocus_ = nullptr;
   HWND defaultButton_ = nullptr;

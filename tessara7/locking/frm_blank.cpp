@@ -17,6 +17,12 @@ forms::FormStyle blankStyle() {
 
 }  // namespace
 
-FrmBlank::FrmBlank(App& app) : Form(app.runtime(), "frmBlank", "", blankStyle()) {}
+FrmBlank::FrmBlank(App& app) : Form(app.runtime(), "frmBlank", "", blankStyle()) {
+  // Only the right password takes the blank screen away (the prompt unloads
+  // it): a close from the keyboard or from another program is refused.
+  onQueryUnload = [this](forms::CloseReason reason) {
+    if (reason != forms::CloseReason::WindowsSession) cancelClose();
+  };
+}
 
 }  // namespace tessara

@@ -1,5 +1,6 @@
 #include "tessara7/locking/password_requests.h"
 
+#include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/frm_password.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/shell/app.h"
@@ -13,6 +14,10 @@ PasswordRequests::PasswordRequests(App& app, MasterPassword& masterPassword)
 void PasswordRequests::requestPassword(Action action, std::optional<std::string> title,
                                        platform::WindowHandle window, std::optional<std::string> item) {
   auto& state = app_.state();
+  // While the computer lock holds, its prompt is the only one: another
+  // request (a watcher's) would take it over, and Cancel on that would close
+  // the prompt and the blank screen with it.
+  if (FrmBlank* blank = app_.openBlank(); blank && blank->visible() && action != Action::ComputerLock) return;
   const ActionRule& rule = ruleOf(action);
   state.PendingAction = action;
   if (title) state.PendingTitle = std::move(*title);
@@ -32,7 +37,8 @@ bool PasswordRequests::askConfigPassword() {
 void PasswordRequests::ShowPWD() {
   FrmPassword& prompt = app_.frmPassword();
   auto attempt = [&](auto step) { prompt.fire(step); };  // each step is tried on its own
-  attempt([&] { prompt.show(); });
+  // Shown again where it belongs: restored if someone minimised it.
+  attempt([&] { prompt.raise(); });
   attempt([&] {
     prompt.setCaption(masterPassword_.startPasswordTimer() ? "Restrictions - [30 Seconds Remaining]"
                                                            : "Restrictions");

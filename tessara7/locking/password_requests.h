@@ -30,8 +30,8 @@ class PasswordRequests {
   // true, so that the command stops there.
   bool askConfigPassword();
 
-  // Shows the prompt for what is pending: shown, captioned, titled, on top,
-  // focused. Each step is tried on its own.
+  // Shows the prompt for what is pending: shown (restored when minimised),
+  // captioned, titled, on top, focused. Each step is tried on its own.
   void ShowPWD();
 
  private:

@@ -273,6 +273,7 @@ class RecordingView final : public forms::FormView {
   platform::WindowHandle handle() const override { return 1; }
   bool reportsActivation() const override { return false; }
   void destroy() override {}
+  void raise() override { log_.push_back("raise"); }
   void popupMenu(forms::MenuItem&) override {}
 
  private:

@@ -294,6 +294,36 @@ TEST_F(PasswordPromptTest, ComputerLockIgnoresCancelAndEndsWithTheRightPassword)
   EXPECT_EQ(prompt(), nullptr);
 }
 
+// The blank screen refuses every close but the one the right password makes,
+// and no other request takes its prompt over: a watcher's "app" prompt there
+// would let Cancel close the prompt, and the blank screen with it.
+TEST_F(PasswordPromptTest, ComputerLockHoldsAgainstClosesAndOtherRequests) {
+  config().lstProgram.addItem("Notepad", true);
+  config().mLockWorkstation.click();
+  FrmBlank* blank = app().openBlank();
+  ASSERT_NE(blank, nullptr);
+  for (auto reason : {forms::CloseReason::User, forms::CloseReason::Code, forms::CloseReason::TaskManager,
+                      forms::CloseReason::Owner}) {
+    blank->close(reason);
+    app().collect();
+    ASSERT_EQ(app().openBlank(), blank);
+    EXPECT_TRUE(blank->visible());
+  }
+  auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  sim.clock.advance(500);
+  EXPECT_TRUE(sim.desktop.isHidden(notepad)) << "the watcher still hides a locked window";
+  EXPECT_EQ(state().PendingAction, Action::ComputerLock);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "System Lock");
+  prompt()->cmdCancelPWD.click();
+  app().collect();
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_TRUE(blank->visible());
+  typePassword("openbox");
+  EXPECT_EQ(app().openBlank(), nullptr);
+  EXPECT_TRUE(sim.desktop.isHidden(notepad)) << "the computer lock's password releases no window";
+  blank = nullptr;
+}
+
 TEST_F(PasswordPromptTest, ComputerLockGivesTheBoxBackThirtySecondsAfterFiveWrongPasswords) {
   config().mLockWorkstation.click();
   for (int i = 0; i < 5; ++i) typePassword("wrong");
