@@ -71,7 +71,7 @@ void FrmPassword::Form_Load() {
     chkKeep.setValue(1);
     txtPass.setText(state.KeptPassword);
   }
-  if (state.MasterPassword == "openbox") lblDefaultPass.setCaption(kDefaultPasswordHint);
+  if (app_.masterPassword().isDefault()) lblDefaultPass.setCaption(kDefaultPasswordHint);
 }
 
 void FrmPassword::Form_Activate() {
@@ -86,9 +86,7 @@ void FrmPassword::Form_Unload() {
   if (FrmBlank* blank = app_.openBlank(); blank && blank->visible()) blank->unload();
 }
 
-bool FrmPassword::isMasterPassword(const std::string& typed) const {
-  return typed == app_.state().MasterPassword;
-}
+bool FrmPassword::isMasterPassword(const std::string& typed) { return app_.masterPassword().check(typed); }
 
 void FrmPassword::cmdok_Click() {
   auto& state = app_.state();

@@ -49,7 +49,7 @@ class FrmPassword : public forms::Form {
   void releaseWindow();
   void wrongPassword();
   void closePrompt();
-  bool isMasterPassword(const std::string& typed) const;
+  bool isMasterPassword(const std::string& typed);
 
   App& app_;
 };

@@ -1,5 +1,7 @@
 #include "tessara7/locking/master_password.h"
 
+#include <stdexcept>
+
 #include "tessara7/common/text.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
@@ -25,9 +27,20 @@ void MasterPassword::cmdsetpassword_Click() {
   if (app_.askConfigPassword()) return;
   auto& state = app_.state();
   const std::string typed = c_.txtsetpassword.text();
-  if (!typed.empty()) state.MasterPassword = lowerCase(typed);
+  // With an empty text the unchanged password is written again: as its hash
+  // when it is known as text (the default, or what an older version stored).
+  std::string stored = state.MasterPassword;
+  if (!typed.empty()) {
+    const std::string password = lowerCase(typed);
+    stored = hashOf(password);
+    knowDefault(password == kDefaultMasterPassword);
+  } else if (!PasswordHash::isHash(stored)) {
+    stored = hashOf(stored);
+  }
+  state.MasterPassword = stored;
   const platform::Root root = c_.OptThisUser.value() ? platform::Root::User : platform::Root::Machine;
-  app_.registry().SaveStringValue(root, keys::Password, "title2", state.MasterPassword);
+  app_.registry().SaveStringValue(root, keys::Password, "title2", stored);
+  if (root == loadedFrom_) storedAsText_ = false;
   if (!typed.empty()) app_.showNotice("Master password set.");
   c_.Label10.setVisible(true);
   c_.txtsetpassword.setVisible(false);
@@ -44,8 +57,55 @@ void MasterPassword::chkPasswordTimer_Click() { c_.chkPasswordTimer.setChecked(!
 void MasterPassword::tmrPassword_Timer() { c_.tmrPassword.setRunning(false); }
 
 void MasterPassword::load(RegistryAccess& registry, platform::Root scopeRoot) {
-  const std::string password = lowerCase(registry.GetStringValue(scopeRoot, keys::Password, "title2"));
-  app_.state().MasterPassword = password.empty() ? kDefaultMasterPassword : password;
+  auto& state = app_.state();
+  const std::string stored = registry.GetStringValue(scopeRoot, keys::Password, "title2");
+  loadedFrom_ = scopeRoot;
+  if (PasswordHash::isHash(stored)) {
+    state.MasterPassword = stored;
+    storedAsText_ = false;
+    isDefault_ = std::async(std::launch::async, [stored] {
+                   return PasswordHash::matches(kDefaultMasterPassword, stored);
+                 }).share();
+    return;
+  }
+  const std::string password = lowerCase(stored);
+  state.MasterPassword = password.empty() ? kDefaultMasterPassword : password;
+  storedAsText_ = !password.empty();
+  knowDefault(state.MasterPassword == kDefaultMasterPassword);
+}
+
+bool MasterPassword::check(const std::string& typed) {
+  auto& state = app_.state();
+  if (!PasswordHash::matches(typed, state.MasterPassword)) return false;
+  if (storedAsText_) {
+    const std::string hashed = PasswordHash::make(typed, hashIterations);
+    if (!hashed.empty()) {
+      app_.registry().SaveStringValue(loadedFrom_, keys::Password, "title2", hashed);
+      state.MasterPassword = hashed;
+      storedAsText_ = false;
+    }
+  }
+  return true;
+}
+
+bool MasterPassword::isDefault() {
+  try {
+    return isDefault_.valid() && isDefault_.get();
+  } catch (...) {
+    return false;  // the check could not run: no hint
+  }
+}
+
+void MasterPassword::knowDefault(bool isDefault) {
+  std::promise<bool> known;
+  known.set_value(isDefault);
+  isDefault_ = known.get_future().share();
+}
+
+std::string MasterPassword::hashOf(const std::string& password) const {
+  std::string hashed = PasswordHash::make(password, hashIterations);
+  if (hashed.empty()) throw std::runtime_error("The master password could not be stored.");
+  return hashed;
 }
 
 bool MasterPassword::startPasswordTimer() {

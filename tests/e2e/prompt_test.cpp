@@ -84,7 +84,9 @@ TEST_F(PromptTest, WrongPasswordsAreRefusedTheFifthLocksTheBoxAndANewPromptStart
   EXPECT_TRUE(waitUntil(5000, [&] { return isVisible(main_); }));
 }
 
-TEST_F(PromptTest, NewMasterPasswordIsStoredInSmallLettersAndReplacesTheDefault) {
+// Another user of the computer can read the store (HKEY_LOCAL_MACHINE); what
+// they read there is a salted hash, not the password.
+TEST_F(PromptTest, NewMasterPasswordIsStoredAsAHashAndReplacesTheDefault) {
   ASSERT_TRUE(unlockConfiguration(main_));
 
   ASSERT_TRUE(clickButton(main_, idOf("cmdpassword")));
@@ -96,7 +98,18 @@ TEST_F(PromptTest, NewMasterPasswordIsStoredInSmallLettersAndReplacesTheDefault)
   HWND notice = noticeSaying("Master password set.");
   ASSERT_NE(notice, nullptr) << "no notice saying the password was set";
   EXPECT_EQ(windowText(notice), kNoticeTitle);
-  EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\PWD", "title2"), "newsecret");
+  const std::string stored = RegistryFixture::readString(Root::Machine, "Software\\TSR\\PWD", "title2").value_or("");
+  // "$pbkdf2-sha256$<count>$<salt>$<hash>": 16 bytes of salt and 32 of hash in hex.
+  std::vector<std::string> parts;
+  for (std::size_t at = 0, next = 0; next != std::string::npos; at = next + 1)
+    parts.push_back(stored.substr(at, (next = stored.find('$', at)) == std::string::npos ? next : next - at));
+  ASSERT_EQ(parts.size(), 5u) << stored;
+  EXPECT_EQ(parts[1], "pbkdf2-sha256");
+  EXPECT_GT(std::stoul(parts[2]), 10000u) << "a slow hash";
+  EXPECT_EQ(parts[3].size(), 32u);
+  EXPECT_EQ(parts[4].size(), 64u);
+  for (const char* password : {"newsecret", "NewSecret", "NEWSECRET"})
+    EXPECT_EQ(stored.find(password), std::string::npos) << "the password can be read from the store";
   EXPECT_FALSE(RegistryFixture::readString(Root::User, "Software\\TSR\\PWD", "title2").has_value());
   EXPECT_EQ(query(main_, "txtsetpassword.visible"), "0");
   dismissNotice();

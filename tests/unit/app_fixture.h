@@ -10,6 +10,7 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_tray.h"
 #include "tessara7/locking/frm_password.h"
+#include "tessara7/locking/master_password.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
 #include "tessara7/shell/frm_error.h"
@@ -33,6 +34,9 @@ class AppTest : public ::testing::Test {
     if (!app_) {
       AppHost host{sim.get(), tray, nullptr, [this] { onDoEvents(); }, [this] { ++quitCount; }};
       app_ = std::make_unique<App>(std::move(host));
+      // Cheap hashes, so that tests may set and check passwords freely; the
+      // stored text carries its count, so every check still reads it.
+      app_->masterPassword().hashIterations = 1000;
     }
     return *app_;
   }

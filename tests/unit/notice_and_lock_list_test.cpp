@@ -2,6 +2,8 @@
 // master password commands.
 #include "tests/unit/app_fixture.h"
 #include "tessara7/common/text.h"
+#include "tessara7/locking/master_password.h"
+#include "tessara7/locking/password_hash.h"
 #include "tessara7/settings/store_keys.h"
 
 namespace tessara::testing {
@@ -181,8 +183,11 @@ TEST_F(MasterPasswordTest, NewPasswordIsStoredInSmallLettersUnderTheScopesRoot) 
   EXPECT_TRUE(config().txtsetpassword.visible());
   config().txtsetpassword.setText("NewPass");
   config().cmdsetpassword.click();
-  EXPECT_EQ(state().MasterPassword, "newpass");
-  EXPECT_EQ(getString(Root::Machine, keys::Password, "title2"), "newpass");
+  const std::string stored = getString(Root::Machine, keys::Password, "title2");
+  EXPECT_TRUE(PasswordHash::isHash(stored)) << stored;
+  EXPECT_TRUE(PasswordHash::matches("newpass", stored));
+  EXPECT_FALSE(PasswordHash::matches("NewPass", stored)) << "the small letters are hashed";
+  EXPECT_EQ(state().MasterPassword, stored);
   EXPECT_EQ(getString(Root::User, keys::Password, "title2"), "<absent>");
   EXPECT_EQ(noticeText(), "Master password set.");
   EXPECT_TRUE(config().Label10.visible());
@@ -192,13 +197,16 @@ TEST_F(MasterPasswordTest, NewPasswordIsStoredInSmallLettersUnderTheScopesRoot) 
 TEST_F(MasterPasswordTest, ThisUserScopeWritesUnderTheUsersRoot) {
   config().OptThisUser.click();
   setPassword("Mine");
-  EXPECT_EQ(getString(Root::User, keys::Password, "title2"), "mine");
+  EXPECT_TRUE(PasswordHash::matches("mine", getString(Root::User, keys::Password, "title2")));
   EXPECT_EQ(getString(Root::Machine, keys::Password, "title2"), "<absent>");
 }
 
 TEST_F(MasterPasswordTest, AnEmptyNewPasswordKeepsTheOldOneWithoutANotice) {
   setPassword("");
-  EXPECT_EQ(state().MasterPassword, "openbox");
+  EXPECT_TRUE(app().masterPassword().check("openbox"));
+  EXPECT_TRUE(app().masterPassword().isDefault());
+  EXPECT_TRUE(PasswordHash::matches("openbox", getString(Root::Machine, keys::Password, "title2")))
+      << "the unchanged password is written again, as its hash";
   EXPECT_EQ(noticeText(), "<no notice>");
 }
 
