@@ -67,6 +67,29 @@ TEST(Win32Clock, DestroyedClockLeavesNoTimerBehind) {
   EXPECT_EQ(ticks, 0);
 }
 
+// The window's timers of one interval, armed together at load, wake the
+// program once per interval between them.
+TEST(Win32Clock, TimersOfOneIntervalStartedTogetherShareOneSystemTimer) {
+  Win32Clock clock;
+  int first = 0, second = 0, later = 0;
+  const auto a = clock.startTimer(20, [&] { ++first; });
+  clock.startTimer(20, [&] { ++second; });
+  EXPECT_EQ(clock.systemTimers(), 1u);
+  pumpFor(200);
+  EXPECT_GE(first, 3);
+  EXPECT_EQ(first, second) << "both ride the same system timer";
+
+  Sleep(static_cast<DWORD>(Win32Clock::JoinWithinMs) + 20);
+  clock.startTimer(20, [&] { ++later; });
+  EXPECT_EQ(clock.systemTimers(), 2u) << "a timer started later keeps its own phase";
+  clock.stopTimer(a);
+  const int secondBefore = second, firstBefore = first;
+  pumpFor(150);
+  EXPECT_EQ(first, firstBefore) << "a stopped timer of a shared system timer";
+  EXPECT_GT(second, secondBefore) << "the other keeps ticking";
+  EXPECT_GE(later, 3);
+}
+
 TEST(Win32Clock, NowFollowsTheTickCount) {
   Win32Clock clock;
   const auto before = clock.nowMs();
