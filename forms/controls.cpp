@@ -233,6 +233,7 @@ Timer::Timer(Form& owner, std::string name, std::uint32_t intervalMs, bool enabl
 Timer::~Timer() { disarm(); }
 
 void Timer::setInterval(std::uint32_t ms) {
+  if (interval_ == ms) return;
   interval_ = ms;
   reschedule();
 }
@@ -263,7 +264,9 @@ void Timer::reschedule() {
     clock.stopTimer(timerId_);
     timerId_ = 0;
   }
-  if (armed_ && running_ && interval_ > 0) timerId_ = clock.startTimer(interval_, [this] { tick(); });
+  // A timer with nothing to run asks the clock for no ticks: each wakes the
+  // program, which costs more than its (empty) handler.
+  if (armed_ && running_ && interval_ > 0 && onTimer) timerId_ = clock.startTimer(interval_, [this] { tick(); });
 }
 
 }  // namespace forms

@@ -188,7 +188,9 @@ class Timer : public Control {
   bool running() const { return running_; }  // the Enabled property
   void setRunning(bool on);
   void tick();
-  // The form calls these when it loads and unloads.
+  // The form calls these when it loads and unloads. A timer whose onTimer is
+  // empty when it is armed (or started) ticks nothing and asks the clock for
+  // nothing; set onTimer before the form loads.
   void arm();
   void disarm();
   std::function<void()> onTimer;

@@ -21,6 +21,7 @@ enum ShowCommand : int {
 };
 
 constexpr std::uint32_t StyleVisible = 0x10000000;
+constexpr std::uint32_t StyleMinimized = 0x20000000;
 constexpr std::uint32_t StyleBorder = 0x00800000;
 
 class Desktop {

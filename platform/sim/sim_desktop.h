@@ -13,7 +13,6 @@
 
 namespace platform::sim {
 
-constexpr std::uint32_t StyleMinimized = 0x20000000;
 
 struct ShowCall {
   WindowHandle window;

@@ -1,6 +1,7 @@
 #include "tessara7/locking/advanced_watcher.h"
 
 #include "shared/names.h"
+#include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/releases.h"
 #include "tessara7/shell/app.h"
 
@@ -29,6 +30,7 @@ void AdvancedWatcher::lockForAdvanced(platform::WindowHandle window) {
   desktop.showWindowAsync(window, platform::SwMinimize);
   desktop.showWindowAsync(window, platform::SwHide);
   app_.requestPassword(Action::AdvancedLock, "Restrictions", window);
+  app_.lockGuard().held(window, Action::AdvancedLock, "Restrictions", {});
 }
 
 void AdvancedWatcher::tmradv_Timer() {

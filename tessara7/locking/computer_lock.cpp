@@ -2,6 +2,7 @@
 
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/frm_password.h"
+#include "tessara7/locking/lock_guard.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/helpers.h"
 
@@ -19,6 +20,25 @@ void ComputerLock::mLockWorkstation_Click() {
   prompt.txtPass.setText("");
   app_.requestPassword(Action::ComputerLock, "System Lock");
   app_.os().desktop.sendKeyPress(0x28);  // VK_DOWN
+  app_.lockGuard().watchClosely();
+}
+
+bool ComputerLock::holds() const {
+  const FrmBlank* blank = app_.openBlank();
+  return blank != nullptr && blank->visible();
+}
+
+bool ComputerLock::keepInPlace() {
+  if (!holds() || app_.state().DialogOpen) return false;
+  FrmPassword* prompt = app_.openPassword();
+  if (prompt == nullptr || !prompt->visible() || prompt->handle() == 0) return false;
+  auto& desktop = app_.os().desktop;
+  const std::uint32_t style = desktop.windowStyle(prompt->handle());
+  const bool inPlace = (style & platform::StyleVisible) != 0 && (style & platform::StyleMinimized) == 0 &&
+                       desktop.foregroundWindow() == prompt->handle();
+  if (inPlace) return false;
+  prompt->raise();
+  return true;
 }
 
 }  // namespace tessara

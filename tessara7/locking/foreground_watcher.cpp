@@ -1,6 +1,7 @@
 #include "tessara7/locking/foreground_watcher.h"
 
 #include "tessara7/locking/ignore_list.h"
+#include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/releases.h"
 #include "tessara7/shell/app.h"
@@ -49,6 +50,7 @@ void ForegroundWatcher::lockListedWindow() {
   auto& desktop = app_.os().desktop;
   desktop.showWindowAsync(window, platform::SwMinimize);
   desktop.showWindowAsync(window, platform::SwHide);
+  app_.lockGuard().held(window, Action::ListedWindow, title, state.ForegroundClass);
 }
 
 void ForegroundWatcher::lockWholeProgram(platform::WindowHandle window, Action action, const char* title) {

@@ -1,5 +1,6 @@
 #include "tessara7/locking/frm_blank.h"
 
+#include "tessara7/locking/lock_guard.h"
 #include "tessara7/shell/app.h"
 
 namespace tessara {
@@ -23,6 +24,8 @@ FrmBlank::FrmBlank(App& app) : Form(app.runtime(), "frmBlank", "", blankStyle())
   onQueryUnload = [this](forms::CloseReason reason) {
     if (reason != forms::CloseReason::WindowsSession) cancelClose();
   };
+  // A click on it takes the front from the prompt: the prompt comes back.
+  onActivate = [&app] { app.lockGuard().watchClosely(); };
 }
 
 }  // namespace tessara

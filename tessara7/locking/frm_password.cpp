@@ -3,6 +3,7 @@
 #include "tessara7/common/text.h"
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/ignore_list.h"
+#include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/locking/releases.h"
 #include "tessara7/settings/store_keys.h"
@@ -118,6 +119,7 @@ void FrmPassword::accept(Action action, const std::string& typed) {
       break;
     case Action::AdvancedLock:
       app_.releases().releaseWindow(state.PendingWindow);
+      app_.lockGuard().released(state.PendingWindow);
       desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
       desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
       state.KeptPassword = chkKeep.value() == 1 ? typed : "";
@@ -161,6 +163,7 @@ void FrmPassword::accept(Action action, const std::string& typed) {
 void FrmPassword::releaseWindow() {
   auto& state = app_.state();
   app_.releases().releaseClass(state.PendingItem, state.PendingTitle);
+  app_.lockGuard().released(state.PendingWindow);
   app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
   app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
   if (chkIgnore.value() == 1) {

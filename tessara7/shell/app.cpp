@@ -45,6 +45,8 @@ Releases& App::releases() { return frmConfig_->releases; }
 IgnoreList& App::ignoreList() { return frmConfig_->ignoreList; }
 MasterPassword& App::masterPassword() { return frmConfig_->masterPassword; }
 UninstallCommands& App::uninstall() { return frmConfig_->uninstall; }
+ComputerLock& App::computerLock() { return frmConfig_->computerLock; }
+LockGuard& App::lockGuard() { return frmConfig_->lockGuard; }
 void App::showConfiguration() { frmConfig_->show(); }
 
 void App::End() {

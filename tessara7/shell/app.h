@@ -20,7 +20,9 @@ class FrmConfig;
 class FrmError;
 class FrmPassword;
 class FrmBlank;
+class ComputerLock;
 class IgnoreList;
+class LockGuard;
 class MasterPassword;
 class PasswordRequests;
 class Releases;
@@ -90,6 +92,8 @@ class App {
   IgnoreList& ignoreList();
   MasterPassword& masterPassword();
   UninstallCommands& uninstall();
+  ComputerLock& computerLock();
+  LockGuard& lockGuard();
   // The configuration window comes up (the master password was given).
   void showConfiguration();
 

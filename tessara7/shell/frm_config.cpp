@@ -76,6 +76,11 @@ FrmConfig::FrmConfig(App& app)
       masterPassword(app, {*this, cmdsetpassword, txtsetpassword, Label10, OptThisUser, mClearPassword,
                            chkPasswordTimer, tmrPassword}),
       computerLock(app),
+      lockGuard(app, {tmrGuard,
+                      [this] {
+                        timerTessara.tick();
+                        tmradv.tick();
+                      }}),
       switches(*this, chkContextMenu),
       protections(app, {chkNoViewOnDrive, chkC, chklockusb, chkLockStart, chkWallpaper}),
       trayMenu(app, {*this, mFile, mconfig, mLockWorkstation, mhideconfigure, mhidecoffebreak, lblaction}),

@@ -14,6 +14,7 @@
 #include "tessara7/locking/computer_lock.h"
 #include "tessara7/locking/foreground_watcher.h"
 #include "tessara7/locking/ignore_list.h"
+#include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/locking/releases.h"
@@ -143,6 +144,8 @@ class FrmConfig : public forms::Form {
   forms::Timer Timer1{*this, "Timer1", 1000, true};
   forms::Timer tmrFileProtector{*this, "tmrFileProtector", 1000, true};
   forms::Timer tmrPassword{*this, "tmrPassword", 30000, false};
+  // The quick checks between the watchers' ticks; started only when needed.
+  forms::Timer tmrGuard{*this, "tmrGuard", LockGuard::CloseIntervalMs, false};
 
   // Menus, built in the constructor; these name the items handlers use.
   forms::MenuItem& mFile;
@@ -193,6 +196,7 @@ class FrmConfig : public forms::Form {
   AdvancedWatcher advancedWatcher;
   MasterPassword masterPassword;
   ComputerLock computerLock;
+  LockGuard lockGuard;
   RestrictionSwitches switches;
   Protections protections;
   TrayMenu trayMenu;

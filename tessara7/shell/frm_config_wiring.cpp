@@ -38,6 +38,7 @@ void FrmConfig::connectHandlers() {
   // The watchers.
   timerTessara.onTimer = [this] { foregroundWatcher.timerTessara_Timer(); };
   tmradv.onTimer = [this] { advancedWatcher.tmradv_Timer(); };
+  tmrGuard.onTimer = [this] { lockGuard.tmrGuard_Timer(); };
 
   // The master password and the computer lock.
   cmdpassword.onClick = [this] { masterPassword.cmdpassword_Click(); };

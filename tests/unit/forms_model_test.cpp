@@ -167,6 +167,19 @@ TEST_F(FormsModel, TimerTicksOnlyWhileLoadedAndRunning) {
   EXPECT_EQ(ticks, 1);
 }
 
+// Every tick wakes the program; a timer with no handler asks for none, and
+// setting the interval it already has does not start it anew.
+TEST_F(FormsModel, ATimerWithNothingToRunAsksTheClockForNothing) {
+  form.load();
+  EXPECT_TRUE(form.tmrTick.running());
+  EXPECT_EQ(clock.running(), 0u);
+  form.tmrTick.onTimer = [] {};
+  form.tmrTick.setInterval(500);
+  EXPECT_EQ(clock.running(), 0u) << "the same interval changes nothing";
+  form.tmrTick.setInterval(250);
+  EXPECT_EQ(clock.intervalOfOnly(), 250u);
+}
+
 TEST_F(FormsModel, UnloadRunsItsHandlersOnce) {
   std::vector<std::string> calls;
   form.onLoad = [&] { calls.push_back("load"); };

@@ -224,8 +224,8 @@ TEST(SimDesktop, ShowWindowAsyncAppliesAndRecordsCommands) {
 
   desktop.showWindowAsync(w, platform::SwMinimize);
   EXPECT_TRUE(desktop.isMinimised(w));
-  EXPECT_EQ(desktop.windowStyle(w) & (platform::StyleVisible | StyleMinimized),
-            platform::StyleVisible | StyleMinimized);
+  EXPECT_EQ(desktop.windowStyle(w) & (platform::StyleVisible | platform::StyleMinimized),
+            platform::StyleVisible | platform::StyleMinimized);
   desktop.showWindowAsync(w, platform::SwHide);
   EXPECT_TRUE(desktop.isHidden(w));
   EXPECT_EQ(desktop.windowStyle(w) & platform::StyleVisible, 0u);

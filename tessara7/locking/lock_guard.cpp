@@ -1,0 +1,95 @@
+#include "tessara7/locking/lock_guard.h"
+
+#include <algorithm>
+
+#include "tessara7/locking/computer_lock.h"
+#include "tessara7/locking/frm_password.h"
+#include "tessara7/locking/releases.h"
+#include "tessara7/shell/app.h"
+
+namespace tessara {
+
+LockGuard::LockGuard(App& app, Parts parts) : app_(app), p_(std::move(parts)) {}
+
+void LockGuard::foregroundMayHaveChanged() {
+  p_.runWatchers();
+  schedule();
+}
+
+void LockGuard::windowAppeared() {
+  p_.runWatchers();
+  keepHeldWindowsHidden();
+  watchClosely();
+}
+
+void LockGuard::watchClosely() {
+  closeUntil_ = app_.os().clock.nowMs() + CloseSpellMs;
+  schedule();
+}
+
+void LockGuard::held(platform::WindowHandle window, Action action, std::string title, std::string windowClass) {
+  const auto known = std::find_if(held_.begin(), held_.end(), [&](const HeldWindow& h) { return h.window == window; });
+  if (known == held_.end()) held_.push_back({window, action, std::move(title), std::move(windowClass)});
+  // A program whose window was just locked may show it again at once.
+  watchClosely();
+}
+
+void LockGuard::released(platform::WindowHandle window) {
+  std::erase_if(held_, [&](const HeldWindow& h) { return h.window == window; });
+  schedule();
+}
+
+void LockGuard::tmrGuard_Timer() {
+  auto& state = app_.state();
+  if (app_.os().desktop.foregroundWindow() != state.ForegroundWindow) p_.runWatchers();
+  keepHeldWindowsHidden();
+  if (app_.computerLock().keepInPlace()) watchClosely();
+  schedule();
+}
+
+bool LockGuard::stillLocked(const HeldWindow& held) const {
+  Releases& releases = app_.releases();
+  if (held.action == Action::ListedWindow) return !releases.classReleased(held.windowClass);
+  return !releases.windowReleased(held.window);
+}
+
+void LockGuard::keepHeldWindowsHidden() {
+  auto& desktop = app_.os().desktop;
+  auto& state = app_.state();
+  const std::vector<HeldWindow> held = held_;
+  for (const HeldWindow& h : held) {
+    if (!desktop.isWindow(h.window)) {
+      released(h.window);
+      continue;
+    }
+    if ((desktop.windowStyle(h.window) & platform::StyleVisible) == 0) continue;
+    if (!stillLocked(h)) {
+      released(h.window);
+      continue;
+    }
+    desktop.showWindowAsync(h.window, platform::SwMinimize);
+    desktop.showWindowAsync(h.window, platform::SwHide);
+    // The prompt asks for it again, unless it is open asking for something else.
+    const FrmPassword* prompt = app_.openPassword();
+    const bool askingElse = prompt && prompt->visible() && state.PendingWindow != h.window;
+    if (!askingElse)
+      app_.requestPassword(h.action, h.title, h.window,
+                           h.action == Action::ListedWindow ? std::optional<std::string>(h.windowClass) : std::nullopt);
+    closeUntil_ = app_.os().clock.nowMs() + CloseSpellMs;
+  }
+}
+
+void LockGuard::schedule() {
+  const bool holding = !held_.empty() || app_.computerLock().holds();
+  std::uint32_t interval = 0;
+  if (app_.os().clock.nowMs() < closeUntil_) interval = CloseIntervalMs;
+  else if (holding) interval = HoldIntervalMs;
+  if (interval == 0) {
+    p_.tmrGuard.setRunning(false);
+    return;
+  }
+  p_.tmrGuard.setInterval(interval);
+  p_.tmrGuard.setRunning(true);
+}
+
+}  // namespace tessara

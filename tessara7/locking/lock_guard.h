@@ -1,0 +1,72 @@
+#pragma once
+// Between the watchers' half-second ticks: the watchers run at once when a
+// window may have come to the front, a locked window that shows itself again
+// is hidden again, and the computer lock's blank screen keeps its prompt
+// above it. Its timer runs only while something needs watching closely: an
+// idle program wakes no more often than its ticks.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/controls.h"
+#include "platform/desktop.h"
+#include "tessara7/locking/password_action.h"
+
+namespace tessara {
+
+class App;
+
+class LockGuard {
+ public:
+  struct Parts {
+    forms::Timer& tmrGuard;
+    std::function<void()> runWatchers;  // both watchers' ticks, now
+  };
+  LockGuard(App& app, Parts parts);
+
+  // Quick checks while something is watched closely, and while locked
+  // windows are held hidden or the computer lock holds.
+  static constexpr std::uint32_t CloseIntervalMs = 10;
+  static constexpr std::uint32_t HoldIntervalMs = 100;
+  // How long a window event, a lock or a window that came back keeps the
+  // checks at the close interval.
+  static constexpr std::uint64_t CloseSpellMs = 2000;
+
+  // The foreground window may have changed (a window took the focus or was
+  // renamed): the watchers run now.
+  void foregroundMayHaveChanged();
+  // A window of another program was created or shown: the watchers run now,
+  // and the foreground is watched closely for a while, since the window may
+  // come to the front only later.
+  void windowAppeared();
+  // Something must be watched closely for a while.
+  void watchClosely();
+
+  // A watcher minimised and hid this window for the password; until the
+  // password releases it, it is hidden again whenever it shows itself.
+  void held(platform::WindowHandle window, Action action, std::string title, std::string windowClass);
+  // The password released it.
+  void released(platform::WindowHandle window);
+  std::size_t heldCount() const { return held_.size(); }
+
+  void tmrGuard_Timer();
+
+ private:
+  struct HeldWindow {
+    platform::WindowHandle window;
+    Action action;
+    std::string title;
+    std::string windowClass;
+  };
+  void keepHeldWindowsHidden();
+  bool stillLocked(const HeldWindow& held) const;
+  void schedule();
+
+  App& app_;
+  Parts p_;
+  std::vector<HeldWindow> held_;
+  std::uint64_t closeUntil_ = 0;
+};
+
+}  // namespace tessara
