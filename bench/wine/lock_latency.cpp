@@ -1,14 +1,20 @@
 // Measurements of the window lock under Wine:
-//  1. whether WinEvents of another process reach an out-of-context hook
-//     (EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_NAMECHANGE from Notepad);
-//  2. lock latency: from a window with a ticked task name coming to the front
-//     to its being hidden, with the program's WinEvent hooks and without
-//     them (TESSARA_NO_WINEVENT=1), over 20 trials each;
-//  3. idle cost: CPU time of tessara7.exe over a minute with 999 ticked lock
-//     rows and 1000 ignored titles, and with empty lists for comparison.
-// Usage: wine_bench.exe lock [trials=20] [idle seconds=60]; 0 skips a part.
-// tessara7.exe is taken from this program's folder. Ends every tessara7 and
-// Notepad first and deletes Software\TSR under both roots before and after.
+//  1. which WinEvents of other processes reach an out-of-context hook;
+//  2. lock latency: from a window with a ticked task name being created and
+//     brought to the front by another process (this one) to its being hidden,
+//     for a plain window without children and for a Notepad-like one whose
+//     edit child takes the focus, over 20 trials each; the plain window also
+//     with the program's WinEvent hooks left out (TESSARA_NO_WINEVENT=1);
+//  3. a locked window that shows itself again every 200 ms: the share of the
+//     time it is visible, and its longest stretch;
+//  4. the cost of one master password check;
+//  5. idle cost: CPU time of tessara7.exe (from /proc) over a minute with 999
+//     ticked lock rows and 1000 ignored titles, and with the default list.
+// Usage: wine_bench.exe lock [trials=20] [idle seconds=60] [re-show seconds=10];
+// 0 skips a part. tessara7.exe is taken from this program's folder; when
+// TESSARA_BENCH_BASELINE names another build of it, parts 2, 3 and 5 measure
+// that one too, first, in the same run. Ends every tessara7 and Notepad first
+// and deletes Software\TSR under both roots before and after.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -21,10 +27,12 @@
 #include <utility>
 #include <vector>
 
+#include "bench/wine/unix_process.h"
 #include "shared/names.h"
 #include "shared/win32/handles.h"
 #include "shared/win32/module.h"
 #include "shared/win32/text.h"
+#include "tessara7/locking/password_hash.h"
 
 namespace {
 
@@ -130,10 +138,20 @@ void stop(Started& program) {
   }
 }
 
+// The program measured: this build's, or the baseline named by
+// TESSARA_BENCH_BASELINE.
+std::wstring g_program;
+std::wstring thisBuild() { return win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)); }
+std::wstring baseline() {
+  wchar_t path[MAX_PATH * 4] = {};
+  const DWORD n = GetEnvironmentVariableW(L"TESSARA_BENCH_BASELINE", path, static_cast<DWORD>(std::size(path)));
+  return n > 0 && n < std::size(path) ? std::wstring(path, n) : std::wstring();
+}
+
 // Starts tessara7 and waits for its main window; the time that took, in ms.
 double startTessara(Started& program) {
   const double t0 = nowMs();
-  program = start(win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)));
+  program = start(g_program.empty() ? thisBuild() : g_program);
   if (!pumpUntil(180000, [] { return FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str()) != nullptr; })) {
     std::fprintf(stderr, "tessara7 did not come up within 180 s\n");
     std::exit(2);
@@ -268,13 +286,61 @@ void winEventEvidence() {
 
 // --- 2. Lock latency ---------------------------------------------------------------
 
-double g_hiddenAt = 0;  // when the probe window was hidden, 0 while it is shown
+// What the probe windows report: when the last one was hidden, and, for the
+// re-showing window, how long it has been visible in all.
+struct ProbeRecord {
+  double hiddenAt = 0;      // 0 while shown
+  double visibleSince = 0;  // 0 while hidden
+  double visibleMs = 0;
+  double longestMs = 0;
+};
+ProbeRecord g_probe;
 
-LRESULT CALLBACK probeProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  if (m == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW) &&
-      g_hiddenAt == 0)
-    g_hiddenAt = nowMs();
+void noteVisibility(const WINDOWPOS& position) {
+  const double now = nowMs();
+  if ((position.flags & SWP_SHOWWINDOW) && g_probe.visibleSince == 0) g_probe.visibleSince = now;
+  if (position.flags & SWP_HIDEWINDOW) {
+    if (g_probe.hiddenAt == 0) g_probe.hiddenAt = now;
+    if (g_probe.visibleSince != 0) {
+      const double stretch = now - g_probe.visibleSince;
+      g_probe.visibleMs += stretch;
+      g_probe.longestMs = std::max(g_probe.longestMs, stretch);
+      g_probe.visibleSince = 0;
+    }
+  }
+}
+
+// A plain window: no child, so nothing in it takes the focus.
+LRESULT CALLBACK plainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_WINDOWPOSCHANGED) noteVisibility(*reinterpret_cast<const WINDOWPOS*>(lp));
   return DefWindowProcW(w, m, wp, lp);
+}
+
+// A Notepad-like window: an edit child that takes the focus.
+LRESULT CALLBACK editorProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  switch (m) {
+    case WM_CREATE:
+      CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 380, 260, w, nullptr,
+                      GetModuleHandleW(nullptr), nullptr);
+      return 0;
+    case WM_SETFOCUS:
+      if (HWND edit = GetWindow(w, GW_CHILD)) SetFocus(edit);
+      return 0;
+    case WM_WINDOWPOSCHANGED:
+      noteVisibility(*reinterpret_cast<const WINDOWPOS*>(lp));
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(w, m, wp, lp);
+}
+
+enum class Probe { Plain, Editor };
+
+Window makeProbe(Probe kind, const std::wstring& title) {
+  static const wchar_t* plain = registerClass(L"BenchPlainProbe", plainProc);
+  static const wchar_t* editor = registerClass(L"BenchEditorProbe", editorProc);
+  return makeWindow(kind == Probe::Plain ? plain : editor, title);
 }
 
 struct Stats {
@@ -295,16 +361,19 @@ Stats stats(std::vector<double> v, int missed) {
   return s;
 }
 
-Stats measureLatency(bool hooks, int trials) {
+// Starts tessara7 with the probes' title as a ticked task name.
+void startWithProbeLocked(Started& tessara, bool hooks) {
   clearStore();
   setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Window", L"LatencyProbe");
   setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Enabled", L"1");
   SetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", hooks ? nullptr : L"1");
-  Started tessara;
   startTessara(tessara);
   SetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", nullptr);
+}
 
-  const wchar_t* probeClass = registerClass(L"BenchProbe", probeProc);
+Stats measureLatency(const char* label, Probe kind, bool hooks, int trials) {
+  Started tessara;
+  startWithProbeLocked(tessara, hooks);
   Window base = makeWindow(registerClass(L"BenchBase", DefWindowProcW), L"Bench base");
   ShowWindow(base.get(), SW_SHOW);
   SetForegroundWindow(base.get());
@@ -313,17 +382,17 @@ Stats measureLatency(bool hooks, int trials) {
   std::vector<double> samples;
   int missed = 0;
   std::srand(7);
-  std::printf("%s:", hooks ? "with hooks   " : "without hooks");
+  std::printf("  %-38s", label);
   for (int i = 0; i < trials; ++i) {
-    Window probe = makeWindow(probeClass, L"LatencyProbe " + std::to_wstring(i + 1));
+    Window probe = makeProbe(kind, L"LatencyProbe " + std::to_wstring(i + 1));
     pump();
-    g_hiddenAt = 0;
+    g_probe = {};
     const double shown = nowMs();
     ShowWindow(probe.get(), SW_SHOW);
     SetForegroundWindow(probe.get());
-    if (pumpUntil(3000, [] { return g_hiddenAt != 0; })) {
-      samples.push_back(g_hiddenAt - shown);
-      std::printf(" %.1f", g_hiddenAt - shown);
+    if (pumpUntil(3000, [] { return g_probe.hiddenAt != 0; })) {
+      samples.push_back(g_probe.hiddenAt - shown);
+      std::printf(" %.0f", g_probe.hiddenAt - shown);
     } else {
       ++missed;
       std::printf(" miss");
@@ -339,18 +408,78 @@ Stats measureLatency(bool hooks, int trials) {
   return stats(samples, missed);
 }
 
-// --- 3. Idle cost ---------------------------------------------------------------------
+// --- 3. A locked window that shows itself again ---------------------------------------
 
-double cpuMs(HANDLE process) {
-  FILETIME created, ended, kernel, user;
-  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
-  auto ms = [](const FILETIME& f) {
-    return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0;
-  };
-  return ms(kernel) + ms(user);
+struct Reshown {
+  double share = 0, longestMs = 0;
+  int shows = 0;
+  bool locked = false;
+};
+
+Reshown measureReshowing(int seconds) {
+  Started tessara;
+  startWithProbeLocked(tessara, true);
+  Window base = makeWindow(registerClass(L"BenchBase", DefWindowProcW), L"Bench base");
+  ShowWindow(base.get(), SW_SHOW);
+  SetForegroundWindow(base.get());
+  pumpFor(2000);
+
+  Reshown result;
+  Window probe = makeProbe(Probe::Plain, L"LatencyProbe reshowing");
+  g_probe = {};
+  ShowWindow(probe.get(), SW_SHOW);
+  SetForegroundWindow(probe.get());
+  result.locked = pumpUntil(3000, [] { return g_probe.hiddenAt != 0; });
+  if (result.locked) {
+    pumpFor(500);
+    g_probe = {};
+    const double begin = nowMs();
+    double next = begin;
+    while (nowMs() - begin < seconds * 1000.0) {
+      if (nowMs() >= next) {
+        if (!IsWindowVisible(probe.get())) {
+          ShowWindow(probe.get(), SW_SHOWNORMAL);
+          ++result.shows;
+        }
+        next += 200;
+      }
+      pumpUntil(std::max(0.0, next - nowMs()), [] { return false; });
+    }
+    const double end = nowMs();
+    if (g_probe.visibleSince != 0) {
+      const double stretch = end - g_probe.visibleSince;
+      g_probe.visibleMs += stretch;
+      g_probe.longestMs = std::max(g_probe.longestMs, stretch);
+    }
+    result.share = 100.0 * g_probe.visibleMs / (end - begin);
+    result.longestMs = g_probe.longestMs;
+  }
+  probe = Window();
+  stop(tessara);
+  clearStore();
+  return result;
 }
 
-void measureIdle(bool fullLists, int seconds) {
+// --- 4. The master password check -------------------------------------------------------
+
+void measurePasswordCheck() {
+  const std::string stored = tessara::PasswordHash::make("correct horse");
+  std::vector<double> samples;
+  for (int i = 0; i < 7; ++i) {
+    const double t0 = nowMs();
+    const bool right = tessara::PasswordHash::matches("correct horse", stored);
+    samples.push_back(nowMs() - t0);
+    if (!right) std::printf("  the check FAILED\n");
+  }
+  const Stats s = stats(samples, 0);
+  std::printf("  PBKDF2-HMAC-SHA256, %u iterations (CNG): median %.1f ms, min %.1f, max %.1f\n",
+              tessara::PasswordHash::DefaultIterations, s.median, s.min, s.max);
+  std::fflush(stdout);
+}
+
+// --- 5. Idle cost ---------------------------------------------------------------------
+
+void measureIdle(const char* label, bool fullLists, int seconds) {
   clearStore();
   if (fullLists) {
     for (int row = 0; row < 999; ++row) {
@@ -370,44 +499,84 @@ void measureIdle(bool fullLists, int seconds) {
   SetForegroundWindow(front.get());
   pumpFor(5000);
 
-  const double cpu0 = cpuMs(tessara.process.get());
+  const std::wstring dir = unixProcessDir(names::MainProgram);
+  const double cpu0 = dir.empty() ? -1 : unixCpuMilliseconds(dir);
   const double t0 = nowMs();
   pumpFor(seconds * 1000.0);
-  const double cpu1 = cpuMs(tessara.process.get());
+  const double cpu1 = dir.empty() ? -1 : unixCpuMilliseconds(dir);
   const double wall = nowMs() - t0;
-  std::printf("%s: start-up to main window %.0f ms; CPU %.0f ms in %.1f s = %.2f%% of one core\n",
-              fullLists ? "999 ticked rows + 1000 ignored titles" : "empty lists (suggestions only)", loadMs,
-              cpu1 - cpu0, wall / 1000.0, 100.0 * (cpu1 - cpu0) / wall);
+  if (cpu0 < 0 || cpu1 < 0) std::printf("  %s: no /proc entry for tessara7.exe\n", label);
+  else
+    std::printf("  %-52s start-up %5.0f ms; CPU %5.0f ms in %.1f s = %.2f%% of one core\n", label, loadMs, cpu1 - cpu0,
+                wall / 1000.0, 100.0 * (cpu1 - cpu0) / wall);
   std::fflush(stdout);
   stop(tessara);
   clearStore();
 }
 
+// Runs a measurement of the baseline (when one is named) and then of this build.
+template <typename Measure>
+void besideBaseline(Measure measure) {
+  const std::wstring other = baseline();
+  if (!other.empty()) {
+    g_program = other;
+    measure(true);
+  }
+  g_program.clear();
+  measure(false);
+}
+
 }  // namespace
 
-// The "lock" group of wine_bench: argv[1] trials (20), argv[2] idle seconds (60).
+// The "lock" group of wine_bench: trials (20), idle seconds (60), re-show seconds (10).
 int runLockLatencyBenchmarks(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--notify-child") == 0) return notifyChild();
   const int trials = argc > 1 ? std::max(0, std::atoi(argv[1])) : 20;
   const int idleSeconds = argc > 2 ? std::max(0, std::atoi(argv[2])) : 60;
+  const int reshowSeconds = argc > 3 ? std::max(0, std::atoi(argv[3])) : 10;
   endAll(win32kit::toWide(names::MainProgram).c_str());
   endAll(L"notepad.exe");
   clearStore();
 
   if (trials > 0) {
     winEventEvidence();
-    std::printf("\n== Lock latency: window shown and brought to the front -> hidden (ms) ==\n");
-    const Stats with = measureLatency(true, trials);
-    const Stats without = measureLatency(false, trials);
-    for (const auto& [label, s] : {std::pair{"with WinEvent hooks   ", with}, std::pair{"without (timer only)  ", without}})
-      std::printf("%s n=%d median %.1f  p95 %.1f  min %.1f  max %.1f  missed %d\n", label, trials - s.missed,
-                  s.median, s.p95, s.min, s.max, s.missed);
+    std::printf("\n== Lock latency: window created and brought to the front by another process -> hidden (ms) ==\n");
+    std::vector<std::pair<std::string, Stats>> rows;
+    besideBaseline([&](bool isBaseline) {
+      const std::string suffix = isBaseline ? ", baseline" : "";
+      rows.emplace_back("plain window, no child" + suffix,
+                        measureLatency(("plain" + suffix).c_str(), Probe::Plain, true, trials));
+      rows.emplace_back("Notepad-like (edit child takes focus)" + suffix,
+                        measureLatency(("Notepad-like" + suffix).c_str(), Probe::Editor, true, trials));
+    });
+    rows.emplace_back("plain window, timers only (no hooks)",
+                      measureLatency("plain, no hooks", Probe::Plain, false, trials));
+    for (const auto& [label, s] : rows)
+      std::printf("%-46s n=%2d median %6.1f  p95 %6.1f  min %6.1f  max %6.1f  missed %d\n", label.c_str(),
+                  trials - s.missed, s.median, s.p95, s.min, s.max, s.missed);
     std::fflush(stdout);
   }
+  if (reshowSeconds > 0) {
+    std::printf("\n== A locked window that shows itself again every 200 ms, over %d s ==\n", reshowSeconds);
+    besideBaseline([&](bool isBaseline) {
+      const Reshown r = measureReshowing(reshowSeconds);
+      if (!r.locked) std::printf("%-22s the window was never locked\n", isBaseline ? "baseline" : "this build");
+      else
+        std::printf("%-22s visible %5.1f%% of the time, longest stretch %5.0f ms, %d re-shows\n",
+                    isBaseline ? "baseline" : "this build", r.share, r.longestMs, r.shows);
+      std::fflush(stdout);
+    });
+  }
+  if (trials > 0) {
+    std::printf("\n== One master password check ==\n");
+    measurePasswordCheck();
+  }
   if (idleSeconds == 0) return 0;
-  std::printf("\n== Idle cost of tessara7.exe (GetProcessTimes, kernel + user) ==\n");
-  measureIdle(true, idleSeconds);
-  measureIdle(false, idleSeconds);
-  std::fflush(stdout);
+  std::printf("\n== Idle cost of tessara7.exe (/proc utime + stime) ==\n");
+  besideBaseline([&](bool isBaseline) {
+    const std::string suffix = isBaseline ? ", baseline" : "";
+    measureIdle(("999 ticked rows + 1000 ignored titles" + suffix).c_str(), true, idleSeconds);
+    measureIdle(("default list" + suffix).c_str(), false, idleSeconds);
+  });
   return 0;
 }

@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "platform/tray.h"
+#include "bench/wine/unix_process.h"
 #include "shared/names.h"
 #include "shared/win32/handles.h"
 #include "shared/win32/module.h"
 #include "shared/win32/text.h"
 #include "platform/win32/win32_platform.h"
+#include "tessara7/locking/password_hash.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
 
@@ -107,7 +109,26 @@ void benchApply() {
   report("Apply, full configuration (999 rows, 1000 ignored)", median(samples), "ms (median)");
 }
 
-std::wstring programPath() { return win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)); }
+// The program measured: this build's, or the baseline's (another build of
+// tessara7.exe named by TESSARA_BENCH_BASELINE) run beside it in the same run.
+std::wstring baselinePath() {
+  wchar_t path[MAX_PATH * 4] = {};
+  const DWORD n = GetEnvironmentVariableW(L"TESSARA_BENCH_BASELINE", path, static_cast<DWORD>(std::size(path)));
+  return n > 0 && n < std::size(path) ? std::wstring(path, n) : std::wstring();
+}
+bool g_measureBaseline = false;
+std::wstring programPath() {
+  return g_measureBaseline ? baselinePath() : win32kit::inProgramFolder(win32kit::toWide(names::MainProgram));
+}
+// Runs a measurement of the baseline (when one is named) and then of this build.
+void besideBaseline(const std::function<void(const std::string& label)>& measure) {
+  if (!baselinePath().empty()) {
+    g_measureBaseline = true;
+    measure(", baseline");
+    g_measureBaseline = false;
+  }
+  measure("");
+}
 
 struct Started {
   PROCESS_INFORMATION info{};
@@ -143,14 +164,19 @@ bool waitForMainWindow(DWORD timeoutMs) {
   return true;
 }
 
-void benchStartup(const char* what, bool full) {
+enum class Store { Empty, Full, HashedPassword };
+
+void benchStartup(const std::string& what, Store store) {
   {
     platform::win32::Win32Platform os;
-    if (full) {
+    if (store == Store::Full) {
       writeFullStore(os.get().registry);
     } else {
       clearStore();
     }
+    // A set password: the load finds out beside the start whether it is the default.
+    if (store == Store::HashedPassword)
+      os.get().registry.writeString(Root::Machine, "Software\\TSR\\PWD", "title2", tessara::PasswordHash::make("secret"));
   }
   std::vector<double> samples;
   for (int i = 0; i < kStarts; ++i) {
@@ -171,7 +197,7 @@ void benchStartup(const char* what, bool full) {
     // Let the old window go before the next start looks for a new one.
     for (int wait = 0; wait < 500 && FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str()); ++wait) Sleep(10);
   }
-  report(what, median(samples), "ms (median)");
+  report(what.c_str(), median(samples), "ms (median)");
 }
 
 double cpuMilliseconds(HANDLE process) {
@@ -181,69 +207,7 @@ double cpuMilliseconds(HANDLE process) {
   return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;  // 100 ns units
 }
 
-// --- The same process seen from the Linux side ----------------------------------
-// Under Wine, GetProcessTimes of another process stops advancing after its
-// start and PrivateUsage stays 0; /proc (drive Z:) has the figures of the
-// Linux process that runs the program.
-
-std::string readWholeFile(const std::wstring& path) {
-  Owned file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return {};
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  return text;
-}
-
-// Z:\proc\<pid>\ of the one Linux process whose command line names the program.
-std::wstring unixProcessDir(const std::string& exeName) {
-  WIN32_FIND_DATAW entry{};
-  HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &entry);
-  if (search == INVALID_HANDLE_VALUE) return {};
-  std::wstring found;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-    std::string commandLine = readWholeFile(L"Z:\\proc\\" + name + L"\\cmdline");
-    std::transform(commandLine.begin(), commandLine.end(), commandLine.begin(),
-                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    if (commandLine.find(exeName) != std::string::npos) {
-      found = L"Z:\\proc\\" + name + L"\\";
-      break;
-    }
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
-  return found;
-}
-
-// utime + stime of /proc/<pid>/stat in ms (clock ticks of 10 ms); -1 when unknown.
-double unixCpuMilliseconds(const std::wstring& dir) {
-  const std::string stat = readWholeFile(dir + L"stat");
-  const std::size_t end = stat.rfind(')');
-  if (end == std::string::npos) return -1;
-  std::vector<std::string> fields;
-  std::size_t at = end + 2;
-  while (at < stat.size()) {
-    const std::size_t next = stat.find(' ', at);
-    fields.push_back(stat.substr(at, next == std::string::npos ? std::string::npos : next - at));
-    if (next == std::string::npos) break;
-    at = next + 1;
-  }
-  if (fields.size() < 13) return -1;  // fields[11] is utime (field 14), fields[12] stime
-  return (std::stod(fields[11]) + std::stod(fields[12])) * 10.0;
-}
-
-// A "Name:   1234 kB" line of /proc/<pid>/status in MiB; -1 when missing.
-double unixStatusMiB(const std::wstring& dir, const std::string& name) {
-  const std::string status = readWholeFile(dir + L"status");
-  const std::size_t at = status.find("\n" + name + ":");
-  if (at == std::string::npos) return -1;
-  return std::stod(status.substr(at + name.size() + 2)) / 1024.0;
-}
-
-void benchIdle(const char* label, bool full, int seconds) {
+void benchIdle(const std::string& label, bool full, int seconds) {
   {
     platform::win32::Win32Platform os;
     if (full) {
@@ -282,12 +246,12 @@ void benchIdle(const char* label, bool full, int seconds) {
   if (before >= 0 && after >= 0)
     report(("Idle CPU time over " + span + " (GetProcessTimes)").c_str(), after - before, "ms");
   if (haveMemory) {
-    report((std::string("PrivateUsage after start, ") + label).c_str(),
+    report(("PrivateUsage after start, " + label).c_str(),
            static_cast<double>(memory.PrivateUsage) / (1024.0 * 1024.0), "MiB");
-    report((std::string("WorkingSetSize after start, ") + label).c_str(),
+    report(("WorkingSetSize after start, " + label).c_str(),
            static_cast<double>(memory.WorkingSetSize) / (1024.0 * 1024.0), "MiB");
   }
-  if (rssAnon >= 0) report((std::string("Private resident memory (RssAnon), ") + label).c_str(), rssAnon, "MiB");
+  if (rssAnon >= 0) report(("Private resident memory (RssAnon), " + label).c_str(), rssAnon, "MiB");
 }
 
 int idleSeconds() {
@@ -306,11 +270,16 @@ void runSettingsBenchmarks() {
   benchLoad("GetConfig, full store (999 rows, 1000 ignored)", true);
   benchLoad("GetConfig, empty store", false);
   benchApply();
-  benchStartup("Start-up to the \"Tessara 7\" window, empty store", false);
-  benchStartup("Start-up to the \"Tessara 7\" window, full store", true);
+  besideBaseline([](const std::string& baseline) {
+    benchStartup("Start-up to the \"Tessara 7\" window, empty store" + baseline, Store::Empty);
+    benchStartup("Start-up to the \"Tessara 7\" window, full store" + baseline, Store::Full);
+    benchStartup("Start-up to the \"Tessara 7\" window, password hash stored" + baseline, Store::HashedPassword);
+  });
   const int seconds = idleSeconds();
-  benchIdle("default list", false, seconds);
-  benchIdle("full store", true, seconds);
+  besideBaseline([&](const std::string& baseline) {
+    benchIdle("default list" + baseline, false, seconds);
+    benchIdle("full store" + baseline, true, seconds);
+  });
   clearStore();
   std::fflush(stdout);
 }

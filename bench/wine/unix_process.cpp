@@ -1,0 +1,66 @@
+#include "bench/wine/unix_process.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "shared/win32/handles.h"
+
+namespace {
+
+std::string readWholeFile(const std::wstring& path) {
+  win32kit::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return {};
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  return text;
+}
+
+}  // namespace
+
+std::wstring unixProcessDir(const std::string& exeName) {
+  WIN32_FIND_DATAW entry{};
+  HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &entry);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  std::wstring found;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+    std::string commandLine = readWholeFile(L"Z:\\proc\\" + name + L"\\cmdline");
+    std::transform(commandLine.begin(), commandLine.end(), commandLine.begin(),
+                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    if (commandLine.find(exeName) != std::string::npos) {
+      found = L"Z:\\proc\\" + name + L"\\";
+      break;
+    }
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  return found;
+}
+
+double unixCpuMilliseconds(const std::wstring& dir) {
+  const std::string stat = readWholeFile(dir + L"stat");
+  const std::size_t end = stat.rfind(')');
+  if (end == std::string::npos) return -1;
+  std::vector<std::string> fields;
+  std::size_t at = end + 2;
+  while (at < stat.size()) {
+    const std::size_t next = stat.find(' ', at);
+    fields.push_back(stat.substr(at, next == std::string::npos ? std::string::npos : next - at));
+    if (next == std::string::npos) break;
+    at = next + 1;
+  }
+  if (fields.size() < 13) return -1;  // fields[11] is utime (field 14), fields[12] stime
+  return (std::stod(fields[11]) + std::stod(fields[12])) * 10.0;
+}
+
+double unixStatusMiB(const std::wstring& dir, const std::string& name) {
+  const std::string status = readWholeFile(dir + L"status");
+  const std::size_t at = status.find("\n" + name + ":");
+  if (at == std::string::npos) return -1;
+  return std::stod(status.substr(at + name.size() + 2)) / 1024.0;
+}
