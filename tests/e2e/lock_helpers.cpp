@@ -62,7 +62,8 @@ void storeSetting(const std::string& name, const std::string& value) {
 
 // --- The main program -----------------------------------------------------------
 
-RunningTessara::RunningTessara() : program("tessara7"), window(waitForWindow(kMainTitle, 15000)) {}
+// By class as well: any program can open a window with that title.
+RunningTessara::RunningTessara() : program("tessara7"), window(waitForWindow(kMainTitle, 15000, names::ConfigClass)) {}
 
 // --- The password prompt --------------------------------------------------------
 

@@ -139,14 +139,18 @@ TEST_F(LockListTest, ShortNamesAreRefusedWithANoticeAndLongerOnesJoinTheList) {
   const std::size_t count = splitLines(*before).size();
   ASSERT_EQ(count, 25u);
 
-  ASSERT_TRUE(setText(main_, idOf("txtTask"), "ab"));
-  ASSERT_TRUE(clickButton(main_, idOf("cmdAdd")));
-  EXPECT_NE(noticeSaying("Please type a Task Name that's more than 2 characters. Or, click Browse to "
-                         "select from running tasks."),
-            nullptr);
-  EXPECT_EQ(query(main_, "lstProgram.items"), before) << "the short name was added";
-  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(count));
-  dismissNotice();
+  // Characters are counted, not the bytes of their UTF-8 text.
+  for (const char* shortName : {"ab", "\xE4\xB8\xAD", "\xC3\xA9\xE4\xB8\xAD", "\xF0\x9F\x98\x80\xF0\x9F\x98\x80"}) {
+    SCOPED_TRACE(shortName);
+    ASSERT_TRUE(setText(main_, idOf("txtTask"), shortName));
+    ASSERT_TRUE(clickButton(main_, idOf("cmdAdd")));
+    EXPECT_NE(noticeSaying("Please type a Task Name that's more than 2 characters. Or, click Browse to "
+                           "select from running tasks."),
+              nullptr);
+    EXPECT_EQ(query(main_, "lstProgram.items"), before) << "the short name was added";
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(count));
+    dismissNotice();
+  }
 
   ASSERT_TRUE(setText(main_, idOf("txtTask"), "abc"));
   ASSERT_TRUE(clickButton(main_, idOf("cmdAdd")));
