@@ -499,7 +499,7 @@ void measureIdle(const char* label, bool fullLists, int seconds) {
   SetForegroundWindow(front.get());
   pumpFor(5000);
 
-  const std::wstring dir = unixProcessDir(names::MainProgram);
+  const std::wstring dir = unixProcessDir(g_program.empty() ? thisBuild() : g_program);
   const double cpu0 = dir.empty() ? -1 : unixCpuMilliseconds(dir);
   const double t0 = nowMs();
   pumpFor(seconds * 1000.0);

@@ -227,7 +227,7 @@ void benchIdle(const std::string& label, bool full, int seconds) {
   memory.cb = sizeof memory;
   const bool haveMemory = GetProcessMemoryInfo(started.info.hProcess,
                                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-  const std::wstring unixDir = unixProcessDir(names::MainProgram);
+  const std::wstring unixDir = unixProcessDir(programPath());
   const double rssAnon = unixDir.empty() ? -1 : unixStatusMiB(unixDir, "RssAnon");
   const double unixBefore = unixDir.empty() ? -1 : unixCpuMilliseconds(unixDir);
   const double before = cpuMilliseconds(started.info.hProcess);

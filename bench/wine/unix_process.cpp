@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shared/win32/handles.h"
+#include "shared/win32/text.h"
 
 namespace {
 
@@ -22,7 +23,17 @@ std::string readWholeFile(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring unixProcessDir(const std::string& exeName) {
+// Lower case, backslashes: how two spellings of one path are compared.
+std::string normalisedPath(std::string path) {
+  std::transform(path.begin(), path.end(), path.begin(), [](char c) {
+    if (c == '/') return '\\';
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  });
+  return path;
+}
+
+std::wstring unixProcessDir(const std::wstring& programPath) {
+  const std::string wanted = normalisedPath(win32kit::toUtf8(programPath));
   WIN32_FIND_DATAW entry{};
   HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &entry);
   if (search == INVALID_HANDLE_VALUE) return {};
@@ -30,10 +41,8 @@ std::wstring unixProcessDir(const std::string& exeName) {
   do {
     const std::wstring name = entry.cFileName;
     if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-    std::string commandLine = readWholeFile(L"Z:\\proc\\" + name + L"\\cmdline");
-    std::transform(commandLine.begin(), commandLine.end(), commandLine.begin(),
-                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    if (commandLine.find(exeName) != std::string::npos) {
+    const std::string commandLine = normalisedPath(readWholeFile(L"Z:\\proc\\" + name + L"\\cmdline"));
+    if (commandLine.find(wanted) != std::string::npos) {
       found = L"Z:\\proc\\" + name + L"\\";
       break;
     }
