@@ -214,7 +214,8 @@ TEST_P(WholeProgramLockTest, MinimisesAWindowInTheBackgroundUntilThePassword) {
   OwnedWindow target = makeWindow(p.className, "Start page", false);
   ASSERT_TRUE(front && target);
   ASSERT_NE(GetForegroundWindow(), target.get());
-  ASSERT_FALSE(IsIconic(target.get()));
+  // It is made shown and restored; the program may minimise it at once (its
+  // creation runs the watchers), so no check here that it is not minimised yet.
 
   EXPECT_TRUE(waitUntil(kSettleMs, [&] { return IsIconic(target.get()) != FALSE; }))
       << "a " << p.className << " window was not minimised";
