@@ -70,6 +70,23 @@ std::vector<WindowHandle> Win32Desktop::topLevelWindows() {
   return windows;
 }
 
+std::vector<TitledWindow> Win32Desktop::titledWindows(std::uint32_t requiredStyle, WindowHandle except) {
+  std::vector<TitledWindow> found;
+  std::wstring buffer;
+  for (const WindowHandle handle : topLevelWindows()) {
+    const HWND w = toHwnd(handle);
+    if (handle == except) continue;
+    // The style first: only the windows that pass have their text read.
+    if ((static_cast<std::uint32_t>(GetWindowLongW(w, GWL_STYLE)) & requiredStyle) != requiredStyle) continue;
+    const int length = GetWindowTextLengthW(w);
+    if (length <= 0) continue;
+    buffer.assign(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(w, buffer.data(), length + 1);
+    if (copied > 0) found.push_back({handle, toUtf8(std::wstring_view(buffer.data(), static_cast<std::size_t>(copied)))});
+  }
+  return found;
+}
+
 void Win32Desktop::broadcastPolicyChange() {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"),

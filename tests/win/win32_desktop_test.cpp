@@ -56,6 +56,36 @@ TEST_F(Win32DesktopTest, ReadsAndChangesTitleClassAndStyle) {
   EXPECT_NE(std::find(windows.begin(), windows.end(), handle()), windows.end());
 }
 
+TEST_F(Win32DesktopTest, TitledWindowsAreTheVisibleBorderedTitledOnesInZOrderWithWholeTitles) {
+  auto make = [](DWORD style, const wchar_t* title) {
+    return CreateWindowExW(0, L"TsrTestWindow", title, style, 0, 0, 100, 100, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+  };
+  const std::wstring longTitle = L"\u0416" + std::wstring(400, L'y');
+  HWND borderless = make(WS_POPUP | WS_VISIBLE, L"Tsr borderless");
+  HWND untitled = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"");
+  HWND lower = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"Tsr lower \u65E5\u672C");
+  HWND upper = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, longTitle.c_str());
+  HWND except = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"Tsr except");
+  SetWindowPos(lower, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(upper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  pump();
+
+  const auto found = desktop_.titledWindows(platform::StyleVisible | platform::StyleBorder,
+                                            reinterpret_cast<platform::WindowHandle>(except));
+  auto position = [&](HWND w) {
+    return std::find_if(found.begin(), found.end(),
+                        [w](const auto& t) { return t.handle == reinterpret_cast<platform::WindowHandle>(w); });
+  };
+  for (HWND left : {window_, borderless, untitled, except}) EXPECT_EQ(position(left), found.end());
+  ASSERT_NE(position(lower), found.end());
+  ASSERT_NE(position(upper), found.end());
+  EXPECT_LT(position(upper), position(lower)) << "topmost first";
+  EXPECT_EQ(position(lower)->title, "Tsr lower \xE6\x97\xA5\xE6\x9C\xAC");
+  EXPECT_EQ(position(upper)->title, "\xD0\x96" + std::string(400, 'y')) << "read whole, not cut at 255";
+  for (HWND w : {borderless, untitled, lower, upper, except}) DestroyWindow(w);
+}
+
 TEST_F(Win32DesktopTest, ShowAndCloseArriveThroughTheQueue) {
   desktop_.showWindowAsync(handle(), platform::SwShowMinimized);
   pump();
