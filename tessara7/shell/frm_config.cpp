@@ -69,7 +69,7 @@ FrmConfig::FrmConfig(App& app)
       mAbout(mHelp.add("mAbout", "About Tessara 7")),
       mUninstall(afterSeparator(mHelp, "mHelpSep1", "mUninstall", "Uninstall")),
       releases(lstAllow, lstUnlockedWin),
-      ignoreList(app.registry(), lstignore),
+      ignoreList(app, lstignore),
       lockList(app, {*this, SSTab1, PageAccess, txtTask, cmdAdd, cmdDel, lstProgram}),
       foregroundWatcher(app, lockList, releases, ignoreList),
       advancedWatcher(app, lstHiddenProgram, releases),
