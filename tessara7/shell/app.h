@@ -68,6 +68,8 @@ class App {
   void closeInputBox();
   // Lets pending window events run.
   void DoEvents();
+  // Waits a little for the next window event and lets it run (a modal wait).
+  void waitEvents();
   // Frees windows that were unloaded; call when no handler is running.
   void collect();
 
@@ -123,7 +125,6 @@ class App {
 
  private:
   void reportHandlerError(const std::string& description);
-  void waitEvents();
 
   AppHost host_;
   forms::Runtime runtime_;

@@ -80,6 +80,7 @@ FrmConfig::FrmConfig(App& app)
       protections(app, {chkNoViewOnDrive, chkC, chklockusb, chkLockStart, chkWallpaper}),
       trayMenu(app, {*this, mFile, mconfig, mLockWorkstation, mhideconfigure, mhidecoffebreak, lblaction}),
       uninstall(cmdUninstall),
+      transfer(app),
       loader(app, {*this, lockList, ignoreList, advancedWatcher, masterPassword, switches, protections, trayMenu,
                    OptAllUsers, OptThisUser, txtPath, File1, txtEnPwd, cmdenpwd}),
       startup(app, {*this, loader, lockList, SSTab1, PageWelcome, {PageAdvanced, PageDebug}, OptAllUsers,

@@ -38,6 +38,10 @@ void FrmConfig::connectHandlers() {
   mignore.onClick = [this] { ignoreList.cmdIgnore_Click(); };
   mnuResetLocks.onClick = [this] { releases.mnuResetLocks_Click(); };
 
+  // The configuration transfer.
+  cmdExport.onClick = [this] { transfer.cmdExport_Click(); };
+  cmdImport.onClick = [this] { transfer.cmdImport_Click(); };
+
   // The watchers.
   timerTessara.onTimer = [this] { foregroundWatcher.timerTessara_Timer(); };
   tmradv.onTimer = [this] { advancedWatcher.tmradv_Timer(); };
