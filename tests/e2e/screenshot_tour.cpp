@@ -157,6 +157,28 @@ TEST_F(ScreenshotTour, DISABLED_EveryTabMenuPromptAndNotice) {
   ASSERT_TRUE(postMenuCommand(main, idOf("mignore")));
   ASSERT_NE(waitForVisibleWindow(names::IgnoreListClass, 3000), nullptr);
   EXPECT_TRUE(picture("ignore-list"));
+
+  // The transfer tool started by hand from a folder on C:, held open by a
+  // click on "Export Reg Key" before its first tick, with its closing message.
+  RegistryFixture::writeString(Root::User, "Software\\TSR\\Settings", "CurrentUser", "Disabled");
+  CreateDirectoryW(L"C:\\TsrTour", nullptr);
+  CopyFileW(widen(programFolder() + "\\" + names::TransferProgram).c_str(), L"C:\\TsrTour\\hivexfer.exe", FALSE);
+  Program tool = Program::atPath("C:\\TsrTour\\hivexfer.exe");
+  HWND toolWindow = waitForWindow(names::TransferIdleTitle, 5000, names::TransferClass);
+  ASSERT_NE(toolWindow, nullptr);
+  const HWND exportButton = FindWindowExW(toolWindow, nullptr, L"Button", L"Export Reg Key");
+  ASSERT_TRUE(clickButton(toolWindow, GetDlgCtrlID(exportButton)));
+  HWND message = waitForWindow("Registry Operation Complete", 10000, "#32770");
+  ASSERT_NE(message, nullptr);
+  EXPECT_TRUE(picture("transfer-tool-export-message"));
+  ASSERT_TRUE(clickButton(message, IDOK));
+  ASSERT_TRUE(waitUntil(3000, [&] { return !IsWindow(message); }));
+  EXPECT_TRUE(picture("transfer-tool"));
+  const HWND exitButton = FindWindowExW(toolWindow, nullptr, L"Button", L"Exit");
+  ASSERT_TRUE(clickButton(toolWindow, GetDlgCtrlID(exitButton)));
+  EXPECT_TRUE(tool.waitExit(5000).has_value());
+  DeleteFileW(L"C:\\tsrlocusr.dat");
+  DeleteFileW(L"C:\\tsrcurusr.dat");
 }
 
 }  // namespace
