@@ -43,6 +43,7 @@ class Desktop {
   virtual bool isWindow(WindowHandle w) = 0;
   virtual void showWindowAsync(WindowHandle w, int command) = 0;
   virtual void postClose(WindowHandle w) = 0;
+  // Gives up on a window that does not answer within two seconds.
   virtual void setWindowText(WindowHandle w, std::string_view text) = 0;
   virtual std::uint32_t windowStyle(WindowHandle w) = 0;
   // Top-level windows in Z order, topmost first.

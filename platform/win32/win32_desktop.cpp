@@ -53,7 +53,11 @@ void Win32Desktop::showWindowAsync(WindowHandle w, int command) { ShowWindowAsyn
 void Win32Desktop::postClose(WindowHandle w) { PostMessageW(toHwnd(w), WM_CLOSE, 0, 0); }
 
 void Win32Desktop::setWindowText(WindowHandle w, std::string_view text) {
-  SetWindowTextW(toHwnd(w), toWide(text).c_str());
+  // Another program's window that does not answer must not hold this one up.
+  const std::wstring wide = toWide(text);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(toHwnd(w), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG, 2000,
+                      &result);
 }
 
 std::uint32_t Win32Desktop::windowStyle(WindowHandle w) {

@@ -166,6 +166,7 @@ TEST_F(ScreenshotTour, DISABLED_EveryTabMenuPromptAndNotice) {
   Program tool = Program::atPath("C:\\TsrTour\\hivexfer.exe");
   HWND toolWindow = waitForWindow(names::TransferIdleTitle, 5000, names::TransferClass);
   ASSERT_NE(toolWindow, nullptr);
+  ASSERT_TRUE(waitUntil(2000, [&] { return FindWindowExW(toolWindow, nullptr, L"Button", L"Exit") != nullptr; }));
   const HWND exportButton = FindWindowExW(toolWindow, nullptr, L"Button", L"Export Reg Key");
   ASSERT_TRUE(clickButton(toolWindow, GetDlgCtrlID(exportButton)));
   HWND message = waitForWindow("Registry Operation Complete", 10000, "#32770");

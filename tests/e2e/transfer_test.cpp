@@ -196,6 +196,8 @@ TEST_F(TransferE2eTest, TheToolStartedByHandShowsItsButtonsAndEndsAfterHalfASeco
     if (!button) return std::nullopt;
     return IsWindowEnabled(button) != FALSE;
   };
+  // The window is found as soon as it exists, its buttons a moment later.
+  ASSERT_TRUE(waitUntil(2000, [&] { return enabled(L"Delete Reg Key").has_value(); }));
   for (const wchar_t* caption : {L"Export Reg Key", L"Import Reg Key", L"Exit"})
     EXPECT_EQ(enabled(caption), true) << narrow(caption);
   for (const wchar_t* caption : {L"Write Reg Key", L"Change Reg Key Value", L"Read Reg Key", L"Enum Reg Keys",

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -84,6 +86,26 @@ TEST_F(Win32DesktopTest, TitledWindowsAreTheVisibleBorderedTitledOnesInZOrderWit
   EXPECT_EQ(position(lower)->title, "Tsr lower \xE6\x97\xA5\xE6\x9C\xAC");
   EXPECT_EQ(position(upper)->title, "\xD0\x96" + std::string(400, 'y')) << "read whole, not cut at 255";
   for (HWND w : {borderless, untitled, lower, upper, except}) DestroyWindow(w);
+}
+
+TEST_F(Win32DesktopTest, RetitlingAWindowThatDoesNotAnswerGivesUpAfterTwoSeconds) {
+  std::atomic<HWND> hung{nullptr};
+  std::atomic<bool> release{false};
+  std::thread owner([&] {
+    hung = CreateWindowExW(0, L"TsrTestWindow", L"Tsr hung", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+    while (!release) Sleep(10);  // never looks at its messages
+    pump();
+    DestroyWindow(hung);
+  });
+  while (!hung) Sleep(1);
+  const DWORD begin = GetTickCount();
+  desktop_.setWindowText(reinterpret_cast<platform::WindowHandle>(hung.load()), "Tsr retitled");
+  const DWORD waited = GetTickCount() - begin;
+  release = true;
+  owner.join();
+  EXPECT_GE(waited, 1500u);
+  EXPECT_LT(waited, 4000u);
 }
 
 TEST_F(Win32DesktopTest, ShowAndCloseArriveThroughTheQueue) {
