@@ -29,8 +29,10 @@ class Shell {
  public:
   virtual ~Shell() = default;
 
-  // Starts a program without arguments and without waiting.
-  virtual StartResult startProgram(std::string_view path, int showCommand) = 0;
+  // Starts a program without arguments and without waiting, in `folder`
+  // (empty: this program's current folder). A program that asks for more
+  // rights than this one has is started through the system's elevation.
+  virtual StartResult startProgram(std::string_view path, int showCommand, std::string_view folder) = 0;
   virtual bool shellExecute(WindowHandle parent, std::string_view verb, std::string_view file,
                             int showCommand) = 0;
   virtual int messageBox(WindowHandle owner, std::string_view text, std::string_view title,

@@ -6,10 +6,10 @@
 
 namespace platform::sim {
 
-StartResult SimShell::startProgram(std::string_view path, int showCommand) {
+StartResult SimShell::startProgram(std::string_view path, int showCommand, std::string_view folder) {
   if (const auto failing = failingStarts_.find(fold(path)); failing != failingStarts_.end())
     return {false, failing->second};
-  started_.push_back({std::string(path), showCommand});
+  started_.push_back({std::string(path), showCommand, std::string(folder)});
   // A copy: the hook may start further programs and grow the record.
   const StartedProgram program = started_.back();
   if (onStart) onStart(program);

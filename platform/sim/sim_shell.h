@@ -14,6 +14,7 @@ namespace platform::sim {
 struct StartedProgram {
   std::string path;
   int showCommand;
+  std::string folder;
 };
 
 struct ShellExecuted {
@@ -34,7 +35,7 @@ class SimShell final : public Shell {
  public:
   // Fails for paths given to failStart (compared without regard to ASCII
   // case), else records the start and calls onStart.
-  StartResult startProgram(std::string_view path, int showCommand) override;
+  StartResult startProgram(std::string_view path, int showCommand, std::string_view folder) override;
   // Recorded; fails for files given to failShellExecute.
   bool shellExecute(WindowHandle parent, std::string_view verb, std::string_view file,
                     int showCommand) override;

@@ -28,10 +28,24 @@ std::string systemErrorText(unsigned long code) {
   return toUtf8(text);
 }
 
-StartResult Win32Shell::startProgram(std::string_view path, int showCommand) {
+StartResult Win32Shell::startProgram(std::string_view path, int showCommand, std::string_view folder) {
   // The program runs on its own; nothing waits for it.
-  const win32kit::StartedProcess started = win32kit::startProcess(toWide(path), showCommand);
-  if (!started) return {false, systemErrorText(started.error)};
+  const std::wstring widePath = toWide(path);
+  const std::wstring wideFolder = toWide(folder);
+  const win32kit::StartedProcess started = win32kit::startProcess(widePath, showCommand, wideFolder);
+  if (started) return {true, {}};
+  constexpr DWORD kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED, missing from the cross headers
+  if (started.error != kElevationRequired) return {false, systemErrorText(started.error)};
+  // The program's manifest asks for the user's highest rights: the shell
+  // starts it through the elevation prompt.
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpFile = widePath.c_str();
+  info.lpDirectory = wideFolder.empty() ? nullptr : wideFolder.c_str();
+  info.nShow = showCommand;
+  if (!ShellExecuteExW(&info)) return {false, systemErrorText(GetLastError())};
+  if (info.hProcess) CloseHandle(info.hProcess);
   return {true, {}};
 }
 

@@ -23,6 +23,7 @@
 #include "tessara7/settings/settings_loader.h"
 #include "tessara7/shell/startup.h"
 #include "tessara7/shell/tray_menu.h"
+#include "tessara7/transfer/transfer_commands.h"
 #include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
@@ -197,6 +198,7 @@ class FrmConfig : public forms::Form {
   Protections protections;
   TrayMenu trayMenu;
   UninstallCommands uninstall;
+  TransferCommands transfer;
   SettingsLoader loader;
   Startup startup;
   Apply apply;

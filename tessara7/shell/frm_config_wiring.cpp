@@ -33,7 +33,14 @@ void FrmConfig::connectHandlers() {
   txtTask.onClick = [this] { lockList.txtTask_Click(); };
   cmdHelper0.onClick = [this] { lockList.cmdHelper0_Click(); };
   cmdlockprogram.onClick = [this] { lockList.cmdlockprogram_Click(); };
+  cmdSelect.onClick = [this] { lockList.cmdSelect_Click(); };
+  cmdIgnore.onClick = [this] { ignoreList.cmdIgnore_Click(); };
+  mignore.onClick = [this] { ignoreList.cmdIgnore_Click(); };
   mnuResetLocks.onClick = [this] { releases.mnuResetLocks_Click(); };
+
+  // The configuration transfer.
+  cmdExport.onClick = [this] { transfer.cmdExport_Click(); };
+  cmdImport.onClick = [this] { transfer.cmdImport_Click(); };
 
   // The watchers.
   timerTessara.onTimer = [this] { foregroundWatcher.timerTessara_Timer(); };

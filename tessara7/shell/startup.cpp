@@ -66,7 +66,7 @@ void Startup::Form_QueryUnload(forms::CloseReason reason) {
   // Give up the title first, so that the new copy's single-instance test
   // cannot find this closing window and end itself.
   p_.window.setCaption("");
-  app_.os().shell.startProgram(app_.state().AppFolder + names::MainProgram, platform::SwShowMinimized);
+  app_.os().shell.startProgram(app_.state().AppFolder + names::MainProgram, platform::SwShowMinimized, {});
 }
 
 void Startup::Form_Terminate() {
