@@ -1,5 +1,6 @@
 #include "tessara7/shell/app.h"
 
+#include "tessara7/encryption/frm_crypt.h"
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/frm_password.h"
 #include "tessara7/locking/password_requests.h"
@@ -14,7 +15,8 @@ App::App(AppHost host)
       registry_(host_.os.registry),
       frmError_([this] { return std::make_unique<FrmError>(*this); }),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
-      frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }) {
+      frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
+      frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }) {
   runtime_.onHandlerError = [this](const std::string& description) { reportHandlerError(description); };
   runtime_.doEvents = [this] {
     if (host_.doEvents) host_.doEvents();
@@ -31,6 +33,8 @@ FrmPassword& App::frmPassword() { return frmPassword_.get(); }
 FrmPassword* App::openPassword() { return frmPassword_.peek(); }
 FrmBlank& App::frmBlank() { return frmBlank_.get(); }
 FrmBlank* App::openBlank() { return frmBlank_.peek(); }
+FrmCrypt& App::frmCrypt() { return frmCrypt_.get(); }
+FrmCrypt* App::openCrypt() { return frmCrypt_.peek(); }
 
 void App::start() { frmConfig_->load(); }
 
@@ -51,7 +55,7 @@ void App::End() {
   if (ended_) return;
   ended_ = true;
   frmConfig_->halt();
-  for (forms::Form* form : std::initializer_list<forms::Form*>{frmError_.peek(), frmPassword_.peek(), frmBlank_.peek()})
+  for (forms::Form* form : std::initializer_list<forms::Form*>{frmError_.peek(), frmPassword_.peek(), frmBlank_.peek(), frmCrypt_.peek()})
     if (form) form->halt();
   // Leave no dead icon behind in the notification area.
   deleteTrayIcon();
@@ -69,6 +73,7 @@ void App::collect() {
   frmError_.collect();
   frmPassword_.collect();
   frmBlank_.collect();
+  frmCrypt_.collect();
 }
 
 void App::addTrayIcon() {

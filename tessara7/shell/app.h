@@ -20,6 +20,7 @@ class FrmConfig;
 class FrmError;
 class FrmPassword;
 class FrmBlank;
+class FrmCrypt;
 class IgnoreList;
 class MasterPassword;
 class PasswordRequests;
@@ -73,6 +74,8 @@ class App {
   FrmPassword* openPassword();
   FrmBlank& frmBlank();
   FrmBlank* openBlank();
+  FrmCrypt& frmCrypt();
+  FrmCrypt* openCrypt();
 
   // Asks for the master password before a guarded operation (the pending
   // values, then the prompt; see PasswordRequests). A title of nullopt keeps
@@ -114,6 +117,7 @@ class App {
   forms::FormSlot<FrmError> frmError_;
   forms::FormSlot<FrmPassword> frmPassword_;
   forms::FormSlot<FrmBlank> frmBlank_;
+  forms::FormSlot<FrmCrypt> frmCrypt_;
   bool ended_ = false;
   bool trayIconAdded_ = false;
   platform::WindowHandle trayOwner_ = 0;
