@@ -10,6 +10,7 @@
 #include "forms/form.h"
 #include "platform/platform.h"
 #include "platform/tray.h"
+#include "tessara7/encryption/encryption_component.h"
 #include "tessara7/locking/password_action.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/shell/app_state.h"
@@ -34,6 +35,7 @@ struct AppHost {
   std::function<void()> doEvents;        // lets pending window events run
   std::function<void()> quit;            // ends the message loop
   std::array<std::uint16_t, 4> version{7, 1, 0, 3};  // file version: major, minor, build, revision
+  encryption::ComponentOptions encryption{};          // the encryption component's set-up
 };
 
 class App {
@@ -65,6 +67,7 @@ class App {
   AppState& state() { return state_; }
   forms::Runtime& runtime() { return runtime_; }
   const std::array<std::uint16_t, 4>& version() const { return host_.version; }
+  const encryption::ComponentOptions& encryptionOptions() const { return host_.encryption; }
 
   // The windows; the pop-up ones are made afresh after they unload.
   FrmConfig& frmConfig() { return *frmConfig_; }

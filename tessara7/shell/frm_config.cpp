@@ -80,7 +80,7 @@ FrmConfig::FrmConfig(App& app)
       protections(app, {chkNoViewOnDrive, chkC, chklockusb, chkLockStart, chkWallpaper}),
       trayMenu(app, {*this, mFile, mconfig, mLockWorkstation, mhideconfigure, mhidecoffebreak, lblaction}),
       uninstall(cmdUninstall),
-      RSPEncrypt1(app.os().files),
+      RSPEncrypt1(app.os().files, app.encryptionOptions()),
       run(app, {txtPath, txtEnPwd, lstFolders, File1, fraEn, cmdHome, RSPEncrypt1}),
       commandRunner(app, {encryptionPage, run, RSPEncrypt1, txtPath}),
       encryptionPage(app, {*this, SSTab1, PageEncryption, fraEn, txtPath, chkSub, txtEnPwd, cmdenpwd, chkReEncrypt, run,
