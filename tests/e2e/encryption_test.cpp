@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
-#include <random>
 
+#include "tests/e2e/file_helpers.h"
 #include "tests/e2e/tessara_driver.h"
 
 namespace e2e {
@@ -15,69 +15,12 @@ namespace {
 
 constexpr const char* kCryptClass = "Tessara.frmCrypt";
 
-std::wstring systemPath(const std::string& path) { return L"\\\\?\\" + widen(path); }
-
-bool writeFile(const std::string& path, const std::string& bytes) {
-  win32kit::UniqueFileHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  for (std::size_t at = 0; at < bytes.size(); at += written)
-    if (!WriteFile(file.get(), bytes.data() + at, static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1 << 24)),
-                   &written, nullptr))
-      return false;
-  return true;
-}
-
-std::optional<std::string> readFile(const std::string& path) {
-  win32kit::UniqueFileHandle file(
-      CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char buffer[1 << 16];
-  DWORD got = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  return bytes;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::vector<std::string> namesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW data{};
-  HANDLE find = FindFirstFileW(systemPath(folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (data.cFileName[0] != L'.') names.push_back(narrow(data.cFileName));
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return names;
-}
-
-void removeTree(const std::string& folder) {
-  for (const std::string& name : namesIn(folder)) {
-    const std::string path = folder + "\\" + name;
-    if (GetFileAttributesW(systemPath(path).c_str()) & FILE_ATTRIBUTE_DIRECTORY) removeTree(path);
-    else DeleteFileW(systemPath(path).c_str());
-  }
-  RemoveDirectoryW(systemPath(folder).c_str());
-}
-
-std::string randomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(generator());
-  return bytes;
-}
-
 class EncryptionE2e : public E2eTest {
  protected:
   void SetUp() override {
     E2eTest::SetUp();
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    base_ = narrow(temp) + "Tessara Ünïcödé 文件";
-    removeTree(base_);
-    ASSERT_TRUE(CreateDirectoryW(systemPath(base_).c_str(), nullptr));
+    base_ = freshTempFolder("Tessara Ünïcödé 文件");
+    ASSERT_TRUE(exists(base_));
   }
   void TearDown() override {
     E2eTest::TearDown();
