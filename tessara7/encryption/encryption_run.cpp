@@ -130,7 +130,7 @@ void EncryptionRun::run(const std::optional<std::string>& givenPassword) {
     app_.DoEvents();
     if (stopAsked()) return;
     p_.RSPEncrypt1.removeLeftovers(folderOf(path));
-    processFile(path, password);
+    processFile(path, path, password);
     return;
   }
   // The folders as listed when the loop starts.
@@ -181,17 +181,21 @@ EncryptionRun::Next EncryptionRun::passFolder(const std::string& folder, const s
   for (const std::string& name : names) {
     app_.DoEvents();
     if (stopAsked()) return Next::Stop;
-    processFile(lowerCase(listed + "\\" + name), password);
+    // Paths are in lower case, as are the names the run gives its outputs;
+    // the file itself is reached by its own name, which under Wine spares a
+    // search of the whole folder for every other spelling.
+    const std::string path = listed + "\\" + name;
+    processFile(lowerCase(path), path, password);
   }
   return Next::Go;
 }
 
-void EncryptionRun::processFile(const std::string& source, const std::string& password) {
-  if (CryptMode == "en") encryptOne(source, password);
-  else decryptOne(source, password);
+void EncryptionRun::processFile(const std::string& source, const std::string& file, const std::string& password) {
+  if (CryptMode == "en") encryptOne(source, file, password);
+  else decryptOne(source, file, password);
 }
 
-void EncryptionRun::encryptOne(const std::string& source, const std::string& password) {
+void EncryptionRun::encryptOne(const std::string& source, const std::string& file, const std::string& password) {
   if (endsWithOneOf(source, {"tsx", "tsr", "tsn", "ts7"})) return;
   showFile("Your files are being encrypted...", source);
   const auto slash = source.find_last_of('\\');
@@ -200,23 +204,23 @@ void EncryptionRun::encryptOne(const std::string& source, const std::string& pas
   ComponentErrorText.clear();
   p_.RSPEncrypt1.setActive(true);
   const std::string target = source + ".ts7";
-  p_.RSPEncrypt1.encrypt(source, target, password);
+  p_.RSPEncrypt1.encrypt(file, target, password);
   if (ComponentErrorCode != 0) {
     listError(ComponentErrorText);
     listError(std::to_string(ComponentErrorCode) + ", " + ComponentErrorText + ", " + source);
     return;
   }
-  if (FileExists(app_.os().files, target)) deleteSource(source);
+  if (FileExists(app_.os().files, target)) deleteSource(file);
 }
 
-void EncryptionRun::decryptOne(const std::string& source, const std::string& password) {
+void EncryptionRun::decryptOne(const std::string& source, const std::string& file, const std::string& password) {
   const std::string target = source.substr(0, source.size() >= 4 ? source.size() - 4 : 0);
   if (source.ends_with("ts7")) {
     showFile("Your files are being decrypted...", source);
     ComponentErrorCode = 0;
     ComponentErrorText.clear();
     p_.RSPEncrypt1.setActive(true);
-    p_.RSPEncrypt1.decrypt(source, target, password);
+    p_.RSPEncrypt1.decrypt(file, target, password);
     if (ComponentErrorCode != 0) {
       listError(ComponentErrorCode == encryption::ErrorWrongPassword
                     ? "Error  4: Check Password " + source
@@ -227,7 +231,7 @@ void EncryptionRun::decryptOne(const std::string& source, const std::string& pas
       app_.state().EncryptionBusy = true;
       return;
     }
-    if (FileExists(app_.os().files, target)) deleteSource(source);
+    if (FileExists(app_.os().files, target)) deleteSource(file);
   } else if (endsWithOneOf(source, {"tsx", "tsr", "tsn"})) {
     app_.showNotice(
         "A file(s) in this directory are no longer supported. Files not supported by this version include "
@@ -280,7 +284,11 @@ void EncryptionRun::endOfRun() {
 FrmCrypt& EncryptionRun::progress() { return app_.frmCrypt(); }
 
 void EncryptionRun::RSPEncrypt1_Progress(int percent) {
-  if (FrmCrypt* window = app_.openCrypt()) {
+  // Redrawing the bar costs more than a small file's encryption under Wine:
+  // it follows at most every few hundredths of a second, and at the end of a file.
+  const auto now = std::chrono::steady_clock::now();
+  if (FrmCrypt* window = app_.openCrypt(); window && (percent == 100 || now - lastProgressShown_ >= ProgressPace)) {
+    lastProgressShown_ = now;
     window->Pbar.setValue(percent * 36);
     window->lblProgress.setCaption(std::to_string(percent));
   }

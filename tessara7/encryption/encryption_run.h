@@ -9,6 +9,7 @@
 // one-second timer and the tray stay alive; EncryptionBusy (Abort, a failed
 // decryption, or the program ending) stops the run, and the component is
 // asked to stop the file it is on.
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,9 +59,10 @@ class EncryptionRun {
   void setFile1(const std::string& folder);
   std::vector<std::string> folderList(const std::string& path);
   Next passFolder(const std::string& folder, const std::string& password);
-  void processFile(const std::string& source, const std::string& password);
-  void encryptOne(const std::string& source, const std::string& password);
-  void decryptOne(const std::string& source, const std::string& password);
+  // `source` is the path in lower case, `file` the same file as listed.
+  void processFile(const std::string& source, const std::string& file, const std::string& password);
+  void encryptOne(const std::string& source, const std::string& file, const std::string& password);
+  void decryptOne(const std::string& source, const std::string& file, const std::string& password);
   void deleteSource(const std::string& source);
   void showFile(const std::string& details, const std::string& source);
   void listError(const std::string& line);
@@ -73,6 +75,8 @@ class EncryptionRun {
   bool running_ = false;
   bool errorsListed_ = false;
   std::string file1Path_;  // the folder File1 lists, as it reports it
+  static constexpr std::chrono::milliseconds ProgressPace{40};
+  std::chrono::steady_clock::time_point lastProgressShown_{};
 };
 
 }  // namespace tessara
