@@ -1,8 +1,9 @@
 // A user's whole encryption task through the real tessara7 under Wine: a
 // folder with a non-ANSI name and a path longer than MAX_PATH, the password
 // set on the Encryption page, Encrypt with its progress window, Decrypt and
-// every byte back; a wrong password refused with nothing changed; and the
-// program killed in the middle of a large file, which loses nothing.
+// every byte back; a wrong password refused with nothing changed; the
+// program killed in the middle of a large file, which loses nothing; and
+// Abort in the middle of a file.
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -150,6 +151,29 @@ TEST_F(EncryptionE2e, AUserEncryptsAndDecryptsAFolderAndAWrongPasswordOrAKillLos
   for (const std::string& name : namesIn(base_)) EXPECT_FALSE(name.starts_with("~ts7")) << name << " was left";
   EXPECT_TRUE(exists(large + ".ts7"));
   EXPECT_FALSE(exists(large));
+
+  // Abort in the middle of the large file's decryption: the run stops within
+  // the file, the .ts7 stays as it was, and Close can be pressed.
+  const auto largeSealed = readFile(large + ".ts7");
+  ASSERT_TRUE(largeSealed);
+  ASSERT_TRUE(setText(main_, idOf("txtPath"), large + ".ts7"));
+  ASSERT_TRUE(clickButton(main_, idOf("cmddecrypt")));
+  crypt = waitForVisibleWindow(kCryptClass, 10000);
+  ASSERT_NE(crypt, nullptr);
+  ASSERT_TRUE(waitUntil(60000, [&] {
+    const int percent = std::atoi(query(crypt, "lblProgress.caption", 1000).value_or("0").c_str());
+    return percent >= 5 && percent <= 60;
+  })) << "no progress to abort";
+  ASSERT_TRUE(clickButton(crypt, idOf("cmdabort")));
+  ASSERT_EQ(waitForAnswer(main_, "fraEn.enabled", "1", 60000), "1");
+  EXPECT_EQ(query(crypt, "cmdabort.caption"), "Close");
+  EXPECT_EQ(query(crypt, "cmdabort.enabled"), "1");
+  const auto abortLines = splitLines(query(crypt, "List1.items").value_or(""));
+  ASSERT_EQ(abortLines.size(), 1u);
+  EXPECT_NE(abortLines[0].find("Aborted"), std::string::npos) << abortLines[0];
+  EXPECT_EQ(readFile(large + ".ts7"), largeSealed) << "the aborted file stays sealed";
+  EXPECT_FALSE(exists(large));
+  for (const std::string& name : namesIn(base_)) EXPECT_FALSE(name.starts_with("~ts7")) << name << " was left";
 }
 
 }  // namespace
