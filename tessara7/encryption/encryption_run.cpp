@@ -285,10 +285,14 @@ FrmCrypt& EncryptionRun::progress() { return app_.frmCrypt(); }
 
 void EncryptionRun::RSPEncrypt1_Progress(int percent) {
   // Redrawing the bar costs more than a small file's encryption under Wine:
-  // it follows at most every few hundredths of a second, and at the end of a file.
+  // it follows at most every few hundredths of a second, but always at the
+  // end of a file and at the first step of the next (a smaller value), so
+  // that it never shows the last file's end for this one.
   const auto now = std::chrono::steady_clock::now();
-  if (FrmCrypt* window = app_.openCrypt(); window && (percent == 100 || now - lastProgressShown_ >= ProgressPace)) {
+  if (FrmCrypt* window = app_.openCrypt();
+      window && (percent == 100 || percent < shownPercent_ || now - lastProgressShown_ >= ProgressPace)) {
     lastProgressShown_ = now;
+    shownPercent_ = percent;
     window->Pbar.setValue(percent * 36);
     window->lblProgress.setCaption(std::to_string(percent));
   }

@@ -77,6 +77,7 @@ class EncryptionRun {
   std::string file1Path_;  // the folder File1 lists, as it reports it
   static constexpr std::chrono::milliseconds ProgressPace{40};
   std::chrono::steady_clock::time_point lastProgressShown_{};
+  int shownPercent_ = 0;
 };
 
 }  // namespace tessara
