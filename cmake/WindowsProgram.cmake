@@ -1,6 +1,6 @@
 # tessara_add_windows_program(<name>
 #     SOURCES <file>...           the program's sources
-#     RESOURCES <file.rc>...      its resource script: icon, version and, through it, res/app.manifest
+#     RESOURCES <file.rc>...      its resource script: icon, version and, through it, its manifest
 #     LIBRARIES <target>...       what it links (a small program links only system libraries)
 #     [DEFINITIONS <def>...])
 # Adds a Windows GUI program built the one way every program of the product is:
@@ -15,8 +15,9 @@ function(tessara_add_windows_program name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES})
   target_link_options(${name} PRIVATE -municode -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  # The resource script pulls in the icon and the manifest; a change to either rebuilds it.
+  # The resource script pulls in the icon and a manifest; a change to either rebuilds it.
+  file(GLOB manifests ${ROOT}/res/*.manifest)
   foreach(rc ${ARG_RESOURCES})
-    set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${ROOT}/res/app.manifest ${ROOT}/res/tessara.ico)
+    set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${manifests} ${ROOT}/res/tessara.ico)
   endforeach()
 endfunction()

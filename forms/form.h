@@ -67,6 +67,8 @@ class Form {
   void close(CloseReason reason);
   void cancelClose() { closeCancelled_ = true; }
   void activate();  // the window became the active one
+  // A mouse button went down on the window's background (not on a control).
+  void mouseDown() { fire(onMouseDown); }
   // The program is ending: timers stop for good, no handler runs any more.
   void halt();
   void setTopmost(bool on);
@@ -100,6 +102,7 @@ class Form {
 
   std::function<void()> onLoad;
   std::function<void()> onActivate;
+  std::function<void()> onMouseDown;
   std::function<void(CloseReason)> onQueryUnload;
   std::function<void()> onUnload;
   std::function<void()> onTerminate;

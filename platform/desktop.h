@@ -24,6 +24,12 @@ constexpr std::uint32_t StyleVisible = 0x10000000;
 constexpr std::uint32_t StyleMinimized = 0x20000000;
 constexpr std::uint32_t StyleBorder = 0x00800000;
 
+// A top-level window and its whole title.
+struct TitledWindow {
+  WindowHandle handle = 0;
+  std::string title;
+};
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
@@ -40,10 +46,15 @@ class Desktop {
   virtual bool isOwnWindow(WindowHandle w) = 0;
   virtual void showWindowAsync(WindowHandle w, int command) = 0;
   virtual void postClose(WindowHandle w) = 0;
+  // Gives up on a window that does not answer within two seconds.
   virtual void setWindowText(WindowHandle w, std::string_view text) = 0;
   virtual std::uint32_t windowStyle(WindowHandle w) = 0;
   // Top-level windows in Z order, topmost first.
   virtual std::vector<WindowHandle> topLevelWindows() = 0;
+  // The top-level windows in Z order, topmost first, whose style has every
+  // bit of requiredStyle and whose title is not empty, with their titles
+  // read whole; `except` is left out.
+  virtual std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) = 0;
   // Tells running programs that policy settings changed.
   virtual void broadcastPolicyChange() = 0;
   // One synthetic key press to the active window (virtual-key code).

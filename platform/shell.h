@@ -29,8 +29,10 @@ class Shell {
  public:
   virtual ~Shell() = default;
 
-  // Starts a program without arguments and without waiting.
-  virtual StartResult startProgram(std::string_view path, int showCommand) = 0;
+  // Starts a program without arguments and without waiting, in `folder`
+  // (empty: this program's current folder). A program that asks for more
+  // rights than this one has is started through the system's elevation.
+  virtual StartResult startProgram(std::string_view path, int showCommand, std::string_view folder) = 0;
   virtual bool shellExecute(WindowHandle parent, std::string_view verb, std::string_view file,
                             int showCommand) = 0;
   virtual int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
@@ -43,6 +45,9 @@ class Shell {
   // another process holds it. It is held until released or the process ends.
   virtual bool claimSingleInstance(std::string_view name) = 0;
   virtual void releaseSingleInstance() = 0;
+  // The system's browse dialog, offering files as well as folders; the
+  // chosen path, or empty when the user cancelled. Returns when it closes.
+  virtual std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) = 0;
 };
 
 }  // namespace platform

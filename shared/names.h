@@ -37,6 +37,9 @@ inline constexpr const char* ConfigClass = "Tessara.frmConfig";
 inline constexpr const char* PromptClass = "Tessara.frmPassword";
 inline constexpr const char* NoticeClass = "Tessara.frmError";
 inline constexpr const char* BlankClass = "Tessara.frmBlank";
+inline constexpr const char* PickerClass = "Tessara.frmLock";
+inline constexpr const char* IgnoreListClass = "Tessara.frmignore";
+inline constexpr const char* InputBoxClass = "Tessara.frmInput";
 inline constexpr const char* LauncherClass = "Tessara.tsrrun";
 inline constexpr const char* TransferClass = "Tessara.hivexfer";
 

@@ -106,7 +106,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   forms::win32::Win32ViewFactory views;
 
   tessara::App app({os.get(), tray, &views, [] { forms::win32::doEvents(); },
-                    [] { forms::win32::quit(0); }, fileVersion()});
+                    [] { forms::win32::quit(0); }, fileVersion(), [] { forms::win32::waitEvents(); }});
   app.start();
   if (app.ended()) return 0;
 

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/wine/process_memory.h"
+#include "bench/wine/timed_files.h"
 #include "shared/win32/text.h"
 #include "platform/win32/win32_files.h"
 #include "tessara7/encryption/encryption_component.h"
@@ -32,74 +34,6 @@ double medianOf(std::vector<double> samples) {
 }
 
 double secondsSince(Clock::time_point begin) { return std::chrono::duration<double>(Clock::now() - begin).count(); }
-
-// A "Name:   1234 kB" line of a /proc status file, in KiB.
-std::size_t statusKilobytes(const std::wstring& path, const char* field) {
-  const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  char buffer[8192];
-  DWORD got = 0;
-  ReadFile(file, buffer, sizeof buffer - 1, &got, nullptr);
-  CloseHandle(file);
-  buffer[got] = 0;
-  const char* line = std::strstr(buffer, field);
-  return line == nullptr ? 0 : std::strtoul(line + std::strlen(field), nullptr, 10);
-}
-
-// Z:\proc\<pid>\status of the Linux process running this benchmark: Wine
-// leaves PrivateUsage at 0, and /proc/self is not this process under Wine.
-// Of the processes whose command line names it (the launcher's too), the
-// largest is the program.
-std::wstring ownStatusPath() {
-  WIN32_FIND_DATAW entry{};
-  const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &entry);
-  if (search == INVALID_HANDLE_VALUE) return {};
-  std::wstring found;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-    const HANDLE file = CreateFileW((L"Z:\\proc\\" + name + L"\\cmdline").c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) continue;
-    char buffer[4096];
-    DWORD got = 0;
-    ReadFile(file, buffer, sizeof buffer, &got, nullptr);
-    CloseHandle(file);
-    std::string commandLine(buffer, got);
-    std::replace(commandLine.begin(), commandLine.end(), '\0', ' ');
-    const std::wstring status = L"Z:\\proc\\" + name + L"\\status";
-    if (commandLine.find("wine_bench.exe encryption") != std::string::npos &&
-        (found.empty() || statusKilobytes(status, "VmRSS:") > statusKilobytes(found, "VmRSS:")))
-      found = status;
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
-  return found;
-}
-
-// The largest private memory of this process while it runs.
-class MemoryWatch {
- public:
-  MemoryWatch() : status_(ownStatusPath()), baseline_(statusKilobytes(status_, "RssAnon:")), thread_([this] {
-      while (!stop_) {
-        peak_ = std::max<std::size_t>(peak_, statusKilobytes(status_, "RssAnon:"));
-        Sleep(20);
-      }
-    }) {}
-  ~MemoryWatch() {
-    stop_ = true;
-    thread_.join();
-  }
-  double peakMegabytes() const { return static_cast<double>(peak_) / 1024; }
-  double baselineMegabytes() const { return static_cast<double>(baseline_) / 1024; }
-
- private:
-  std::wstring status_;
-  std::size_t baseline_;
-  std::atomic<bool> stop_{false};
-  std::atomic<std::size_t> peak_{0};
-  std::thread thread_;
-};
 
 }  // namespace
 
@@ -128,19 +62,33 @@ void benchSmallFiles(platform::win32::Win32Files& files, tessara::encryption::En
     MoveFileW((source + L".copy").c_str(), source.c_str());
   }
   int failures = 0;
+  // The same component on a file system that times every call.
+  TimedFiles timed(files);
+  tessara::encryption::EncryptionComponent timedComponent(timed);
+  timedComponent.LetEventsRun = component.LetEventsRun;
+  timedComponent.Error = component.Error;
+  { auto tiny = files.createNew(folder + "\\tiny"); }
+  timedComponent.setActive(true);
+  timedComponent.encrypt(folder + "\\tiny", folder + "\\tiny.ts7", "benchmark password");  // the derivation
+  files.deleteFile(folder + "\\tiny");
+  files.deleteFile(folder + "\\tiny.ts7");
+  timed.reset();
   begin = Clock::now();
   for (int i = 0; i < count; ++i) {
     const std::string source = folder + "\\file" + std::to_string(i) + ".txt";
-    component.setActive(true);
-    if (component.encrypt(source, source + ".ts7", "benchmark password")) files.deleteFile(source);
+    timedComponent.setActive(true);
+    if (timedComponent.encrypt(source, source + ".ts7", "benchmark password")) timed.deleteFile(source);
     else ++failures;
   }
   const double encryptSeconds = secondsSince(begin);
+  const TimedFiles::Split encryptCalls = timed.split();
+  timed.reset();
   begin = Clock::now();
   for (int i = 0; i < count; ++i) {
     const std::string source = folder + "\\file" + std::to_string(i) + ".txt.ts7";
-    component.setActive(true);
-    if (component.decrypt(source, source.substr(0, source.size() - 4), "benchmark password")) files.deleteFile(source);
+    timedComponent.setActive(true);
+    if (timedComponent.decrypt(source, source.substr(0, source.size() - 4), "benchmark password"))
+      timed.deleteFile(source);
     else ++failures;
   }
   const double decryptSeconds = secondsSince(begin);
@@ -153,7 +101,23 @@ void benchSmallFiles(platform::win32::Win32Files& files, tessara::encryption::En
               encryptSeconds * 1000 / count);
   std::printf("%-44s %10.0f files/s  %.2f ms per file\n", "  decrypt, then delete the .ts7", count / decryptSeconds,
               decryptSeconds * 1000 / count);
+  // Where a file's time goes: milliseconds per call, and calls per file.
+  const auto split = [count](const char* what, const TimedFiles::Split& calls) {
+    std::printf("    %-40s", what);
+    const std::pair<const char*, TimedFiles::Call> kinds[] = {
+        {"create", TimedFiles::Create}, {"open", TimedFiles::Open},     {"write", TimedFiles::Write},
+        {"flush", TimedFiles::Flush},   {"read", TimedFiles::Read},     {"rename", TimedFiles::Rename},
+        {"delete", TimedFiles::Delete}, {"attributes", TimedFiles::Attributes}, {"time", TimedFiles::Other}};
+    for (const auto& [name, call] : kinds)
+      if (calls.calls[call]) std::printf(" %s %.2f ms x%.0f,", name, calls.averageMs(call), double(calls.calls[call]) / count);
+    std::printf("\n");
+  };
+  split("encrypt, ms per call x calls per file:", encryptCalls);
+  split("decrypt, ms per call x calls per file:", timed.split());
 }
+
+// encryption_run_bench.cpp
+void benchProgramRuns(std::string largeFile, std::string folder, int count, double derivationMs);
 
 int runEncryptionBenchmarks(const std::string& file, int repetitions) {
   platform::win32::Win32Files files;
@@ -203,7 +167,7 @@ int runEncryptionBenchmarks(const std::string& file, int repetitions) {
   }
 
   std::vector<double> copyRates, flushedCopyRates, encryptRates, decryptRates;
-  MemoryWatch memory;
+  MemoryWatch memory("wine_bench.exe encryption");
   for (int i = 0; i < repetitions && error.empty(); ++i) {
     begin = Clock::now();
     if (!CopyFileW(wide.c_str(), win32kit::toWide(copy).c_str(), TRUE)) error = "CopyFileW failed";
@@ -278,6 +242,9 @@ int runEncryptionBenchmarks(const std::string& file, int repetitions) {
   component.Error = [&](int number, const std::string& text) { error = std::to_string(number) + " " + text; };
   std::printf("\n");
   const char* count = std::getenv("TESSARA_BENCH_SMALL_FILES");
-  benchSmallFiles(files, component, file + ".folder", count ? std::atoi(count) : 10000);
+  const int smallFiles = count ? std::atoi(count) : 10000;
+  benchSmallFiles(files, component, file + ".folder", smallFiles);
+  std::printf("\n");
+  benchProgramRuns(file, file + ".run", smallFiles, derivation * 1000);
   return 0;
 }

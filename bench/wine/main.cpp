@@ -2,6 +2,7 @@
 // of measurements in its own file printing its own figures.
 //   wine_bench                      every group with its default arguments
 //   wine_bench settings             the settings group only
+//   wine_bench transfer             the configuration transfer group only
 //   wine_bench lock [args...]       the lock-latency group only, with its arguments
 //   wine_bench encryption FILE [N]  encrypting and decrypting FILE, N times (default 3)
 #include <cstdio>
@@ -13,6 +14,8 @@
 void runSettingsBenchmarks();
 // lock_latency.cpp; its arguments as the command line would give them.
 int runLockLatencyBenchmarks(int argc, char** argv);
+// transfer_bench.cpp
+void runTransferBenchmarks();
 // encryption_bench.cpp
 int runEncryptionBenchmarks(const std::string& file, int repetitions);
 
@@ -21,11 +24,17 @@ int main(int argc, char** argv) {
   if (group == nullptr) {
     runSettingsBenchmarks();
     std::printf("\n");
+    runTransferBenchmarks();
+    std::printf("\n");
     char* none[] = {argv[0], nullptr};
     return runLockLatencyBenchmarks(1, none);
   }
   if (std::strcmp(group, "settings") == 0) {
     runSettingsBenchmarks();
+    return 0;
+  }
+  if (std::strcmp(group, "transfer") == 0) {
+    runTransferBenchmarks();
     return 0;
   }
   if (std::strcmp(group, "lock") == 0) {
@@ -34,6 +43,6 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(group, "encryption") == 0 && argc > 2)
     return runEncryptionBenchmarks(argv[2], argc > 3 ? std::atoi(argv[3]) : 3);
-  std::fprintf(stderr, "usage: wine_bench [settings | lock [args...] | encryption FILE [N]]\n");
+  std::fprintf(stderr, "usage: wine_bench [settings | transfer | lock [args...] | encryption FILE [N]]\n");
   return 2;
 }

@@ -178,6 +178,12 @@ LRESULT Win32FormView::handleMessage(HWND window, UINT message, WPARAM wParam, L
     case WM_ACTIVATE:
       onActivate(wParam);
       return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      // Only the background: a control's window takes the clicks on it.
+      if (!destroying_) form_.mouseDown();
+      return 0;
     case WM_SETFOCUS:
       if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_)) {
         SetFocus(lastFocus_);

@@ -39,6 +39,11 @@ void doEvents() {
   }
 }
 
+void waitEvents() {
+  MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  doEvents();
+}
+
 void quit(int code) { PostQuitMessage(code); }
 
 }  // namespace forms::win32

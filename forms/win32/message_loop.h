@@ -13,6 +13,10 @@ int runMessageLoop(const std::function<void()>& afterEachMessage = {});
 // way is put back for the main loop.
 void doEvents();
 
+// Waits up to a twentieth of a second for a message (a timer's included),
+// then handles what is waiting: a modal wait that leaves the core idle.
+void waitEvents();
+
 // Ends the main loop with this exit code.
 void quit(int code);
 

@@ -94,6 +94,15 @@ std::vector<WindowHandle> SimDesktop::topLevelWindows() {
   return handles;
 }
 
+std::vector<TitledWindow> SimDesktop::titledWindows(std::uint32_t requiredStyle, WindowHandle except) {
+  std::vector<TitledWindow> found;
+  for (const Window& window : windows_)
+    if (window.handle != except && (windowStyle(window.handle) & requiredStyle) == requiredStyle &&
+        !window.title.empty())
+      found.push_back({window.handle, window.title});
+  return found;
+}
+
 void SimDesktop::broadcastPolicyChange() { ++policyBroadcasts_; }
 
 void SimDesktop::sendKeyPress(std::uint16_t virtualKey) { keyPresses_.push_back(virtualKey); }

@@ -40,6 +40,7 @@ class SimDesktop final : public Desktop {
   // The given style with StyleVisible and StyleMinimized following the state.
   std::uint32_t windowStyle(WindowHandle w) override;
   std::vector<WindowHandle> topLevelWindows() override;
+  std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) override;
   void broadcastPolicyChange() override;
   void sendKeyPress(std::uint16_t virtualKey) override;
 

@@ -6,10 +6,10 @@
 
 namespace platform::sim {
 
-StartResult SimShell::startProgram(std::string_view path, int showCommand) {
+StartResult SimShell::startProgram(std::string_view path, int showCommand, std::string_view folder) {
   if (const auto failing = failingStarts_.find(fold(path)); failing != failingStarts_.end())
     return {false, failing->second};
-  started_.push_back({std::string(path), showCommand});
+  started_.push_back({std::string(path), showCommand, std::string(folder)});
   // A copy: the hook may start further programs and grow the record.
   const StartedProgram program = started_.back();
   if (onStart) onStart(program);
@@ -34,6 +34,14 @@ int SimShell::messageBox(WindowHandle owner, std::string_view text, std::string_
     return answer;
   }
   return (flags & 0xF) == MbYesNo ? IdYes : IdOk;
+}
+
+std::string SimShell::browseForFileOrFolder(WindowHandle, std::string_view title) {
+  browseTitles_.emplace_back(title);
+  if (browseAnswers_.empty()) return {};
+  std::string path = std::move(browseAnswers_.front());
+  browseAnswers_.pop_front();
+  return path;
 }
 
 void SimShell::failStart(std::string_view path, std::string_view error) {

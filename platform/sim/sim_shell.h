@@ -15,6 +15,7 @@ namespace platform::sim {
 struct StartedProgram {
   std::string path;
   int showCommand;
+  std::string folder;
 };
 
 struct ShellExecuted {
@@ -35,7 +36,7 @@ class SimShell final : public Shell {
  public:
   // Fails for paths given to failStart (compared without regard to ASCII
   // case), else records the start and calls onStart.
-  StartResult startProgram(std::string_view path, int showCommand) override;
+  StartResult startProgram(std::string_view path, int showCommand, std::string_view folder) override;
   // Recorded; fails for files given to failShellExecute.
   bool shellExecute(WindowHandle parent, std::string_view verb, std::string_view file,
                     int showCommand) override;
@@ -48,11 +49,15 @@ class SimShell final : public Shell {
   // share the shell, so a second App started on it finds the name held.
   bool claimSingleInstance(std::string_view name) override;
   void releaseSingleInstance() override;
+  // Recorded; answers with the next queued path, or empty (cancelled).
+  std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;
 
   // --- for tests ---
   void failStart(std::string_view path, std::string_view error);
   void failShellExecute(std::string_view file);
   void queueAnswer(int answer) { answers_.push_back(answer); }
+  void queueBrowseAnswer(std::string path) { browseAnswers_.push_back(std::move(path)); }
+  const std::vector<std::string>& browseTitles() const { return browseTitles_; }
   void setProgramPath(std::string_view path) { programPath_ = std::string(path); }
   // Another process holds the name (or lets it go).
   void holdInstanceElsewhere(std::string_view name, bool held);
@@ -70,6 +75,8 @@ class SimShell final : public Shell {
   std::map<std::string, std::string> failingStarts_;  // folded path -> error text
   std::vector<std::string> failingExecutes_;          // folded file names
   std::deque<int> answers_;
+  std::deque<std::string> browseAnswers_;
+  std::vector<std::string> browseTitles_;
   std::string programPath_ = "C:\\Program Files\\Tessara\\tessara7.exe";
   std::vector<StartedProgram> started_;
   std::vector<ShellExecuted> executed_;

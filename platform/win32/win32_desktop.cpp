@@ -70,7 +70,11 @@ void Win32Desktop::showWindowAsync(WindowHandle w, int command) { ShowWindowAsyn
 void Win32Desktop::postClose(WindowHandle w) { PostMessageW(toHwnd(w), WM_CLOSE, 0, 0); }
 
 void Win32Desktop::setWindowText(WindowHandle w, std::string_view text) {
-  SetWindowTextW(toHwnd(w), toWide(text).c_str());
+  // Another program's window that does not answer must not hold this one up.
+  const std::wstring wide = toWide(text);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(toHwnd(w), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG, 2000,
+                      &result);
 }
 
 std::uint32_t Win32Desktop::windowStyle(WindowHandle w) {
@@ -85,6 +89,23 @@ std::vector<WindowHandle> Win32Desktop::topLevelWindows() {
        w = GetWindow(w, GW_HWNDNEXT))
     windows.push_back(fromHwnd(w));
   return windows;
+}
+
+std::vector<TitledWindow> Win32Desktop::titledWindows(std::uint32_t requiredStyle, WindowHandle except) {
+  std::vector<TitledWindow> found;
+  std::wstring buffer;
+  for (const WindowHandle handle : topLevelWindows()) {
+    const HWND w = toHwnd(handle);
+    if (handle == except) continue;
+    // The style first: only the windows that pass have their text read.
+    if ((static_cast<std::uint32_t>(GetWindowLongW(w, GWL_STYLE)) & requiredStyle) != requiredStyle) continue;
+    const int length = GetWindowTextLengthW(w);
+    if (length <= 0) continue;
+    buffer.assign(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(w, buffer.data(), length + 1);
+    if (copied > 0) found.push_back({handle, toUtf8(std::wstring_view(buffer.data(), static_cast<std::size_t>(copied)))});
+  }
+  return found;
 }
 
 void Win32Desktop::broadcastPolicyChange() {

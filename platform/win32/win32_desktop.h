@@ -18,6 +18,7 @@ class Win32Desktop final : public Desktop {
   void setWindowText(WindowHandle w, std::string_view text) override;
   std::uint32_t windowStyle(WindowHandle w) override;
   std::vector<WindowHandle> topLevelWindows() override;
+  std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) override;
   void broadcastPolicyChange() override;
   void sendKeyPress(std::uint16_t virtualKey) override;
 };

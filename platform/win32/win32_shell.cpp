@@ -1,7 +1,11 @@
 #include "platform/win32/win32_shell.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include <memory>
 
 #include "shared/win32/handles.h"
 #include "shared/win32/message_box.h"
@@ -28,10 +32,24 @@ std::string systemErrorText(unsigned long code) {
   return toUtf8(text);
 }
 
-StartResult Win32Shell::startProgram(std::string_view path, int showCommand) {
+StartResult Win32Shell::startProgram(std::string_view path, int showCommand, std::string_view folder) {
   // The program runs on its own; nothing waits for it.
-  const win32kit::StartedProcess started = win32kit::startProcess(toWide(path), showCommand);
-  if (!started) return {false, systemErrorText(started.error)};
+  const std::wstring widePath = toWide(path);
+  const std::wstring wideFolder = toWide(folder);
+  const win32kit::StartedProcess started = win32kit::startProcess(widePath, showCommand, wideFolder);
+  if (started) return {true, {}};
+  constexpr DWORD kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED, missing from the cross headers
+  if (started.error != kElevationRequired) return {false, systemErrorText(started.error)};
+  // The program's manifest asks for the user's highest rights: the shell
+  // starts it through the elevation prompt.
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpFile = widePath.c_str();
+  info.lpDirectory = wideFolder.empty() ? nullptr : wideFolder.c_str();
+  info.nShow = showCommand;
+  if (!ShellExecuteExW(&info)) return {false, systemErrorText(GetLastError())};
+  if (info.hProcess) CloseHandle(info.hProcess);
   return {true, {}};
 }
 
@@ -70,6 +88,45 @@ void Win32Shell::releaseSingleInstance() {
   if (!instance_) return;
   ReleaseMutex(instance_.get());
   instance_.reset();
+}
+
+namespace {
+
+struct ItemListFree {
+  void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
+};
+using UniqueItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
+
+// COM for the dialog, for as long as it is open; the thread may have it already.
+class ComScope {
+ public:
+  ComScope() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComScope() {
+    if (initialised_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialised_;
+};
+
+}  // namespace
+
+std::string Win32Shell::browseForFileOrFolder(WindowHandle parent, std::string_view title) {
+  const ComScope com;
+  const std::wstring wideTitle = toWide(title);
+  BROWSEINFOW info{};
+  info.hwndOwner = reinterpret_cast<HWND>(parent);
+  info.lpszTitle = wideTitle.c_str();
+  info.ulFlags = BIF_BROWSEINCLUDEFILES;
+  const UniqueItemList chosen(SHBrowseForFolderW(&info));
+  if (!chosen) return {};
+  // Longer than MAX_PATH is fine: the Ex form takes the buffer's size.
+  std::wstring path(1024, L'\0');
+  if (!SHGetPathFromIDListEx(chosen.get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) return {};
+  path.resize(wcsnlen(path.c_str(), path.size()));
+  return toUtf8(path);
 }
 
 }  // namespace platform::win32

@@ -7,12 +7,13 @@ namespace platform::win32 {
 
 class Win32Shell final : public Shell {
  public:
-  StartResult startProgram(std::string_view path, int showCommand) override;
+  StartResult startProgram(std::string_view path, int showCommand, std::string_view folder) override;
   bool shellExecute(WindowHandle parent, std::string_view verb, std::string_view file,
                     int showCommand) override;
   int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
                  std::uint32_t flags) override;
   std::string programPath() override;
+  std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;
   bool claimSingleInstance(std::string_view name) override;
   void releaseSingleInstance() override;
 

@@ -4,14 +4,18 @@
 #include <map>
 
 #include "tessara7/common/text.h"
+#include "tessara7/locking/frm_ignore.h"
 #include "tessara7/settings/store_keys.h"
+#include "tessara7/shell/app.h"
 
 namespace tessara {
 
 using platform::Root;
 
-IgnoreList::IgnoreList(RegistryAccess& registry, forms::ListBox& lstignore)
-    : registry_(registry), lstignore_(lstignore) {}
+IgnoreList::IgnoreList(App& app, forms::ListBox& lstignore)
+    : app_(app), registry_(app.registry()), lstignore_(lstignore) {}
+
+void IgnoreList::cmdIgnore_Click() { app_.frmIgnore().show(); }
 
 bool IgnoreList::ignores(const std::string& title) const {
   const auto& titles = lstignore_.items();
@@ -23,21 +27,35 @@ void IgnoreList::ignore(std::string title) {
   store();
 }
 
+void IgnoreList::forget(const std::string& title) {
+  const auto& titles = lstignore_.items();
+  const auto found = std::find(titles.begin(), titles.end(), title);
+  if (found != titles.end()) lstignore_.removeItem(static_cast<int>(found - titles.begin()));
+}
+
 void IgnoreList::clear() { lstignore_.clear(); }
 
-void IgnoreList::load() {
+std::vector<std::string> IgnoreList::storedTitles() const {
   // The whole key in one read, instead of one read per possible number.
   std::map<int, std::string> byNumber;
   for (auto& [name, text] : registry_.GetAllStringValues(Root::Machine, keys::Ignore))
     if (const auto n = numberAfter(name, "Program", keys::kIgnoreValuesRead); n && !text.empty())
       byNumber[*n] = std::move(text);
-  std::vector<std::string> titles = lstignore_.items();
+  std::vector<std::string> titles;
+  titles.reserve(byNumber.size());
   for (auto& [n, text] : byNumber) titles.push_back(std::move(text));
+  return titles;
+}
+
+void IgnoreList::load() {
+  std::vector<std::string> titles = lstignore_.items();
+  for (std::string& title : storedTitles()) titles.push_back(std::move(title));
   lstignore_.setItems(std::move(titles));
 }
 
-void IgnoreList::store(bool keepEmptyKey) {
-  const auto& titles = lstignore_.items();
+void IgnoreList::store(bool keepEmptyKey) { rewriteStore(lstignore_.items(), keepEmptyKey); }
+
+void IgnoreList::rewriteStore(const std::vector<std::string>& titles, bool keepEmptyKey) {
   registry_.DeleteKey(Root::Machine, keys::Ignore);
   if (keepEmptyKey) registry_.CreateKey(Root::Machine, keys::Ignore);
   for (std::size_t n = 0; n < titles.size(); ++n)

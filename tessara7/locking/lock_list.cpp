@@ -7,6 +7,7 @@
 #include "tessara7/common/text.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
+#include "tessara7/locking/frm_lock.h"
 #include "tessara7/shell/app.h"
 
 namespace tessara {
@@ -37,15 +38,20 @@ void LockList::cmdAdd_Click() {
         "running tasks.");
     return;
   }
+  if (!append(std::move(task), false, true)) return;
+  c_.txtTask.setText("");
+}
+
+bool LockList::append(std::string task, bool ticked, bool highlight) {
   // Only rows 0 to 998 are read back, so a longer list would lose its tail.
   if (c_.lstProgram.count() >= keys::kLockRowsRead) {
     app_.showNotice("The list holds at most 999 task names. Remove one before adding another.");
-    return;
+    return false;
   }
-  c_.lstProgram.addItem(std::move(task), false);
-  c_.txtTask.setText("");
-  c_.lstProgram.setListIndex(c_.lstProgram.count() - 1);
+  c_.lstProgram.addItem(std::move(task), ticked);
+  if (highlight) c_.lstProgram.setListIndex(c_.lstProgram.count() - 1);
   changed();
+  return true;
 }
 
 void LockList::cmdDel_Click() {
@@ -65,6 +71,8 @@ void LockList::txtTask_Click() { c_.window.setDefaultButton(c_.cmdAdd); }
 void LockList::cmdHelper0_Click() {
   app_.showNotice("A task name appears at the top of a program window, e.g. Microsoft Word.");
 }
+
+void LockList::cmdSelect_Click() { app_.frmLock().show(); }
 
 void LockList::cmdlockprogram_Click() {
   if (app_.askConfigPassword()) return;

@@ -33,6 +33,12 @@ class LockList {
   void txtTask_Click();
   void cmdHelper0_Click();
   void cmdlockprogram_Click();
+  void cmdSelect_Click();
+
+  // Appends a task name as typed or picked; the new entry becomes the
+  // highlighted one when `highlight`. False, with the notice, when the list
+  // is full (only 999 rows are read back).
+  bool append(std::string task, bool ticked, bool highlight);
 
   // Whether a ticked, non-empty entry occurs in the title (case-sensitive).
   bool locks(const std::string& title) const;

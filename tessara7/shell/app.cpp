@@ -1,10 +1,14 @@
 #include "tessara7/shell/app.h"
 
+#include "tessara7/encryption/frm_crypt.h"
 #include "tessara7/locking/frm_blank.h"
+#include "tessara7/locking/frm_ignore.h"
+#include "tessara7/locking/frm_lock.h"
 #include "tessara7/locking/frm_password.h"
 #include "tessara7/locking/password_requests.h"
 #include "tessara7/shell/frm_config.h"
 #include "tessara7/shell/frm_error.h"
+#include "tessara7/shell/frm_input.h"
 
 namespace tessara {
 
@@ -14,7 +18,11 @@ App::App(AppHost host)
       registry_(host_.os.registry),
       frmError_([this] { return std::make_unique<FrmError>(*this); }),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
-      frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }) {
+      frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
+      frmLock_([this] { return std::make_unique<FrmLock>(*this); }),
+      frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
+      frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
+      frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }) {
   runtime_.onHandlerError = [this](const std::string& description) { reportHandlerError(description); };
   runtime_.doEvents = [this] {
     if (host_.doEvents) host_.doEvents();
@@ -31,6 +39,13 @@ FrmPassword& App::frmPassword() { return frmPassword_.get(); }
 FrmPassword* App::openPassword() { return frmPassword_.peek(); }
 FrmBlank& App::frmBlank() { return frmBlank_.get(); }
 FrmBlank* App::openBlank() { return frmBlank_.peek(); }
+FrmLock& App::frmLock() { return frmLock_.get(); }
+FrmLock* App::openLock() { return frmLock_.peek(); }
+FrmIgnore& App::frmIgnore() { return frmIgnore_.get(); }
+FrmIgnore* App::openIgnore() { return frmIgnore_.peek(); }
+FrmInput* App::openInput() { return frmInput_.peek(); }
+FrmCrypt& App::frmCrypt() { return frmCrypt_.get(); }
+FrmCrypt* App::openCrypt() { return frmCrypt_.peek(); }
 
 void App::start() { frmConfig_->load(); }
 
@@ -42,6 +57,7 @@ void App::requestPassword(Action action, std::optional<std::string> title, platf
 bool App::askConfigPassword() { return passwordRequests_->askConfigPassword(); }
 
 Releases& App::releases() { return frmConfig_->releases; }
+LockList& App::lockList() { return frmConfig_->lockList; }
 IgnoreList& App::ignoreList() { return frmConfig_->ignoreList; }
 MasterPassword& App::masterPassword() { return frmConfig_->masterPassword; }
 UninstallCommands& App::uninstall() { return frmConfig_->uninstall; }
@@ -53,7 +69,9 @@ void App::End() {
   if (ended_) return;
   ended_ = true;
   frmConfig_->halt();
-  for (forms::Form* form : std::initializer_list<forms::Form*>{frmError_.peek(), frmPassword_.peek(), frmBlank_.peek()})
+  for (forms::Form* form : std::initializer_list<forms::Form*>{frmError_.peek(), frmPassword_.peek(), frmBlank_.peek(),
+                                                               frmLock_.peek(), frmIgnore_.peek(), frmInput_.peek(),
+                                                               frmCrypt_.peek()})
     if (form) form->halt();
   // Leave no dead icon behind in the notification area.
   deleteTrayIcon();
@@ -71,6 +89,15 @@ void App::collect() {
   frmError_.collect();
   frmPassword_.collect();
   frmBlank_.collect();
+  frmLock_.collect();
+  frmIgnore_.collect();
+  frmInput_.collect();
+  frmCrypt_.collect();
+}
+
+void App::waitEvents() {
+  if (host_.waitEvents) host_.waitEvents();
+  else DoEvents();
 }
 
 void App::addTrayIcon() {
@@ -89,12 +116,26 @@ std::string App::askNotice(std::string text) {
   showNotice(std::move(text));
   // Wait for the window to go, letting everything else run meanwhile.
   while (FrmError* notice = frmError_.peek()) {
-    if (!notice->visible()) break;
-    DoEvents();
+    if (!notice->visible() || ended_) break;
+    waitEvents();
   }
   std::string answer = state_.NoticeAnswer;
   state_.NoticeAnswer.clear();
   return answer;
+}
+
+std::optional<std::string> App::inputBox(const std::string& prompt, const std::string& title,
+                                         const std::string& suggested) {
+  FrmInput& box = frmInput_.get();
+  box.ask(prompt, title, suggested);
+  // The box object outlives its unloading until collect(), which runs only
+  // between the main loop's messages, never inside this wait.
+  while (!box.unloaded() && !ended_) waitEvents();
+  return box.unloaded() ? box.answer() : std::nullopt;
+}
+
+void App::closeInputBox() {
+  if (FrmInput* box = frmInput_.peek()) box->cmdCancel_Click();
 }
 
 void App::policiesChanged() {

@@ -10,6 +10,7 @@
 #include "forms/form.h"
 #include "platform/platform.h"
 #include "platform/tray.h"
+#include "tessara7/encryption/encryption_component.h"
 #include "tessara7/locking/password_action.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/shell/app_state.h"
@@ -20,9 +21,14 @@ class FrmConfig;
 class FrmError;
 class FrmPassword;
 class FrmBlank;
+class FrmIgnore;
+class FrmInput;
+class FrmLock;
+class FrmCrypt;
 class ComputerLock;
 class IgnoreList;
 class LockGuard;
+class LockList;
 class MasterPassword;
 class PasswordRequests;
 class Releases;
@@ -35,6 +41,10 @@ struct AppHost {
   std::function<void()> doEvents;        // lets pending window events run
   std::function<void()> quit;            // ends the message loop
   std::array<std::uint16_t, 4> version{7, 1, 0, 3};  // file version: major, minor, build, revision
+  // Waits a little for the next window event, then lets the pending ones
+  // run (a modal wait that does not spin); doEvents when not given.
+  std::function<void()> waitEvents{};
+  encryption::ComponentOptions encryption{};          // the encryption component's set-up
 };
 
 class App {
@@ -55,8 +65,16 @@ class App {
   // Shows the notice and waits until it is closed: "ok", "cancel", or ""
   // when it was closed with its close box.
   std::string askNotice(std::string text);
+  // Asks for one line of text in a box of this title, holding the suggested
+  // text, and waits: the confirmed text, or nothing after Cancel.
+  std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                      const std::string& suggested);
+  // Closes an open input box as Cancel does.
+  void closeInputBox();
   // Lets pending window events run.
   void DoEvents();
+  // Waits a little for the next window event and lets it run (a modal wait).
+  void waitEvents();
   // Frees windows that were unloaded; call when no handler is running.
   void collect();
 
@@ -66,6 +84,7 @@ class App {
   AppState& state() { return state_; }
   forms::Runtime& runtime() { return runtime_; }
   const std::array<std::uint16_t, 4>& version() const { return host_.version; }
+  const encryption::ComponentOptions& encryptionOptions() const { return host_.encryption; }
 
   // The windows; the pop-up ones are made afresh after they unload.
   FrmConfig& frmConfig() { return *frmConfig_; }
@@ -75,6 +94,13 @@ class App {
   FrmPassword* openPassword();
   FrmBlank& frmBlank();
   FrmBlank* openBlank();
+  FrmLock& frmLock();
+  FrmLock* openLock();
+  FrmIgnore& frmIgnore();
+  FrmIgnore* openIgnore();
+  FrmInput* openInput();
+  FrmCrypt& frmCrypt();
+  FrmCrypt* openCrypt();
 
   // Asks for the master password before a guarded operation (the pending
   // values, then the prompt; see PasswordRequests). A title of nullopt keeps
@@ -89,6 +115,7 @@ class App {
   // The subsystems that other windows talk to; they live with the
   // configuration window, whose controls they hold.
   Releases& releases();
+  LockList& lockList();
   IgnoreList& ignoreList();
   MasterPassword& masterPassword();
   UninstallCommands& uninstall();
@@ -118,6 +145,10 @@ class App {
   forms::FormSlot<FrmError> frmError_;
   forms::FormSlot<FrmPassword> frmPassword_;
   forms::FormSlot<FrmBlank> frmBlank_;
+  forms::FormSlot<FrmLock> frmLock_;
+  forms::FormSlot<FrmIgnore> frmIgnore_;
+  forms::FormSlot<FrmInput> frmInput_;
+  forms::FormSlot<FrmCrypt> frmCrypt_;
   bool ended_ = false;
   bool trayIconAdded_ = false;
   platform::WindowHandle trayOwner_ = 0;

@@ -10,6 +10,10 @@
 
 #include "forms/form.h"
 #include "platform/registry.h"
+#include "tessara7/encryption/command_runner.h"
+#include "tessara7/encryption/encryption_component.h"
+#include "tessara7/encryption/encryption_page.h"
+#include "tessara7/encryption/encryption_run.h"
 #include "tessara7/locking/advanced_watcher.h"
 #include "tessara7/locking/computer_lock.h"
 #include "tessara7/locking/foreground_watcher.h"
@@ -24,6 +28,7 @@
 #include "tessara7/settings/settings_loader.h"
 #include "tessara7/shell/startup.h"
 #include "tessara7/shell/tray_menu.h"
+#include "tessara7/transfer/transfer_commands.h"
 #include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
@@ -201,6 +206,11 @@ class FrmConfig : public forms::Form {
   Protections protections;
   TrayMenu trayMenu;
   UninstallCommands uninstall;
+  TransferCommands transfer;
+  encryption::EncryptionComponent RSPEncrypt1;
+  EncryptionRun run;
+  CommandRunner commandRunner;
+  EncryptionPage encryptionPage;
   SettingsLoader loader;
   Startup startup;
   Apply apply;

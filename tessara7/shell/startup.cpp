@@ -68,7 +68,7 @@ void Startup::Form_QueryUnload(forms::CloseReason reason) {
   // first, so that the new copy does not find this closing one and end.
   p_.window.setCaption("");
   app_.os().shell.releaseSingleInstance();
-  app_.os().shell.startProgram(app_.state().AppFolder + names::MainProgram, platform::SwShowMinimized);
+  app_.os().shell.startProgram(app_.state().AppFolder + names::MainProgram, platform::SwShowMinimized, {});
 }
 
 void Startup::Form_Terminate() {
@@ -91,8 +91,9 @@ void Startup::scopeOption_Click(bool thisUser) {
 void Startup::mExit_Click() { app_.End(); }
 
 void Startup::cmdCancel_Click() {
-  p_.window.hide();
   app_.state().ConfigUnlocked = false;
+  if (onCancelling) onCancelling();
+  p_.window.hide();
 }
 
 void Startup::mAbout_Click() {

@@ -2,6 +2,7 @@
 // Start-up and the configuration window's life: loading, activation, the
 // scope options, closing (which starts a new copy) and the status text of
 // the welcome page.
+#include <functional>
 #include <vector>
 
 #include "forms/form.h"
@@ -44,6 +45,9 @@ class Startup {
 
   // The welcome page's summary: locked entries and the scope.
   void updateStatus();
+
+  // The encryption's part of Cancel, run before the window hides.
+  std::function<void()> onCancelling;
 
  private:
   void scopeOption_Click(bool thisUser);

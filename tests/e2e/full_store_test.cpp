@@ -1,7 +1,7 @@
 // A long configuration from start to Apply, as its owner meets it: every row
 // and ignored title the store holds reaches the window and its real list
-// boxes, and Apply writes the same store back. And the transfer tool's run
-// when nobody gives it a command.
+// boxes, and Apply writes the same store back. (The transfer tool's run
+// without a command is in transfer_test.cpp.)
 #include <string>
 #include <vector>
 
@@ -89,20 +89,6 @@ TEST_F(FullStoreTest, EveryRowAndIgnoredTitleLoadsAndApplyWritesThemBack) {
             ignoredTitle(kIgnored - 1));
   EXPECT_EQ(query(main, "lstProgram.checks"), *checks) << "the reload after Apply shows the same list";
   EXPECT_EQ(sendTo(main, "lstProgram", LB_GETCOUNT), kRows);
-}
-
-class TransferToolTest : public E2eTest {};
-
-TEST_F(TransferToolTest, WithoutACommandItShowsItsTitleAndEndsAfterHalfASecond) {
-  Program tool("hivexfer");
-  ASSERT_TRUE(tool.started());
-  HWND window = waitForWindow(names::TransferIdleTitle, 5000, names::TransferClass);
-  ASSERT_NE(window, nullptr) << "no \"Registry Controller [TSR]\" window";
-  EXPECT_EQ(processOf(window), tool.pid());
-  const auto code = tool.waitExit(5000);
-  ASSERT_TRUE(code.has_value()) << "still running after five seconds";
-  EXPECT_EQ(*code, 0u);
-  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace

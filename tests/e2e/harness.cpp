@@ -247,6 +247,23 @@ bool clickButton(HWND form, int controlId) {
                                 reinterpret_cast<LPARAM>(button));
 }
 
+bool selectListItem(HWND form, int controlId, int index, bool doubleClick) {
+  HWND list = control(form, controlId);
+  DWORD_PTR selected = 0;
+  if (!list || !SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_NORMAL, 5000, &selected) ||
+      static_cast<LRESULT>(selected) != index)
+    return false;
+  const auto notify = [&](WORD code) {
+    return PostMessageW(form, WM_COMMAND, MAKEWPARAM(controlId, code), reinterpret_cast<LPARAM>(list)) != FALSE;
+  };
+  return notify(LBN_SELCHANGE) && (!doubleClick || notify(LBN_DBLCLK));
+}
+
+bool clickBackground(HWND window) {
+  return PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)) &&
+         PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
 bool setText(HWND form, int controlId, const std::string& text) {
   HWND target = control(form, controlId);
   if (!target) return false;

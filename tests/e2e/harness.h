@@ -120,6 +120,11 @@ bool setText(HWND form, int controlId, const std::string& text);
 // WM_GETTEXT of the child control, or of the window itself.
 std::optional<std::string> getText(HWND form, int controlId);
 std::optional<std::string> getText(HWND window);
+// Highlights entry `index` of a list box as a click on it does (the list's selection and
+// its LBN_SELCHANGE to the form); with `doubleClick`, then LBN_DBLCLK as well.
+bool selectListItem(HWND form, int controlId, int index, bool doubleClick = false);
+// A mouse button pressed on the window's background, as the window's own message.
+bool clickBackground(HWND window);
 // Posts the WM_COMMAND of a menu item (an id from forms::controlId("mconfig")).
 bool postMenuCommand(HWND form, int menuId);
 bool postClose(HWND window);

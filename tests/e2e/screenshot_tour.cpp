@@ -14,6 +14,8 @@
 
 #include "platform/win32/win32_tray.h"
 #include "shared/win32/module.h"
+#include "tests/e2e/lock_helpers.h"
+#include "tests/e2e/file_helpers.h"
 #include "tests/e2e/tessara_driver.h"
 
 namespace e2e {
@@ -132,6 +134,88 @@ TEST_F(ScreenshotTour, DISABLED_EveryTabMenuPromptAndNotice) {
   ASSERT_NE(waitForVisibleWindow(kNoticeClass, 3000), nullptr);
   EXPECT_TRUE(picture("notice-about"));
   dismissNotice();
+
+  // The task picker with Notepad running, its Edit Task box, and the Ignore List window.
+  lock::RunningNotepad notepad;
+  ASSERT_NE(notepad.window, nullptr);
+  SetForegroundWindow(main);
+  ASSERT_TRUE(clickButton(main, idOf("cmdSelect")));
+  HWND picker = waitForVisibleWindow(names::PickerClass, 3000);
+  ASSERT_NE(picker, nullptr);
+  EXPECT_TRUE(picture("picker"));
+  const auto tasks = splitLines(query(picker, "lstWindows.items").value_or(""));
+  ASSERT_FALSE(tasks.empty());
+  ASSERT_TRUE(selectListItem(picker, idOf("lstWindows"), 0));
+  ASSERT_TRUE(clickButton(picker, idOf("cmdEdit")));
+  HWND box = waitForVisibleWindow(names::InputBoxClass, 3000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(picture("picker-edit-task"));
+  ASSERT_TRUE(clickButton(box, idOf("cmdCancel")));
+  ASSERT_TRUE(clickButton(picker, idOf("cmdCancel")));
+  ASSERT_TRUE(waitUntil(3000, [&] { return !IsWindow(picker); }));
+  RegistryFixture::writeString(Root::Machine, "SOFTWARE\\TSR\\IGNORE", "Program0", "Untitled - Notepad");
+  RegistryFixture::writeString(Root::Machine, "SOFTWARE\\TSR\\IGNORE", "Program1", "Document - WordPad");
+  ASSERT_TRUE(postMenuCommand(main, idOf("mignore")));
+  ASSERT_NE(waitForVisibleWindow(names::IgnoreListClass, 3000), nullptr);
+  EXPECT_TRUE(picture("ignore-list"));
+
+  // The transfer tool started by hand from a folder on C:, held open by a
+  // click on "Export Reg Key" before its first tick, with its closing message.
+  RegistryFixture::writeString(Root::User, "Software\\TSR\\Settings", "CurrentUser", "Disabled");
+  CreateDirectoryW(L"C:\\TsrTour", nullptr);
+  CopyFileW(widen(programFolder() + "\\" + names::TransferProgram).c_str(), L"C:\\TsrTour\\hivexfer.exe", FALSE);
+  Program tool = Program::atPath("C:\\TsrTour\\hivexfer.exe");
+  HWND toolWindow = waitForWindow(names::TransferIdleTitle, 5000, names::TransferClass);
+  ASSERT_NE(toolWindow, nullptr);
+  ASSERT_TRUE(waitUntil(2000, [&] { return FindWindowExW(toolWindow, nullptr, L"Button", L"Exit") != nullptr; }));
+  const HWND exportButton = FindWindowExW(toolWindow, nullptr, L"Button", L"Export Reg Key");
+  ASSERT_TRUE(clickButton(toolWindow, GetDlgCtrlID(exportButton)));
+  HWND message = waitForWindow("Registry Operation Complete", 10000, "#32770");
+  ASSERT_NE(message, nullptr);
+  EXPECT_TRUE(picture("transfer-tool-export-message"));
+  ASSERT_TRUE(clickButton(message, IDOK));
+  ASSERT_TRUE(waitUntil(3000, [&] { return !IsWindow(message); }));
+  EXPECT_TRUE(picture("transfer-tool"));
+  const HWND exitButton = FindWindowExW(toolWindow, nullptr, L"Button", L"Exit");
+  ASSERT_TRUE(clickButton(toolWindow, GetDlgCtrlID(exitButton)));
+  EXPECT_TRUE(tool.waitExit(5000).has_value());
+  DeleteFileW(L"C:\\tsrlocusr.dat");
+  DeleteFileW(L"C:\\tsrcurusr.dat");
+}
+
+// The Encryption page with a path, the progress window during a run, and
+// the same window at the end of the run with an error line.
+TEST_F(ScreenshotTour, DISABLED_EncryptionPageAndProgressWindow) {
+  const std::string folder = freshTempFolder("Tessara Fotos Ünïcödé");
+  ASSERT_TRUE(writeFile(folder + "\\Urlaub 2023.mov", randomBytes(400 << 20, 1)));
+  ASSERT_TRUE(writeFile(folder + "\\Notizen.txt", "notes"));
+  ASSERT_TRUE(writeFile(folder + "\\notizen.txt.ts7", "someone else's"));
+  Program program("tessara7");
+  HWND main = waitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(unlockConfiguration(main));
+  SetForegroundWindow(main);
+  SendMessageW(GetDlgItem(main, idOf("SSTab1")), TCM_SETCURFOCUS, 1, 0);
+  ASSERT_EQ(waitForAnswer(main, "SSTab1.tab", "1"), "1");
+  ASSERT_TRUE(setText(main, idOf("txtPath"), folder));
+  ASSERT_TRUE(setText(main, idOf("txtEnPwd"), "Geheim 7"));
+  ASSERT_TRUE(clickButton(main, idOf("cmdenpwd")));
+  ASSERT_EQ(waitForAnswer(main, "cmdenpwd.caption", "Reset"), "Reset");
+  EXPECT_TRUE(picture("encryption-page"));
+
+  ASSERT_TRUE(clickButton(main, idOf("cmdEncrypt")));
+  HWND crypt = waitForVisibleWindow("Tessara.frmCrypt", 10000);
+  ASSERT_NE(crypt, nullptr);
+  ASSERT_TRUE(waitUntil(60000, [&] {
+    return std::atoi(query(crypt, "lblProgress.caption", 1000).value_or("0").c_str()) >= 15;
+  }));
+  EXPECT_TRUE(picture("progress-window-running"));
+  ASSERT_EQ(waitForAnswer(main, "fraEn.enabled", "1", 120000), "1");
+  ASSERT_EQ(waitForAnswer(crypt, "cmdabort.caption", "Close"), "Close");
+  EXPECT_TRUE(picture("progress-window-error-line"));
+  clickButton(crypt, idOf("cmdabort"));
+  program.kill();
+  removeTree(folder);
 }
 
 }  // namespace

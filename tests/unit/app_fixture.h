@@ -33,6 +33,7 @@ class AppTest : public ::testing::Test {
   App& app() {
     if (!app_) {
       AppHost host{sim.get(), tray, nullptr, [this] { onDoEvents(); }, [this] { ++quitCount; }};
+      host.encryption.iterations = 1000;  // the real count costs a third of a second per run
       app_ = std::make_unique<App>(std::move(host));
       // Cheap hashes, so that tests may set and check passwords freely; the
       // stored text carries its count, so every check still reads it.

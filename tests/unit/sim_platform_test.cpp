@@ -282,13 +282,14 @@ TEST(SimShell, StartsRecordOrFailWithTheirText) {
   std::vector<std::string> hooked;
   shell.onStart = [&](const StartedProgram& p) { hooked.push_back(p.path); };
   shell.failStart("C:\\Tessara\\hivexfer.exe", "The system cannot find the file specified.");
-  const auto failed = shell.startProgram("c:\\tessara\\HIVEXFER.EXE", platform::SwShowMinimized);
+  const auto failed = shell.startProgram("c:\\tessara\\HIVEXFER.EXE", platform::SwShowMinimized, {});
   EXPECT_FALSE(failed.started);
   EXPECT_EQ(failed.error, "The system cannot find the file specified.");
-  const auto ok = shell.startProgram("C:\\Tessara\\tessara7.exe", platform::SwShowMinimized);
+  const auto ok = shell.startProgram("C:\\Tessara\\tessara7.exe", platform::SwShowMinimized, "C:\\Tessara\\");
   EXPECT_TRUE(ok.started);
   ASSERT_EQ(shell.started().size(), 1u);
   EXPECT_EQ(shell.started()[0].showCommand, platform::SwShowMinimized);
+  EXPECT_EQ(shell.started()[0].folder, "C:\\Tessara\\");
   EXPECT_EQ(hooked, std::vector<std::string>{"C:\\Tessara\\tessara7.exe"});
 
   shell.failShellExecute("C:\\missing.chm");

@@ -18,14 +18,14 @@ std::string systemProgram(const char* name) {
 
 TEST(Win32Shell, StartsAProgramWithoutWaiting) {
   Win32Shell shell;
-  const auto result = shell.startProgram(systemProgram("hostname.exe"), platform::SwShowMinimized);
+  const auto result = shell.startProgram(systemProgram("hostname.exe"), platform::SwShowMinimized, {});
   EXPECT_TRUE(result.started) << result.error;
   EXPECT_EQ(result.error, "");
 }
 
 TEST(Win32Shell, FailedStartCarriesTheSystemsDescription) {
   Win32Shell shell;
-  const auto result = shell.startProgram("C:\\nowhere\\missing.exe", platform::SwShowNormal);
+  const auto result = shell.startProgram("C:\\nowhere\\missing.exe", platform::SwShowNormal, {});
   EXPECT_FALSE(result.started);
   EXPECT_EQ(result.error, platform::win32::systemErrorText(ERROR_PATH_NOT_FOUND));
   ASSERT_FALSE(result.error.empty());

@@ -1,0 +1,164 @@
+// Whole encryption runs through the real tessara7.exe under Wine, driven as
+// its user drives it (the configuration opened with the master password,
+// the encryption password set, a path typed, Encrypt or Decrypt pressed):
+// a folder of many small files each way, in files per second, with the
+// split into the run's one key derivation and the cost per file; and one
+// large file each way with the program's private memory meanwhile, and
+// how soon Abort stops an encryption of it.
+// Figures only; nothing here passes or fails.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "bench/wine/process_memory.h"
+#include "shared/win32/module.h"
+#include "shared/win32/text.h"
+#include "tests/e2e/file_helpers.h"
+#include "tests/e2e/tessara_driver.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Outcome {
+  double seconds = 0;
+  bool errors = false;  // the progress window stayed with error lines
+};
+
+class DrivenProgram {
+ public:
+  // Starts tessara7.exe from this program's folder with an empty store and
+  // opens its configuration; false when that fails.
+  bool open() {
+    SetEnvironmentVariableW(L"TESSARA_BIN", win32kit::programFolder().c_str());
+    e2e::endAllPrograms();
+    e2e::RegistryFixture::clearStore();
+    program_.emplace("tessara7");
+    main_ = e2e::waitForMainWindow();
+    if (!main_ || !e2e::unlockConfiguration(main_)) return false;
+    return e2e::setText(main_, e2e::idOf("txtEnPwd"), "benchmark password") &&
+           e2e::clickButton(main_, e2e::idOf("cmdenpwd")) &&
+           e2e::waitForAnswer(main_, "cmdenpwd.caption", "Reset") == "Reset";
+  }
+  ~DrivenProgram() {
+    program_.reset();
+    e2e::RegistryFixture::clearStore();
+  }
+
+  // From the click to the end of the run (the page enabled again).
+  std::optional<Outcome> run(const char* button, const std::string& path) {
+    if (!e2e::setText(main_, e2e::idOf("txtPath"), path)) return std::nullopt;
+    const auto begin = Clock::now();
+    if (!e2e::clickButton(main_, e2e::idOf(button))) return std::nullopt;
+    if (!e2e::waitUntil(20000, [&] { return e2e::query(main_, "fraEn.enabled", 5000) == "0"; })) return std::nullopt;
+    if (!e2e::waitUntil(3600000, [&] { return e2e::query(main_, "fraEn.enabled", 60000) == "1"; })) return std::nullopt;
+    Outcome outcome{std::chrono::duration<double>(Clock::now() - begin).count(), false};
+    if (HWND crypt = FindWindowW(L"Tessara.frmCrypt", nullptr); crypt && IsWindowVisible(crypt)) {
+      outcome.errors = true;
+      e2e::clickButton(crypt, e2e::idOf("cmdabort"));
+    }
+    return outcome;
+  }
+
+  // Abort pressed a quarter into an encryption of `path`: milliseconds from
+  // the press to the window showing "Wait..." (the click handled), and to the
+  // end of the run (the page enabled again); nullopt when it went wrong.
+  std::optional<std::pair<double, double>> abortEncryption(const std::string& path) {
+    if (!e2e::setText(main_, e2e::idOf("txtPath"), path) || !e2e::clickButton(main_, e2e::idOf("cmdEncrypt")))
+      return std::nullopt;
+    const HWND crypt = e2e::waitForVisibleWindow("Tessara.frmCrypt", 20000);
+    if (!crypt || !e2e::waitUntil(600000, [&] {
+          return std::atoi(e2e::query(crypt, "lblProgress.caption", 5000).value_or("0").c_str()) >= 25;
+        }))
+      return std::nullopt;
+    const auto pressed = Clock::now();
+    if (!e2e::clickButton(crypt, e2e::idOf("cmdabort"))) return std::nullopt;
+    const auto msSincePress = [&] { return std::chrono::duration<double, std::milli>(Clock::now() - pressed).count(); };
+    double seen = -1, ended = -1;
+    while (msSincePress() < 60000 && ended < 0) {
+      if (seen < 0 && e2e::query(crypt, "cmdabort.caption", 5000).value_or("") != "Abort") seen = msSincePress();
+      if (e2e::query(main_, "fraEn.enabled", 5000) == "1") ended = msSincePress();
+      Sleep(1);
+    }
+    if (IsWindow(crypt)) e2e::clickButton(crypt, e2e::idOf("cmdabort"));  // Close
+    if (ended < 0) return std::nullopt;
+    return std::pair{seen < 0 ? ended : seen, ended};
+  }
+
+ private:
+  std::optional<e2e::Program> program_;
+  HWND main_ = nullptr;
+};
+
+void printFiles(const char* what, const std::optional<Outcome>& outcome, int count, double derivationMs) {
+  if (!outcome) {
+    std::printf("%-44s %10s\n", what, "FAILED");
+    return;
+  }
+  const double perFileMs = (outcome->seconds * 1000 - derivationMs) / count;
+  std::printf("%-44s %10.0f files/s  %.1f s = %.0f ms key derivation + %.2f ms per file%s\n", what,
+              count / outcome->seconds, outcome->seconds, derivationMs, perFileMs,
+              outcome->errors ? "  (ERRORS listed)" : "");
+}
+
+}  // namespace
+
+// `derivationMs`: the one key derivation of a run, measured beforehand.
+void benchProgramRuns(std::string largeFile, std::string folder, int count, double derivationMs) {
+  // Typed into the path box as a user would, with backslashes.
+  std::replace(largeFile.begin(), largeFile.end(), '/', '\\');
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  DrivenProgram program;
+  if (!program.open()) {
+    std::printf("Runs through tessara7.exe: the program could not be opened\n");
+    return;
+  }
+  e2e::removeTree(folder);
+  CreateDirectoryW(e2e::systemPath(folder).c_str(), nullptr);
+  const std::string content(4096, 'x');
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\\file%05d.txt", i);
+    e2e::writeFile(folder + name, content);
+  }
+  std::printf("%-44s %10d files of 4 KiB, through the page's buttons\n", "Runs through tessara7.exe, one folder of", count);
+  const auto encrypted = program.run("cmdEncrypt", folder);
+  printFiles("  Encrypt (each file flushed, read back)", encrypted, count, derivationMs);
+  const auto decrypted = program.run("cmddecrypt", folder);
+  printFiles("  Decrypt (each file flushed)", decrypted, count, derivationMs);
+  int plain = 0;
+  for (const std::string& name : e2e::namesIn(folder)) plain += name.ends_with(".txt") ? 1 : 0;
+  if (plain != count) std::printf("  %d of %d files came back as they were\n", plain, count);
+  e2e::removeTree(folder);
+
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(win32kit::toWide(largeFile).c_str(), GetFileExInfoStandard, &data);
+  const double megabytes = (static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow) / 1e6;
+  std::optional<Outcome> encryptLarge, decryptLarge;
+  double peak = 0, before = 0;
+  {
+    MemoryWatch memory("tessara7.exe");
+    encryptLarge = program.run("cmdEncrypt", largeFile);
+    decryptLarge = program.run("cmddecrypt", largeFile + ".ts7");
+    peak = memory.peakMegabytes();
+    before = memory.baselineMegabytes();
+  }
+  std::printf("%-44s %10.0f MB\n", "Runs through tessara7.exe, one file of", megabytes);
+  for (const auto& [what, outcome] : {std::pair{"  Encrypt", &encryptLarge}, {"  Decrypt", &decryptLarge}}) {
+    if (*outcome)
+      std::printf("%-44s %10.0f MB/s%s\n", what, megabytes / (*outcome)->seconds, (*outcome)->errors ? "  (ERRORS)" : "");
+    else
+      std::printf("%-44s %10s\n", what, "FAILED");
+  }
+  std::printf("%-44s %10.1f MiB (%.1f MiB before)\n", "  private memory of tessara7.exe (RssAnon), peak", peak, before);
+  if (const auto abort = program.abortEncryption(largeFile))
+    std::printf("%-44s %10.0f ms to \"Wait...\", %.0f ms to the end of the run\n", "  Abort pressed at 25% of the encryption",
+                abort->first, abort->second);
+  else
+    std::printf("%-44s %10s\n", "  Abort pressed at 25% of the encryption", "FAILED");
+}

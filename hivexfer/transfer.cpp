@@ -1,0 +1,61 @@
+#include "hivexfer/transfer.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "hivexfer/registry_module.h"
+#include "shared/names.h"
+#include "shared/win32/text.h"
+
+namespace hivexfer {
+namespace {
+
+constexpr std::wstring_view kStoreKey = L"SOFTWARE\\TSR";
+
+struct HiveFile {
+  HKEY root;
+  const char* name;
+};
+const HiveFile kFiles[] = {{HKEY_LOCAL_MACHINE, names::MachineHiveFile}, {HKEY_CURRENT_USER, names::UserHiveFile}};
+
+// "\tsrlocusr.dat" as the system reads it: the root of the current drive.
+std::wstring onCurrentDrive(const char* file) {
+  const std::wstring relative = L"\\" + win32kit::toWide(file);
+  wchar_t full[MAX_PATH];
+  const DWORD length = GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
+  return length > 0 && length < MAX_PATH ? std::wstring(full, length) : relative;
+}
+
+std::wstring onDriveC(const char* file) { return L"C:\\" + win32kit::toWide(file); }
+
+std::string failure(const char* what, const std::wstring& path, Outcome outcome) {
+  return std::string("The Configuration could not be ") + what + " " + win32kit::toUtf8(path) + ": " +
+         systemErrorText(outcome.error);
+}
+
+}  // namespace
+
+std::string exportConfiguration() {
+  std::string failed;
+  for (const HiveFile& file : kFiles) {
+    const std::wstring path = onCurrentDrive(file.name);
+    const Outcome saved = saveKey(file.root, kStoreKey, path);
+    if (!saved && failed.empty()) failed = failure("saved as", path, saved);
+  }
+  if (!failed.empty()) return failed;
+  return "The Configuration was saved to the root of your drive as: tsrlocusr.dat and tsrcurusr.dat. Copy these "
+         "files to the root of the Destination computer's drive (usually C drive) and then use the Import button.";
+}
+
+std::string importConfiguration() {
+  std::string failed;
+  for (const HiveFile& file : kFiles) {
+    const std::wstring path = onDriveC(file.name);
+    const Outcome restored = restoreKey(file.root, kStoreKey, path);
+    if (!restored && failed.empty()) failed = failure("imported from", path, restored);
+  }
+  return failed.empty() ? "Importing the Registry Key Complete" : failed;
+}
+
+}  // namespace hivexfer

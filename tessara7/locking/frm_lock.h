@@ -1,0 +1,40 @@
+#pragma once
+// The task picker "Select a Task to Lock": the titles of the running tasks,
+// from which the user locks one, or edits one into a task name, instead of
+// typing it. The lock list takes what is picked.
+#include "forms/form.h"
+
+namespace tessara {
+
+class App;
+
+class FrmLock : public forms::Form {
+ public:
+  explicit FrmLock(App& app);
+
+  forms::Label lblTask{*this, "lblTask", "Running tasks:"};
+  forms::ListBox lstWindows{*this, "lstWindows"};
+  forms::Button cmdSelect{*this, "cmdSelect", "Lock!"};
+  forms::Button cmdEdit{*this, "cmdEdit", "Edit..."};
+  forms::Button cmdRefresh{*this, "cmdRefresh", "Refresh"};
+  forms::Button cmdCancel{*this, "cmdCancel", "Cancel"};
+  forms::Label cmdwebpage{*this, "cmdwebpage", "How to lock a Task"};
+  forms::Timer Timer1{*this, "Timer1", 60000, true};
+
+  // Lists the running tasks afresh.
+  void FindTasks();
+
+  void cmdSelect_Click();
+  void cmdEdit_Click();
+  void cmdCancel_Click();
+  void cmdwebpage_Click();
+
+ private:
+  // The highlighted title, empty when none is.
+  std::string highlighted() const;
+
+  App& app_;
+  bool editing_ = false;  // the "Edit Task" box is open
+};
+
+}  // namespace tessara

@@ -1,0 +1,48 @@
+#include "tessara7/transfer/transfer_commands.h"
+
+#include <optional>
+
+#include "shared/names.h"
+#include "tessara7/shell/app.h"
+
+namespace tessara {
+
+TransferCommands::TransferCommands(App& app) : app_(app) {}
+
+void TransferCommands::cmdExport_Click() { startTool(names::TransferExportTitle); }
+
+void TransferCommands::cmdImport_Click() { startTool(names::TransferImportTitle); }
+
+void TransferCommands::startTool(const char* commandTitle) {
+  if (starting_) return;
+  starting_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{starting_};
+
+  const std::string& folder = app_.state().AppFolder;
+  // The program's folder is the tool's current folder: the export goes to
+  // the root of the drive the program is installed on.
+  const platform::StartResult started =
+      app_.os().shell.startProgram(folder + names::TransferProgram, platform::SwShowMinimized, folder);
+  if (!started.started) {
+    app_.showNotice(started.error);
+    return;
+  }
+  // The tool reads its title half a second after its window appears; the
+  // window is looked for between window events, a few times a tenth of a second.
+  platform::Clock& clock = app_.os().clock;
+  platform::Desktop& desktop = app_.os().desktop;
+  const std::uint64_t deadline = clock.nowMs() + kWindowWaitMs;
+  for (;;) {
+    if (const platform::WindowHandle tool = desktop.findWindow(std::nullopt, names::TransferIdleTitle)) {
+      desktop.setWindowText(tool, commandTitle);
+      return;
+    }
+    if (clock.nowMs() >= deadline || app_.ended()) return;
+    app_.waitEvents();
+  }
+}
+
+}  // namespace tessara
