@@ -10,6 +10,7 @@
 
 #include "forms/form.h"
 #include "platform/registry.h"
+#include "tessara7/encryption/file_protector.h"
 #include "tessara7/locking/advanced_watcher.h"
 #include "tessara7/locking/computer_lock.h"
 #include "tessara7/locking/foreground_watcher.h"
@@ -197,6 +198,7 @@ class FrmConfig : public forms::Form {
   RestrictionSwitches switches;
   Protections protections;
   TrayMenu trayMenu;
+  FileProtector protector;
   UninstallCommands uninstall;
   TransferCommands transfer;
   SettingsLoader loader;

@@ -42,6 +42,11 @@ void FrmConfig::connectHandlers() {
   cmdExport.onClick = [this] { transfer.cmdExport_Click(); };
   cmdImport.onClick = [this] { transfer.cmdImport_Click(); };
 
+  // The file protector and the uninstall commands.
+  tmrFileProtector.onTimer = [this] { protector.tmrFileProtector_Timer(); };
+  cmdUninstall.onClick = [this] { uninstall.cmdUninstall_Click(); };
+  mUninstall.onClick = [this] { uninstall.mUninstall_Click(); };
+
   // The watchers.
   timerTessara.onTimer = [this] { foregroundWatcher.timerTessara_Timer(); };
   tmradv.onTimer = [this] { advancedWatcher.tmradv_Timer(); };
