@@ -29,6 +29,8 @@ RequestExecutionLevel admin
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Tessara"
+Icon "${SOURCE}/../res/tessara.ico"
+UninstallIcon "${SOURCE}/../res/tessara.ico"
 ShowInstDetails show
 ShowUninstDetails show
 

@@ -93,12 +93,18 @@ bool processEnded(DWORD pid, DWORD timeoutMs) {
   return waitUntil(timeoutMs, [&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; });
 }
 
-// The text of a message box: its longest static text.
+// The text of a message box: its longest static text, asked of the control
+// itself (WM_GETTEXT), so that it reads what the box shows.
 std::string dialogText(HWND dialog) {
   std::string longest;
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (_wcsicmp(widen(windowClass(child)).c_str(), L"Static") != 0) continue;
-    const std::string text = windowText(child);
+    std::wstring buffer(4096, L'\0');
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(child, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL,
+                             2000, &length))
+      continue;
+    const std::string text = narrow(std::wstring_view(buffer.data(), length));
     if (text.size() > longest.size()) longest = text;
   }
   return longest;
@@ -125,6 +131,16 @@ std::string expectedReport(const std::string& folder) {
     report += inFolder(folder, file) + "\r";
   for (const std::string& file : kRootFiles) report += file + "\r";
   return report + "1 Startup Registry entry removed. \rStart Menu folder could not be deleted.\r";
+}
+
+// A message box of this title once its text is in place.
+HWND waitForMessageBox(const std::string& title, DWORD timeoutMs) {
+  HWND box = nullptr;
+  waitUntil(timeoutMs, [&] {
+    box = waitForWindow(title, 0, kDialogClass);
+    return box && !dialogText(box).empty();
+  });
+  return box && !dialogText(box).empty() ? box : nullptr;
 }
 
 // Removes whatever an installation (or a failed test) left, so that each
@@ -190,9 +206,16 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   ASSERT_TRUE(RegistryFixture::writeString(Root::User, kMenuClassKey, "", "Tessara 7 Explorer menu"));
   ASSERT_TRUE(RegistryFixture::writeString(Root::User, kMenuHandlerKey, "", names::ExplorerMenuClsid));
 
+  // Asked to end for good by anyone before the hand-over, the program refuses.
+  const UINT endRequest = RegisterWindowMessageW(widen(names::EndForUninstallMessage).c_str());
+  DWORD_PTR answer = 1;
+  ASSERT_TRUE(SendMessageTimeoutW(main, endRequest, 0, 0, SMTO_NORMAL, 5000, &answer));
+  EXPECT_EQ(answer, 0u);
+  EXPECT_TRUE(holdsFor(1000, [&] { return tessara.running(); }));
+
   // Behind the program's back, the uninstaller refuses and changes nothing.
   Program direct = Program::atPath(inFolder(kInstallFolder, names::Uninstaller));
-  HWND refusal = waitForWindow(kUninstallerTitle, 20000, kDialogClass);
+  HWND refusal = waitForMessageBox(kUninstallerTitle, 20000);
   ASSERT_NE(refusal, nullptr) << "the uninstaller said nothing";
   EXPECT_NE(dialogText(refusal).find("uninstalled from its configuration"), std::string::npos) << dialogText(refusal);
   const DWORD refusingProcess = processOf(refusal);
@@ -231,7 +254,7 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   prompt = waitForVisibleWindow(kPromptClass, 5000);
   ASSERT_NE(prompt, nullptr);
   ASSERT_TRUE(submitPassword(prompt, kDefaultPassword));
-  HWND armed = waitForWindow(kMainTitle, 5000, kDialogClass);
+  HWND armed = waitForMessageBox(kMainTitle, 5000);
   ASSERT_NE(armed, nullptr);
   EXPECT_EQ(dialogText(armed), "Click Uninstall again to proceed. Or, run 'unins000.exe' from the program directory.");
   ASSERT_TRUE(clickButton(armed, IDOK));
@@ -245,12 +268,12 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   EXPECT_TRUE(processIds(names::MainProgram).empty()) << "the program started a new copy";
   ASSERT_TRUE(clickButton(uninstaller, IDOK));  // "Uninstall" on the confirmation page
 
-  HWND report = waitForWindow(names::CleanupReportTitle, 30000, kDialogClass);
+  HWND report = waitForMessageBox(names::CleanupReportTitle, 30000);
   ASSERT_NE(report, nullptr) << "the launcher's clean-up reported nothing";
   EXPECT_EQ(dialogText(report), expectedReport(kInstallFolder));
   ASSERT_TRUE(clickButton(report, IDOK));
 
-  HWND keep = waitForWindow("Tessara 7 Settings", 30000, kDialogClass);
+  HWND keep = waitForMessageBox("Tessara 7 Settings", 30000);
   ASSERT_NE(keep, nullptr) << "no question about the settings";
   ASSERT_TRUE(clickButton(keep, IDNO));
 
@@ -310,7 +333,7 @@ TEST_F(CleanupTest, ReportsEveryPathOrStopsAtTheFirstMissingFile) {
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(names::UninstallTitle).c_str()),
                                   SMTO_NORMAL, 5000, nullptr));
-  HWND report = waitForWindow(names::CleanupReportTitle, 5000, kDialogClass);
+  HWND report = waitForMessageBox(names::CleanupReportTitle, 5000);
   ASSERT_NE(report, nullptr);
   EXPECT_EQ(dialogText(report), expectedReport(kFolder));
   ASSERT_TRUE(clickButton(report, IDOK));
@@ -327,7 +350,7 @@ TEST_F(CleanupTest, ReportsEveryPathOrStopsAtTheFirstMissingFile) {
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(names::UninstallTitle).c_str()),
                                   SMTO_NORMAL, 5000, nullptr));
-  HWND error = waitForWindow(names::LauncherProgramTitle, 5000, kDialogClass);
+  HWND error = waitForMessageBox(names::LauncherProgramTitle, 5000);
   ASSERT_NE(error, nullptr) << "no error message";
   EXPECT_FALSE(dialogText(error).empty());
   EXPECT_EQ(countTopLevelWindows(names::CleanupReportTitle), 0);
