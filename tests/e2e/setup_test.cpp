@@ -294,6 +294,27 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   EXPECT_FALSE(RegistryFixture::keyExists(Root::User, "Software\\TSR"));
 }
 
+// An administrator's silent uninstall while the program is not running: the
+// launcher's clean-up stops at the first drive-root file that was never
+// made, the uninstaller answers for the user and removes the rest, and the
+// settings stay.
+TEST_F(SetupTest, SilentUninstallWithoutTheProgramRemovesEverythingAndKeepsTheSettings) {
+  ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", "/S", 120000), DWORD(0));
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Settings", "LockIE", "1"));
+  ASSERT_TRUE(runAndWait(inFolder(kInstallFolder, names::Uninstaller), "/S", 30000).has_value());
+  // The uninstaller runs on as its copy in the temporary folder; its
+  // Add/Remove entry goes after the files, the start-up entry and the shortcuts.
+  EXPECT_TRUE(waitUntil(60000, [] {
+    return !fileExists(kInstallFolder) && !RegistryFixture::keyExists(Root::Machine, kUninstallKey);
+  })) << "the uninstaller did not finish";
+  EXPECT_FALSE(RegistryFixture::readString(Root::Machine, kRunKey, kRunValue).has_value());
+  EXPECT_FALSE(fileExists(startMenuFolder()));
+  EXPECT_FALSE(fileExists(kRootFiles[3])) << "the setup's text file stayed";
+  for (const char* program : {names::MainProgram, names::LauncherProgram})
+    EXPECT_TRUE(processIds(program).empty()) << program << " was left running";
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Settings", "LockIE"), "1");
+}
+
 // The clean-up in a folder of its own: the launcher, stand-ins for the
 // other files, and a window titled as the main program's so that the
 // launcher starts nothing.
