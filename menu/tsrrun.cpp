@@ -1,10 +1,12 @@
 // tsrrun: the launcher. Makes sure the main program runs, and shows for two
 // seconds a window whose title the main program answers with the
-// configuration password prompt.
+// configuration password prompt. Retitled "Uninstall [TSR]" by another
+// process while it shows, it runs the uninstall clean-up instead.
 #include <windows.h>
 
 #include <optional>
 
+#include "menu/cleanup.h"
 #include "shared/names.h"
 #include "shared/win32/handles.h"
 #include "shared/win32/message_box.h"
@@ -15,16 +17,48 @@
 
 namespace {
 
-constexpr UINT_PTR kCloseTimer = 1;  // Timer1: the window's two seconds
-constexpr UINT_PTR kTitleTimer = 2;  // Timer2: watches the window's own title
+constexpr UINT_PTR kCloseTimer = 1;     // Timer1: the window's two seconds
+constexpr UINT_PTR kTitleTimer = 2;     // Timer2: watches the window's own title
+constexpr UINT_PTR kMainWaitTimer = 3;  // waits for a main program this launcher started
+constexpr UINT kCloseAfterMs = 2000;
+constexpr ULONGLONG kMainWaitLimitMs = 30000;
 
 win32kit::UniqueFont g_font;
+// The launcher started the main program: its two seconds count from the
+// moment the main program's window exists, because a program loading a
+// large store would otherwise find the launcher's window already gone.
+bool g_startedMain = false;
+ULONGLONG g_mainWaitEnd = 0;
+bool g_closeTimerOff = false;  // a double click keeps the window
+
+HWND findMainWindow() { return FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str()); }
 
 // Starts the main program unless its window exists; false when it cannot be started.
 bool ensureMainProgram() {
-  if (FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str())) return true;
+  if (findMainWindow()) return true;
+  g_startedMain = true;
   return static_cast<bool>(
       win32kit::startProcess(win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)), SW_SHOWMINIMIZED));
+}
+
+void startCloseTimer(HWND window) {
+  if (!g_closeTimerOff) SetTimer(window, kCloseTimer, kCloseAfterMs, nullptr);
+}
+
+// uninst000: both timers stop first; on success the report ends the
+// launcher, on a failure the error is shown and the window stays.
+void runUninstallCleanup(HWND window) {
+  KillTimer(window, kCloseTimer);
+  KillTimer(window, kTitleTimer);
+  KillTimer(window, kMainWaitTimer);
+  g_closeTimerOff = true;
+  const tsrrun::CleanupResult result = tsrrun::runCleanup(win32kit::programFolder());
+  if (!result.completed) {
+    win32kit::messageBox(window, result.error, names::LauncherProgramTitle, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  win32kit::messageBox(window, result.report, names::CleanupReportTitle, MB_OK);
+  DestroyWindow(window);
 }
 
 std::optional<LRESULT> onMessage(HWND window, UINT message, WPARAM wParam, LPARAM) {
@@ -33,15 +67,30 @@ std::optional<LRESULT> onMessage(HWND window, UINT message, WPARAM wParam, LPARA
       HWND label = CreateWindowExW(0, L"STATIC", L"Loading...", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 34, 280,
                                    24, window, nullptr, nullptr, nullptr);
       SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(g_font.get()), TRUE);
-      SetTimer(window, kCloseTimer, 2000, nullptr);
+      if (g_startedMain) {
+        g_mainWaitEnd = GetTickCount64() + kMainWaitLimitMs;
+        SetTimer(window, kMainWaitTimer, 100, nullptr);
+      } else {
+        startCloseTimer(window);
+      }
       SetTimer(window, kTitleTimer, 1000, nullptr);
       return 0;
     }
     case WM_LBUTTONDBLCLK:
       KillTimer(window, kCloseTimer);  // stays until the user closes it
+      g_closeTimerOff = true;
       return 0;
     case WM_TIMER:
-      if (wParam == kCloseTimer) DestroyWindow(window);
+      if (wParam == kCloseTimer) {
+        DestroyWindow(window);
+      } else if (wParam == kMainWaitTimer) {
+        if (findMainWindow() || GetTickCount64() >= g_mainWaitEnd) {
+          KillTimer(window, kMainWaitTimer);
+          startCloseTimer(window);
+        }
+      } else if (wParam == kTitleTimer) {
+        if (win32kit::windowText(window) == names::UninstallTitle) runUninstallCleanup(window);
+      }
       return 0;
     default:
       return std::nullopt;

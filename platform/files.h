@@ -11,6 +11,8 @@
 namespace platform {
 
 constexpr std::uint32_t AttributeDirectory = 0x10;
+constexpr std::uint32_t AttributeHiddenFile = 0x02;
+constexpr std::uint32_t AttributeSystemFile = 0x04;
 
 struct DirEntry {
   std::string name;
@@ -62,6 +64,10 @@ class Files {
   virtual std::unique_ptr<OpenFile> openRead(std::string_view path) = 0;
   // A new file for writing, which no one else may open; fails when the name exists.
   virtual std::unique_ptr<OpenFile> createNew(std::string_view path) = 0;
+  // An existing file held open so that no one else can open it at all, for
+  // as long as the result lives; fails while anyone else has it open.
+  virtual std::unique_ptr<OpenFile> openExclusive(std::string_view path) = 0;
+  virtual bool setAttributes(std::string_view path, std::uint32_t attributes) = 0;
   virtual std::optional<FileTime> lastWriteTime(std::string_view path) = 0;
   // Renames (or moves on the same drive); fails when `to` exists.
   virtual bool renameNoReplace(std::string_view from, std::string_view to) = 0;

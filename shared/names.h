@@ -53,5 +53,37 @@ inline constexpr const char* UninstallerData = "unins000.dat";
 // The transfer tool's two hive files: the machine's and the user's copy of the store.
 inline constexpr const char* MachineHiveFile = "tsrlocusr.dat";
 inline constexpr const char* UserHiveFile = "tsrcurusr.dat";
+// The help file and the order form the setup places beside the programs.
+inline constexpr const char* HelpFile = "tessara.chm";
+inline constexpr const char* OrderForm = "tsrorder.doc";
+// The Explorer menu DLL, beside the programs.
+inline constexpr const char* ExplorerMenuDll = "tsrmenu.dll";
+
+// --- Files of the drive root ---------------------------------------------------
+
+// The file protector's hidden spare copy of the main program.
+inline constexpr const char* SpareCopy = "tsr7spare.exe";
+// A text file of the system that the launcher's clean-up deletes.
+inline constexpr const char* RootTextFile = "tessara7.txt";
+
+// --- The Explorer menu ---------------------------------------------------------
+
+// The DLL's class, registered per user under Software\Classes.
+inline constexpr const char* ExplorerMenuClsid = "{70450D24-03A3-4ACC-ABB8-1BDE81DF7A53}";
+// The name of its ContextMenuHandlers entries ("*", "Directory", "Drive").
+inline constexpr const char* ExplorerMenuHandlerName = "Tessara7";
+
+// --- Setup and uninstall -------------------------------------------------------
+
+// The registered window message the uninstaller sends to the "Tessara 7"
+// window: end now, without starting a new copy. The program answers
+// EndForUninstallAccepted only once it has handed its data file over and
+// another process holds that file open.
+inline constexpr const char* EndForUninstallMessage = "Tessara7.EndForUninstall";
+inline constexpr long EndForUninstallAccepted = 0x7E55A7;
+// The launcher's program title, which its error messages carry.
+inline constexpr const char* LauncherProgramTitle = "tsrrun";
+// The launcher's report window title after the clean-up.
+inline constexpr const char* CleanupReportTitle = "uninst000";
 
 }  // namespace names

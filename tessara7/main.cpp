@@ -15,7 +15,9 @@
 #include "platform/win32/win32_tray.h"
 #include "res/resource_ids.h"
 #include "shared/win32/handles.h"
+#include "shared/names.h"
 #include "shared/win32/module.h"
+#include "shared/win32/text.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
 
@@ -114,8 +116,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (auto* view = forms::win32::Win32FormView::viewOf(config)) {
     SendMessageW(view->window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    view->addMessageHook([&app, &config, taskbarCreated](UINT message, WPARAM, LPARAM lParam)
+    const UINT endForUninstall = RegisterWindowMessageW(win32kit::toWide(names::EndForUninstallMessage).c_str());
+    view->addMessageHook([&app, &config, taskbarCreated, endForUninstall](UINT message, WPARAM, LPARAM lParam)
                              -> std::optional<LRESULT> {
+      if (message == endForUninstall && endForUninstall != 0) {
+        // The uninstaller, holding the data file the program handed over,
+        // asks it to end without starting a new copy.
+        bool accepted = false;
+        config.fire([&] { accepted = app.uninstall().endForUninstaller(); });
+        if (!accepted) return 0;
+        app.End();
+        return names::EndForUninstallAccepted;
+      }
       if (message == platform::win32::kTrayCallbackMessage) {
         config.fire([&] { config.trayMessage(static_cast<int>(LOWORD(lParam))); });
         return 0;

@@ -330,6 +330,19 @@ std::unique_ptr<OpenFile> SimFiles::createNew(std::string_view path) {
   return std::make_unique<SimOpenFile>(*this, fold(normalised), true);
 }
 
+std::unique_ptr<OpenFile> SimFiles::openExclusive(std::string_view path) {
+  FileFailure injected;
+  if (injectedFailure(FileOperation::Open, &injected)) return refuse(injected.error, injected.reason), nullptr;
+  Entry* entry = find(path);
+  if (entry == nullptr) return refuse(FileError::NotFound, reasonFor(FileError::NotFound)), nullptr;
+  if (entry->directory) return refuse(FileError::AccessDenied, reasonFor(FileError::AccessDenied)), nullptr;
+  if (entry->readers > 0 || entry->writer || entry->locked)
+    return refuse(FileError::InUse, reasonFor(FileError::InUse)), nullptr;
+  // Held as a writer is: no one else may open, delete or rename it.
+  entry->writer = true;
+  return std::make_unique<SimOpenFile>(*this, fold(entry->path), true);
+}
+
 std::optional<FileTime> SimFiles::lastWriteTime(std::string_view path) {
   const Entry* entry = find(path);
   if (entry == nullptr) return refuse(FileError::NotFound, reasonFor(FileError::NotFound)), std::nullopt;

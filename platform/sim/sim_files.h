@@ -39,6 +39,7 @@ class SimFiles final : public Files {
   // open for writing cannot be opened again.
   std::unique_ptr<OpenFile> openRead(std::string_view path) override;
   std::unique_ptr<OpenFile> createNew(std::string_view path) override;
+  std::unique_ptr<OpenFile> openExclusive(std::string_view path) override;
   std::optional<FileTime> lastWriteTime(std::string_view path) override;
   bool renameNoReplace(std::string_view from, std::string_view to) override;
   FileFailure lastFailure() const override { return lastFailure_; }
@@ -47,7 +48,7 @@ class SimFiles final : public Files {
   void addFolder(std::string_view path);  // and its missing parents
   void addFile(std::string_view path, std::string_view content = {},
                std::uint32_t attributes = AttributeArchive);
-  bool setAttributes(std::string_view path, std::uint32_t attributes);
+  bool setAttributes(std::string_view path, std::uint32_t attributes) override;
   bool exists(std::string_view path) const;
   std::optional<std::string> content(std::string_view path) const;
   void setWindowsFolder(std::string_view path);

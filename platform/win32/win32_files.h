@@ -16,6 +16,8 @@ class Win32Files final : public Files {
   std::string currentDirectory() override;
   std::unique_ptr<OpenFile> openRead(std::string_view path) override;
   std::unique_ptr<OpenFile> createNew(std::string_view path) override;
+  std::unique_ptr<OpenFile> openExclusive(std::string_view path) override;
+  bool setAttributes(std::string_view path, std::uint32_t attributes) override;
   std::optional<FileTime> lastWriteTime(std::string_view path) override;
   bool renameNoReplace(std::string_view from, std::string_view to) override;
   FileFailure lastFailure() const override { return lastFailure_; }

@@ -157,6 +157,17 @@ std::unique_ptr<OpenFile> Win32Files::createNew(std::string_view path) {
   return file;
 }
 
+std::unique_ptr<OpenFile> Win32Files::openExclusive(std::string_view path) {
+  auto file = adopt(CreateFileW(systemPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) failed();
+  return file;
+}
+
+bool Win32Files::setAttributes(std::string_view path, std::uint32_t attributes) {
+  return SetFileAttributesW(systemPath(path).c_str(), attributes) ? true : failed();
+}
+
 std::optional<FileTime> Win32Files::lastWriteTime(std::string_view path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!GetFileAttributesExW(systemPath(path).c_str(), GetFileExInfoStandard, &data)) {

@@ -47,7 +47,40 @@ const std::array<ImplicitLock, 6> kImplicitLocks{{
     {"chkLockextract", {"Extract"}},
 }};
 
+constexpr PolicyValue kNoViewOnDrive{keys::ExplorerPolicies, "NoViewOnDrive", 1 << 2, 0};  // bit n: drive A + n
+constexpr PolicyValue kUsbWriteProtect{keys::StoragePolicies, "WriteProtect", 1, 0};
+constexpr PolicyValue kWallpaperLock{keys::ActiveDesktopPolicies, "NoChangingWallPaper", 1, 0};
+
+constexpr std::array<PolicyValue, 9> kTaskbarSet{{
+    {kExplorer, "NoSetTaskbar", 1, 0},
+    {kExplorer, "LockTaskbar", 1, 0},
+    {kExplorer, "NoToolbarCustomize", 1, 0},
+    {kExplorer, "NoBandCustomize", 1, 0},
+    {kExplorer, "NoChangeStartMenu", 1, 0},
+    {kExplorer, "NoDesktopCleanupWizard", 1, 0},
+    {kExplorer, "NoTrayContextMenu", kNotWritten, 0},
+    {kExplorer, "EnableBalloonTips", 0, 1},
+    {kExplorer, "NoActiveDesktop", 1, 0},
+}};
+
 }  // namespace
+
+const PolicyValue& noViewOnDrive() { return kNoViewOnDrive; }
+const PolicyValue& usbWriteProtect() { return kUsbWriteProtect; }
+const PolicyValue& wallpaperLock() { return kWallpaperLock; }
+std::span<const PolicyValue> taskbarSet() { return kTaskbarSet; }
+
+std::vector<PolicyValue> policyValues() {
+  std::vector<PolicyValue> values;
+  for (const Switch& entry : kSwitches)
+    if (entry.encoding == PolicyDword) values.push_back({entry.key, entry.value, 1, 0});
+  values.push_back(kWallpaperLock);
+  values.push_back(kNoViewOnDrive);
+  values.push_back(kUsbWriteProtect);
+  for (const PolicyValue& value : kTaskbarSet)
+    if (value.on != kNotWritten) values.push_back(value);
+  return values;
+}
 
 std::span<const Switch> switches() { return kSwitches; }
 

@@ -3,6 +3,7 @@
 // one is stored and how a stored value ticks it again. Apply writes them in
 // this order and the loader reads them back from the same rows, so the two
 // can never disagree on a key or a value name.
+#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,30 @@ struct ImplicitLock {
   std::vector<std::string_view> names;
 };
 std::span<const ImplicitLock> implicitLocks();
+
+// A Windows policy value and what the program writes to it when its switch
+// is on and when it is off.
+struct PolicyValue {
+  std::string_view key;
+  std::string_view value;
+  std::int32_t on;
+  std::int32_t off;
+};
+
+// The values the System Protection boxes and the wallpaper item write at the
+// click (the wallpaper's under HKEY_CURRENT_USER, the others under
+// HKEY_LOCAL_MACHINE).
+const PolicyValue& noViewOnDrive();   // the drive mask: drive C:
+const PolicyValue& usbWriteProtect();
+const PolicyValue& wallpaperLock();
+// "Restrict Taskbar...": written in this order; a value whose `on` is
+// kNotWritten is written only when the switch goes off.
+inline constexpr std::int32_t kNotWritten = -1;
+std::span<const PolicyValue> taskbarSet();
+
+// Every policy value the program can switch on, each once: the setup's
+// uninstaller switches off those that hold their on value.
+std::vector<PolicyValue> policyValues();
 
 // Whether a stored text or number ticks the switch.
 bool ticked(const Switch& entry, std::string_view storedText, std::int32_t storedDword);

@@ -1,5 +1,6 @@
 #include "tessara7/restrictions/protections.h"
 
+#include "tessara7/restrictions/catalogue.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
@@ -9,20 +10,11 @@ namespace {
 
 using platform::Root;
 
-struct TaskbarValue {
-  const char* name;
-  int ticked;   // -1: not written when ticked
-  int cleared;
-};
+using catalogue::PolicyValue;
 
-// Written in this order.
-constexpr TaskbarValue kTaskbarSet[] = {
-    {"NoSetTaskbar", 1, 0},        {"LockTaskbar", 1, 0},       {"NoToolbarCustomize", 1, 0},
-    {"NoBandCustomize", 1, 0},     {"NoChangeStartMenu", 1, 0}, {"NoDesktopCleanupWizard", 1, 0},
-    {"NoTrayContextMenu", -1, 0},  {"EnableBalloonTips", 0, 1}, {"NoActiveDesktop", 1, 0},
-};
-
-constexpr std::int32_t kDriveC = 1 << 2;  // bit n hides drive letter A + n
+void save(RegistryAccess& registry, Root root, const PolicyValue& policy, std::int32_t data) {
+  registry.SaveDwordValue(root, policy.key, policy.value, data);
+}
 
 }  // namespace
 
@@ -34,7 +26,7 @@ void Protections::chkNoViewOnDrive_Click() {
     return;
   }
   PolicyChangeBatch batch(app_);
-  app_.registry().SaveDwordValue(Root::Machine, keys::ExplorerPolicies, "NoViewOnDrive", 0);
+  save(app_.registry(), Root::Machine, catalogue::noViewOnDrive(), catalogue::noViewOnDrive().off);
   app_.policiesChanged();
   c_.chkC.setValue(0);
   c_.chkC.setEnabled(false);
@@ -43,23 +35,24 @@ void Protections::chkNoViewOnDrive_Click() {
 void Protections::chkC_Click() {
   auto& reg = app_.registry();
   const bool on = c_.chkC.value() == 1;
-  reg.SaveDwordValue(Root::Machine, keys::ExplorerPolicies, "NoViewOnDrive", on ? kDriveC : 0);
+  const PolicyValue& drives = catalogue::noViewOnDrive();
+  save(reg, Root::Machine, drives, on ? drives.on : drives.off);
   reg.SaveStringValue(Root::Machine, keys::Settings, "NoDrives", on ? "1" : "0");
   app_.policiesChanged();
 }
 
 void Protections::chklockusb_Click() {
-  app_.registry().SaveDwordValue(Root::Machine, keys::StoragePolicies, "WriteProtect",
-                                 c_.chklockusb.value() == 1 ? 1 : 0);
+  const PolicyValue& usb = catalogue::usbWriteProtect();
+  save(app_.registry(), Root::Machine, usb, c_.chklockusb.value() == 1 ? usb.on : usb.off);
   app_.policiesChanged();
 }
 
 void Protections::chkLockStart_Click() {
   auto& reg = app_.registry();
   const bool on = c_.chkLockStart.value() == 1;
-  for (const auto& value : kTaskbarSet) {
-    const int data = on ? value.ticked : value.cleared;
-    if (data >= 0) reg.SaveDwordValue(Root::Machine, keys::ExplorerPolicies, value.name, data);
+  for (const PolicyValue& value : catalogue::taskbarSet()) {
+    const std::int32_t data = on ? value.on : value.off;
+    if (data != catalogue::kNotWritten) save(reg, Root::Machine, value, data);
   }
   reg.SaveStringValue(Root::Machine, keys::Settings, "chkLockStart", on ? "1" : "0");
   app_.policiesChanged();
@@ -70,12 +63,15 @@ void Protections::chkWallpaper_Click() {
   c_.chkWallpaper.setChecked(!c_.chkWallpaper.checked());
   const bool on = c_.chkWallpaper.checked();
   reg.SaveStringValue(Root::Machine, keys::Settings, "disablewallpaper", on ? "1" : "0");
-  reg.SaveDwordValue(Root::User, keys::ActiveDesktopPolicies, "NoChangingWallPaper", on ? 1 : 0);
+  const PolicyValue& wallpaper = catalogue::wallpaperLock();
+  save(reg, Root::User, wallpaper, on ? wallpaper.on : wallpaper.off);
   app_.policiesChanged();
 }
 
 void Protections::loadUsbTick(RegistryAccess& registry) {
-  c_.chklockusb.setValue(registry.GetDwordValue(Root::Machine, keys::StoragePolicies, "WriteProtect") == 1 ? 1 : 0);
+  const PolicyValue& usb = catalogue::usbWriteProtect();
+  c_.chklockusb.setValue(
+      registry.GetDwordValue(Root::Machine, usb.key, usb.value) == usb.on ? 1 : 0);
 }
 
 void Protections::loadFlags(RegistryAccess& registry) {

@@ -14,6 +14,7 @@
 #include "tessara7/encryption/encryption_component.h"
 #include "tessara7/encryption/encryption_page.h"
 #include "tessara7/encryption/encryption_run.h"
+#include "tessara7/encryption/file_protector.h"
 #include "tessara7/locking/advanced_watcher.h"
 #include "tessara7/locking/computer_lock.h"
 #include "tessara7/locking/foreground_watcher.h"
@@ -205,6 +206,7 @@ class FrmConfig : public forms::Form {
   RestrictionSwitches switches;
   Protections protections;
   TrayMenu trayMenu;
+  FileProtector protector;
   UninstallCommands uninstall;
   TransferCommands transfer;
   encryption::EncryptionComponent RSPEncrypt1;

@@ -54,6 +54,11 @@ void FrmConfig::connectHandlers() {
   startup.onCancelling = [this] { encryptionPage.reEncryptOnClose(); };
   Timer1.onTimer = [this] { commandRunner.Timer1_Timer(); };
 
+  // The file protector and the uninstall commands.
+  tmrFileProtector.onTimer = [this] { protector.tmrFileProtector_Timer(); };
+  cmdUninstall.onClick = [this] { uninstall.cmdUninstall_Click(); };
+  mUninstall.onClick = [this] { uninstall.mUninstall_Click(); };
+
   // The watchers.
   timerTessara.onTimer = [this] { foregroundWatcher.timerTessara_Timer(); };
   tmradv.onTimer = [this] { advancedWatcher.tmradv_Timer(); };

@@ -34,6 +34,25 @@ TEST_F(LauncherTest, LauncherStartsTheProgramAndOpensTheConfigurationPrompt) {
   EXPECT_EQ(countTopLevelWindows(kMainTitle), 1);
 }
 
+// A full store takes the program seconds to load: the launcher's two seconds
+// count from the moment its window exists, so the prompt still comes.
+TEST_F(LauncherTest, LauncherWaitsForAProgramLoadingAFullStore) {
+  for (int row = 0; row < 999; ++row) {
+    const std::string key = "SOFTWARE\\TSR\\Windows" + std::to_string(row);
+    ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, key, "Window", "Locked task number " + std::to_string(row)));
+    ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, key, "Enabled", row % 7 == 0 ? "0" : "1"));
+  }
+  for (int n = 0; n < 1000; ++n)
+    ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, kIgnoreKey, "Program" + std::to_string(n),
+                                             "Ignored window title " + std::to_string(n)));
+  Program launcher("tsrrun");
+  ASSERT_TRUE(launcher.started());
+  HWND prompt = waitForPrompt(35000);
+  ASSERT_NE(prompt, nullptr) << "the launcher's window was gone before the program could see it";
+  EXPECT_EQ(promptSubject(prompt), "Configuration Tool");
+  EXPECT_TRUE(launcher.waitExit(5000).has_value()) << "the launcher stayed";
+}
+
 TEST_F(LauncherTest, LauncherStartsNoSecondCopy) {
   RunningTessara tessara;
   ASSERT_NE(tessara.window, nullptr);

@@ -88,6 +88,26 @@ TEST_F(Win32FilesTest, CopyOverwritesAndReadOnlyFilesNeedNormalAttributes) {
   EXPECT_NE(files_.attributes(folder_).value_or(0) & platform::AttributeDirectory, 0u);
 }
 
+TEST_F(Win32FilesTest, ExclusiveHoldKeepsEveryoneOutAndFailsWhileSomeoneReads) {
+  const std::string path = write("held.dat", "data");
+  {
+    auto held = files_.openExclusive(path);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(read(path), "") << "another reader got in";
+    EXPECT_FALSE(files_.deleteFile(path));
+    EXPECT_EQ(files_.openExclusive(path), nullptr);
+    EXPECT_EQ(files_.lastFailure().error, platform::FileError::InUse);
+  }
+  const UniqueKernelHandle reader(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_EQ(files_.openExclusive(path), nullptr) << "held although another program reads it";
+  EXPECT_EQ(files_.lastFailure().error, platform::FileError::InUse);
+  EXPECT_TRUE(files_.setAttributes(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_EQ(files_.attributes(path).value_or(0) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+            DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_TRUE(files_.setNormalAttributes(path));
+}
+
 TEST_F(Win32FilesTest, SystemFoldersExist) {
   const std::string windows = files_.windowsFolder();
   ASSERT_FALSE(windows.empty());

@@ -1,0 +1,47 @@
+#include "tessara7/encryption/file_protector.h"
+
+#include "shared/names.h"
+#include "tessara7/shell/app.h"
+
+namespace tessara {
+
+FileProtector::FileProtector(App& app) : app_(app) {}
+
+std::string FileProtector::spareCopyPath(const std::string& appFolder) {
+  return appFolder.substr(0, 2) + "\\" + names::SpareCopy;
+}
+
+void FileProtector::tmrFileProtector_Timer() {
+  try {
+    tick();
+  } catch (...) {
+    // Ignored: the next tick tries again.
+  }
+}
+
+void FileProtector::tick() {
+  auto& files = app_.os().files;
+  const std::string& folder = app_.state().AppFolder;
+  if (folder.size() < 3) return;
+  const std::string dataFile = folder + names::UninstallerData;
+  // Held, the data file cannot go; not held, it may be gone for good, and
+  // then there is no installation of the setup's here to guard.
+  if (!dataFile_) {
+    if (!files.attributes(dataFile)) return;
+    dataFile_ = files.openExclusive(dataFile);
+  }
+
+  const std::string program = folder + names::MainProgram;
+  const std::string spare = spareCopyPath(folder);
+  const bool programThere = files.attributes(program).has_value();
+  const bool spareThere = files.attributes(spare).has_value();
+  if (!programThere && spareThere) {
+    files.copyFile(spare, program);
+    files.setNormalAttributes(program);  // the copy came with the spare's hidden mark
+  } else if (programThere && !spareThere) {
+    if (files.copyFile(program, spare))
+      files.setAttributes(spare, platform::AttributeHiddenFile | platform::AttributeSystemFile);
+  }
+}
+
+}  // namespace tessara

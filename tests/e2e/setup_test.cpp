@@ -1,0 +1,385 @@
+// The setup, the file protector and the guarded uninstall, from the real
+// installer: install silently, start the program as log-on does, try the
+// uninstaller behind its back, switch restrictions on, then uninstall with
+// the master password and check that nothing is left. And the launcher's
+// clean-up on its own, in a folder of its own.
+#include <shlobj.h>
+
+#include <vector>
+
+#include "tests/e2e/lock_helpers.h"
+#include "tests/e2e/tessara_driver.h"
+
+namespace e2e {
+namespace {
+
+constexpr const char* kInstallFolder = "C:\\Program Files\\Tessara";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRunValue = "Tessara 7";
+constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessara7";
+constexpr const char* kUninstallerTitle = "Tessara 7 Uninstall";
+constexpr const char* kDialogClass = "#32770";
+constexpr const char* kExplorerPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr const char* kStoragePolicies = "SYSTEM\\CurrentControlSet\\Control\\StorageDevicePolicies";
+const std::string kMenuClassKey = std::string("Software\\Classes\\CLSID\\") + names::ExplorerMenuClsid;
+const std::string kMenuHandlerKey =
+    std::string("Software\\Classes\\Directory\\shellex\\ContextMenuHandlers\\") + names::ExplorerMenuHandlerName;
+const std::string kRootFiles[] = {std::string("C:\\") + names::SpareCopy, std::string("C:\\") + names::UserHiveFile,
+                                  std::string("C:\\") + names::MachineHiveFile, std::string("C:\\") + names::RootTextFile};
+
+std::string inFolder(const std::string& folder, const char* file) { return folder + "\\" + file; }
+
+bool fileExists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void writeFile(const std::string& path, const std::string& text) {
+  Handle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    (void)file.release();
+    return;
+  }
+  DWORD written = 0;
+  WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void deleteFile(const std::string& path) {
+  SetFileAttributesW(widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(widen(path).c_str());
+}
+
+// Whether another program can open the file for reading now.
+bool openable(const std::string& path) {
+  HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+std::string startMenuFolder() {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, path);
+  return narrow(path) + "\\Tessara";
+}
+
+// Runs a program with arguments and waits for it; its exit code, or nothing.
+std::optional<DWORD> runAndWait(const std::string& path, const std::string& arguments, DWORD timeoutMs) {
+  std::wstring commandLine = L"\"" + widen(path) + L"\" " + widen(arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(widen(path).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info))
+    return std::nullopt;
+  Handle process(info.hProcess);
+  Handle thread(info.hThread);
+  if (!waitUntil(timeoutMs, [&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }))
+    return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(process.get(), &code);
+  return code;
+}
+
+std::string processImage(DWORD pid) {
+  Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process) return {};
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (!QueryFullProcessImageNameW(process.get(), 0, path, &size)) return {};
+  return narrow(std::wstring(path, size));
+}
+
+bool processEnded(DWORD pid, DWORD timeoutMs) {
+  Handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  if (!process) return true;
+  return waitUntil(timeoutMs, [&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; });
+}
+
+// The text of a message box: its longest static text, asked of the control
+// itself (WM_GETTEXT), so that it reads what the box shows.
+std::string dialogText(HWND dialog) {
+  std::string longest;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (_wcsicmp(widen(windowClass(child)).c_str(), L"Static") != 0) continue;
+    std::wstring buffer(4096, L'\0');
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(child, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL,
+                             2000, &length))
+      continue;
+    const std::string text = narrow(std::wstring_view(buffer.data(), length));
+    if (text.size() > longest.size()) longest = text;
+  }
+  return longest;
+}
+
+// The uninstaller's window, titled with the page it shows ("Tessara 7 Uninstall: ...").
+HWND uninstallerPage() {
+  HWND found = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM result) -> BOOL {
+        if (windowClass(window) != kDialogClass || !windowText(window).starts_with(std::string(kUninstallerTitle) + ":"))
+          return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The launcher's report after a clean-up in `folder` on drive C:.
+std::string expectedReport(const std::string& folder) {
+  std::string report = "Uninstall completed! 7 files deleted:\r";
+  for (const char* file : {names::MainProgram, names::TransferProgram, names::HelpFile, names::OrderForm})
+    report += inFolder(folder, file) + "\r";
+  for (const std::string& file : kRootFiles) report += file + "\r";
+  return report + "1 Startup Registry entry removed. \rStart Menu folder could not be deleted.\r";
+}
+
+// A message box of this title once its text is in place.
+HWND waitForMessageBox(const std::string& title, DWORD timeoutMs) {
+  HWND box = nullptr;
+  waitUntil(timeoutMs, [&] {
+    box = waitForWindow(title, 0, kDialogClass);
+    return box && !dialogText(box).empty();
+  });
+  return box && !dialogText(box).empty() ? box : nullptr;
+}
+
+// Removes whatever an installation (or a failed test) left, so that each
+// test starts clean and nothing starts at the next Wine log-on.
+void removeInstallation() {
+  endAllPrograms();
+  for (const char* file : {names::MainProgram, names::TransferProgram, names::LauncherProgram, names::ExplorerMenuDll,
+                           names::HelpFile, names::OrderForm, names::Uninstaller, names::UninstallerData})
+    deleteFile(inFolder(kInstallFolder, file));
+  RemoveDirectoryW(widen(kInstallFolder).c_str());
+  for (const std::string& file : kRootFiles) deleteFile(file);
+  const std::string menu = startMenuFolder();
+  deleteFile(menu + "\\Configure.lnk");
+  deleteFile(menu + "\\Uninstall.lnk");
+  RemoveDirectoryW(widen(menu).c_str());
+  RegistryFixture::deleteValue(Root::Machine, kRunKey, kRunValue);
+  RegistryFixture::deleteTree(Root::Machine, kUninstallKey);
+  RegistryFixture::deleteTree(Root::User, kMenuClassKey);
+  RegistryFixture::deleteTree(Root::User, kMenuHandlerKey);
+  for (Root root : {Root::Machine, Root::User})
+    for (const char* value : {"NoDesktop", "NoRun"}) RegistryFixture::deleteValue(root, kExplorerPolicies, value);
+  RegistryFixture::deleteValue(Root::Machine, kStoragePolicies, "WriteProtect");
+}
+
+class SetupTest : public E2eTest {
+ protected:
+  void SetUp() override {
+    E2eTest::SetUp();
+    removeInstallation();
+  }
+  void TearDown() override {
+    removeInstallation();
+    E2eTest::TearDown();
+  }
+};
+
+TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
+  // Installed silently: the files, the entries and the shortcuts.
+  ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", "/S", 120000), DWORD(0));
+  for (const char* file : {names::MainProgram, names::TransferProgram, names::LauncherProgram, names::HelpFile,
+                           names::OrderForm, names::Uninstaller, names::UninstallerData})
+    EXPECT_TRUE(fileExists(inFolder(kInstallFolder, file))) << file;
+  EXPECT_TRUE(fileExists(startMenuFolder() + "\\Configure.lnk"));
+  EXPECT_TRUE(fileExists(startMenuFolder() + "\\Uninstall.lnk"));
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, kUninstallKey, "DisplayName"), "Tessara 7");
+  const auto runCommand = RegistryFixture::readString(Root::Machine, kRunKey, kRunValue);
+  ASSERT_TRUE(runCommand.has_value());
+
+  // Log-on runs the start-up entry's command: the installed program starts.
+  const std::string installedProgram = inFolder(kInstallFolder, names::MainProgram);
+  ASSERT_EQ(*runCommand, "\"" + installedProgram + "\"");
+  Program tessara = Program::atPath(installedProgram);
+  HWND main = waitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(_wcsicmp(widen(processImage(processOf(main))).c_str(), widen(installedProgram).c_str()), 0);
+
+  // The protector holds the data file and makes its spare copy.
+  const std::string dataFile = inFolder(kInstallFolder, names::UninstallerData);
+  EXPECT_TRUE(waitUntil(5000, [&] { return fileExists(kRootFiles[0]) && !openable(dataFile); }));
+  // What an earlier export and the Explorer menu would have left.
+  writeFile(kRootFiles[1], "hive");
+  writeFile(kRootFiles[2], "hive");
+  ASSERT_TRUE(RegistryFixture::writeString(Root::User, kMenuClassKey, "", "Tessara 7 Explorer menu"));
+  ASSERT_TRUE(RegistryFixture::writeString(Root::User, kMenuHandlerKey, "", names::ExplorerMenuClsid));
+
+  // Asked to end for good by anyone before the hand-over, the program refuses.
+  const UINT endRequest = RegisterWindowMessageW(widen(names::EndForUninstallMessage).c_str());
+  DWORD_PTR answer = 1;
+  ASSERT_TRUE(SendMessageTimeoutW(main, endRequest, 0, 0, SMTO_NORMAL, 5000, &answer));
+  EXPECT_EQ(answer, 0u);
+  EXPECT_TRUE(holdsFor(1000, [&] { return tessara.running(); }));
+
+  // Behind the program's back, the uninstaller refuses and changes nothing.
+  Program direct = Program::atPath(inFolder(kInstallFolder, names::Uninstaller));
+  HWND refusal = waitForMessageBox(kUninstallerTitle, 20000);
+  ASSERT_NE(refusal, nullptr) << "the uninstaller said nothing";
+  EXPECT_NE(dialogText(refusal).find("uninstalled from its configuration"), std::string::npos) << dialogText(refusal);
+  const DWORD refusingProcess = processOf(refusal);
+  ASSERT_TRUE(clickButton(refusal, IDOK));
+  ASSERT_TRUE(processEnded(refusingProcess, 10000));
+  EXPECT_TRUE(fileExists(installedProgram));
+  EXPECT_TRUE(tessara.running());
+  EXPECT_TRUE(RegistryFixture::readString(Root::Machine, kRunKey, kRunValue).has_value());
+
+  // Restrictions switched on through Apply and a System Protection box.
+  ASSERT_TRUE(unlockConfiguration(main));
+  for (const char* item : {"chkDesktop", "chkRun"}) ASSERT_TRUE(postMenuCommand(main, idOf(item)));
+  ASSERT_EQ(waitForAnswer(main, "menu.chkRun.checked", "1"), "1");
+  ASSERT_TRUE(clickButton(main, idOf("chklockusb")));
+  ASSERT_TRUE(clickButton(main, idOf("cmdok")));
+  Root scope = Root::User;
+  ASSERT_TRUE(waitUntil(5000, [&] {
+    for (Root root : {Root::User, Root::Machine})
+      if (RegistryFixture::readDword(root, kExplorerPolicies, "NoRun") == DWORD(1)) return scope = root, true;
+    return false;
+  })) << "Apply wrote no policy";
+  ASSERT_EQ(RegistryFixture::readDword(Root::Machine, kStoragePolicies, "WriteProtect"), DWORD(1));
+
+  // A wrong password changes nothing.
+  ASSERT_TRUE(clickButton(main, idOf("cmdUninstall")));
+  HWND prompt = waitForVisibleWindow(kPromptClass, 5000);
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(query(prompt, "lblProgram.caption"), "Uninstall Tessara");
+  ASSERT_TRUE(submitPassword(prompt, "not the password"));
+  ASSERT_TRUE(waitUntil(5000, [&] { return !isVisible(prompt) || !IsWindow(prompt); }));
+  EXPECT_EQ(query(main, "cmdUninstall.caption"), "Uninstall");
+  EXPECT_FALSE(openable(dataFile));
+
+  // The right one arms the label; the second click hands over and uninstalls.
+  ASSERT_TRUE(clickButton(main, idOf("cmdUninstall")));
+  prompt = waitForVisibleWindow(kPromptClass, 5000);
+  ASSERT_NE(prompt, nullptr);
+  ASSERT_TRUE(submitPassword(prompt, kDefaultPassword));
+  HWND armed = waitForMessageBox(kMainTitle, 5000);
+  ASSERT_NE(armed, nullptr);
+  EXPECT_EQ(dialogText(armed), "Click Uninstall again to proceed. Or, run 'unins000.exe' from the program directory.");
+  ASSERT_TRUE(clickButton(armed, IDOK));
+  ASSERT_EQ(waitForAnswer(main, "cmdUninstall.caption", "> Uninstall <"), "> Uninstall <");
+  ASSERT_TRUE(clickButton(main, idOf("cmdUninstall")));
+
+  HWND uninstaller = nullptr;
+  waitUntil(20000, [&] { return (uninstaller = uninstallerPage()) != nullptr; });
+  ASSERT_NE(uninstaller, nullptr) << "the uninstaller did not start";
+  ASSERT_TRUE(tessara.waitExit(10000).has_value()) << "the program did not end for the uninstaller";
+  EXPECT_TRUE(processIds(names::MainProgram).empty()) << "the program started a new copy";
+  ASSERT_TRUE(clickButton(uninstaller, IDOK));  // "Uninstall" on the confirmation page
+
+  HWND report = waitForMessageBox(names::CleanupReportTitle, 30000);
+  ASSERT_NE(report, nullptr) << "the launcher's clean-up reported nothing";
+  EXPECT_EQ(dialogText(report), expectedReport(kInstallFolder));
+  ASSERT_TRUE(clickButton(report, IDOK));
+
+  HWND keep = waitForMessageBox("Tessara 7 Settings", 30000);
+  ASSERT_NE(keep, nullptr) << "no question about the settings";
+  ASSERT_TRUE(clickButton(keep, IDNO));
+
+  EXPECT_TRUE(waitUntil(30000, [] { return !fileExists(kInstallFolder); })) << "the program folder stayed";
+  EXPECT_TRUE(waitUntil(10000, [] { return uninstallerPage() == nullptr; }));
+  EXPECT_FALSE(fileExists(startMenuFolder()));
+  EXPECT_FALSE(RegistryFixture::readString(Root::Machine, kRunKey, kRunValue).has_value());
+  EXPECT_FALSE(RegistryFixture::keyExists(Root::Machine, kUninstallKey));
+  EXPECT_FALSE(RegistryFixture::keyExists(Root::User, kMenuClassKey));
+  EXPECT_FALSE(RegistryFixture::keyExists(Root::User, kMenuHandlerKey));
+  for (const std::string& file : kRootFiles) EXPECT_FALSE(fileExists(file)) << file;
+  for (const char* program : {names::MainProgram, names::LauncherProgram, names::TransferProgram})
+    EXPECT_TRUE(processIds(program).empty()) << program;
+  EXPECT_EQ(RegistryFixture::readDword(scope, kExplorerPolicies, "NoRun"), DWORD(0));
+  EXPECT_EQ(RegistryFixture::readDword(scope, kExplorerPolicies, "NoDesktop"), DWORD(0));
+  EXPECT_EQ(RegistryFixture::readDword(Root::Machine, kStoragePolicies, "WriteProtect"), DWORD(0));
+  EXPECT_FALSE(RegistryFixture::keyExists(Root::Machine, "Software\\TSR")) << "the settings were to go";
+  EXPECT_FALSE(RegistryFixture::keyExists(Root::User, "Software\\TSR"));
+}
+
+// An administrator's silent uninstall while the program is not running: the
+// launcher's clean-up stops at the first drive-root file that was never
+// made, the uninstaller answers for the user and removes the rest, and the
+// settings stay.
+TEST_F(SetupTest, SilentUninstallWithoutTheProgramRemovesEverythingAndKeepsTheSettings) {
+  ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", "/S", 120000), DWORD(0));
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Settings", "LockIE", "1"));
+  ASSERT_TRUE(runAndWait(inFolder(kInstallFolder, names::Uninstaller), "/S", 30000).has_value());
+  // The uninstaller runs on as its copy in the temporary folder; its
+  // Add/Remove entry goes after the files, the start-up entry and the shortcuts.
+  EXPECT_TRUE(waitUntil(60000, [] {
+    return !fileExists(kInstallFolder) && !RegistryFixture::keyExists(Root::Machine, kUninstallKey);
+  })) << "the uninstaller did not finish";
+  EXPECT_FALSE(RegistryFixture::readString(Root::Machine, kRunKey, kRunValue).has_value());
+  EXPECT_FALSE(fileExists(startMenuFolder()));
+  EXPECT_FALSE(fileExists(kRootFiles[3])) << "the setup's text file stayed";
+  for (const char* program : {names::MainProgram, names::LauncherProgram})
+    EXPECT_TRUE(processIds(program).empty()) << program << " was left running";
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Settings", "LockIE"), "1");
+}
+
+// The clean-up in a folder of its own: the launcher, stand-ins for the
+// other files, and a window titled as the main program's so that the
+// launcher starts nothing.
+class CleanupTest : public E2eTest {
+ protected:
+  static constexpr const char* kFolder = "C:\\tsrclean";
+
+  void SetUp() override {
+    E2eTest::SetUp();
+    CreateDirectoryW(widen(kFolder).c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(widen(inFolder(programFolder(), names::LauncherProgram)).c_str(),
+                          widen(inFolder(kFolder, names::LauncherProgram)).c_str(), FALSE));
+  }
+  void TearDown() override {
+    endAllPrograms();
+    for (const char* file : {names::MainProgram, names::TransferProgram, names::HelpFile, names::OrderForm,
+                             names::LauncherProgram})
+      deleteFile(inFolder(kFolder, file));
+    RemoveDirectoryW(widen(kFolder).c_str());
+    for (const std::string& file : kRootFiles) deleteFile(file);
+    E2eTest::TearDown();
+  }
+  void placeFiles(bool withOrderForm) {
+    for (const char* file : {names::MainProgram, names::TransferProgram, names::HelpFile})
+      writeFile(inFolder(kFolder, file), file);
+    if (withOrderForm) writeFile(inFolder(kFolder, names::OrderForm), "order");
+    for (const std::string& file : kRootFiles) writeFile(file, file);
+    SetFileAttributesW(widen(inFolder(kFolder, names::MainProgram)).c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+};
+
+TEST_F(CleanupTest, ReportsEveryPathOrStopsAtTheFirstMissingFile) {
+  OwnedWindow standIn = lock::makeWindow("TessaraStandIn", names::MainTitle, false);
+  placeFiles(true);
+  Program launcher = Program::atPath(inFolder(kFolder, names::LauncherProgram));
+  HWND window = waitForWindow(names::LauncherTitle, 10000);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(names::UninstallTitle).c_str()),
+                                  SMTO_NORMAL, 5000, nullptr));
+  HWND report = waitForMessageBox(names::CleanupReportTitle, 5000);
+  ASSERT_NE(report, nullptr);
+  EXPECT_EQ(dialogText(report), expectedReport(kFolder));
+  ASSERT_TRUE(clickButton(report, IDOK));
+  EXPECT_TRUE(launcher.waitExit(5000).has_value());
+  for (const char* file : {names::MainProgram, names::TransferProgram, names::HelpFile, names::OrderForm})
+    EXPECT_FALSE(fileExists(inFolder(kFolder, file))) << file;
+  for (const std::string& file : kRootFiles) EXPECT_FALSE(fileExists(file)) << file;
+
+  // Without the order form: everything before it goes, the error replaces
+  // the report, and the window stays with its timers stopped.
+  placeFiles(false);
+  Program second = Program::atPath(inFolder(kFolder, names::LauncherProgram));
+  window = waitForWindow(names::LauncherTitle, 10000);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(names::UninstallTitle).c_str()),
+                                  SMTO_NORMAL, 5000, nullptr));
+  HWND error = waitForMessageBox(names::LauncherProgramTitle, 5000);
+  ASSERT_NE(error, nullptr) << "no error message";
+  EXPECT_FALSE(dialogText(error).empty());
+  EXPECT_EQ(countTopLevelWindows(names::CleanupReportTitle), 0);
+  ASSERT_TRUE(clickButton(error, IDOK));
+  EXPECT_TRUE(holdsFor(3000, [&] { return IsWindow(window) && second.running(); })) << "the launcher's window went";
+  EXPECT_FALSE(fileExists(inFolder(kFolder, names::MainProgram)));
+  for (const std::string& file : kRootFiles) EXPECT_FALSE(fileExists(file)) << file;
+}
+
+}  // namespace
+}  // namespace e2e
