@@ -56,6 +56,12 @@ class TimedFiles final : public platform::Files {
   std::unique_ptr<platform::OpenFile> createNew(std::string_view path) override {
     return wrap(timed(Create, [&] { return inner_.createNew(path); }));
   }
+  std::unique_ptr<platform::OpenFile> openExclusive(std::string_view path) override {
+    return inner_.openExclusive(path);
+  }
+  bool setAttributes(std::string_view path, std::uint32_t attributes) override {
+    return inner_.setAttributes(path, attributes);
+  }
   std::optional<platform::FileTime> lastWriteTime(std::string_view path) override {
     return timed(Other, [&] { return inner_.lastWriteTime(path); });
   }
