@@ -11,7 +11,7 @@ namespace forms {
 class Form;
 
 enum class Kind {
-  Label, Button, CheckBox, OptionButton, TextBox, ListBox, CheckList, Frame, TabControl, Timer,
+  Label, Button, CheckBox, OptionButton, TextBox, ListBox, CheckList, Frame, TabControl, Timer, ProgressBar,
 };
 
 struct Rect {

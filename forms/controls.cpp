@@ -225,6 +225,16 @@ void TabControl::setTabEnabled(int index, bool enabled) {
   changed(Property::Tabs);
 }
 
+ProgressBar::ProgressBar(Form& owner, std::string name, int max)
+    : Control(owner, std::move(name), Kind::ProgressBar), max_(max > 0 ? max : 1) {}
+
+void ProgressBar::setValue(int value) {
+  value = std::clamp(value, 0, max_);
+  if (value_ == value) return;
+  value_ = value;
+  changed(Property::Value);
+}
+
 Timer::Timer(Form& owner, std::string name, std::uint32_t intervalMs, bool enabled)
     : Control(owner, std::move(name), Kind::Timer), interval_(intervalMs), running_(enabled) {
   setVisible(false);

@@ -114,9 +114,12 @@ class ListBox : public Control {
   void userSelect(int index);
   void keyDown(int keyCode);
   void dblClick() { fire(onDblClick); }
+  // The mouse moved over the list.
+  void mouseMove() { fire(onMouseMove); }
   std::function<void()> onClick;
   std::function<void()> onDblClick;
   std::function<void(int)> onKeyDown;
+  std::function<void()> onMouseMove;
 
  private:
   std::vector<std::string> items_;
@@ -176,6 +179,20 @@ class TabControl : public Control {
  private:
   std::vector<Tab> tabs_;
   int current_ = 0;
+};
+
+// A bar filled from the left in proportion to its value (0 to max).
+class ProgressBar : public Control {
+ public:
+  ProgressBar(Form& owner, std::string name, int max = 100);
+  int value() const { return value_; }
+  // Kept between 0 and max.
+  void setValue(int value);
+  int max() const { return max_; }
+
+ private:
+  int value_ = 0;
+  int max_;
 };
 
 // Ticks on the program's thread while enabled and the form is loaded.

@@ -49,7 +49,7 @@ class Files {
  public:
   virtual ~Files() = default;
 
-  // std::nullopt when the attributes cannot be read.
+  // std::nullopt when the attributes cannot be read (lastFailure tells why).
   virtual std::optional<std::uint32_t> attributes(std::string_view path) = 0;
   virtual bool setNormalAttributes(std::string_view path) = 0;
   virtual bool deleteFile(std::string_view path) = 0;

@@ -39,6 +39,9 @@ class Shell {
                          std::uint32_t flags) = 0;
   // Full path of the running program's file.
   virtual std::string programPath() = 0;
+  // The system's browse dialog, offering files as well as folders; the
+  // chosen path, or empty when the user cancelled. Returns when it closes.
+  virtual std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) = 0;
 };
 
 }  // namespace platform

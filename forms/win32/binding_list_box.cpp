@@ -36,6 +36,10 @@ class ListBoxBinding final : public ControlBinding {
   std::optional<LRESULT> windowMessage(Control& control, ChildWindow& child, UINT message, WPARAM wParam,
                                        LPARAM lParam, BindingHost& host) const override {
     auto& list = static_cast<ListBox&>(control);
+    if (message == WM_MOUSEMOVE && list.onMouseMove) {
+      list.mouseMove();
+      return std::nullopt;  // the list and its tooltip still see the move
+    }
     return keyMessage(child.window, message, wParam, lParam, static_cast<bool>(list.onKeyDown),
                       [&](int key) { list.keyDown(key); }, host);
   }

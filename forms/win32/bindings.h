@@ -14,5 +14,6 @@ const ControlBinding& checkListBinding();
 const ControlBinding& frameBinding();
 const ControlBinding& tabControlBinding();
 const ControlBinding& timerBinding();
+const ControlBinding& progressBarBinding();
 
 }  // namespace forms::win32

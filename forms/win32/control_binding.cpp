@@ -18,6 +18,7 @@ const ControlBinding& bindingOf(Kind kind) {
     case Kind::Frame: return frameBinding();
     case Kind::TabControl: return tabControlBinding();
     case Kind::Timer: return timerBinding();
+    case Kind::ProgressBar: return progressBarBinding();
   }
   return timerBinding();  // no window, no input: harmless for a kind it does not know
 }

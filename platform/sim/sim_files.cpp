@@ -29,6 +29,9 @@ SimFiles::SimFiles() {
 std::string SimFiles::normalise(std::string_view path) const {
   std::string result(path);
   std::replace(result.begin(), result.end(), '/', '\\');
+  // Doubled backslashes inside a path name nothing more than single ones.
+  for (auto at = result.find("\\\\", 1); at != std::string::npos; at = result.find("\\\\", at))
+    result.erase(at, 1);
   if (!hasDrive(result) && !result.starts_with("\\\\")) {
     if (result.starts_with('\\')) {
       result = currentDirectory_.substr(0, 2) + result;  // root of the current drive
@@ -52,7 +55,10 @@ const SimFiles::Entry* SimFiles::find(std::string_view path) const {
 
 std::optional<std::uint32_t> SimFiles::attributes(std::string_view path) {
   const Entry* entry = find(path);
-  if (entry == nullptr) return std::nullopt;
+  if (entry == nullptr) {
+    refuse(FileError::NotFound, "The system cannot find the path specified");
+    return std::nullopt;
+  }
   return entry->attributes;
 }
 

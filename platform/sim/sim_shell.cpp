@@ -36,6 +36,14 @@ int SimShell::messageBox(WindowHandle owner, std::string_view text, std::string_
   return (flags & 0xF) == MbYesNo ? IdYes : IdOk;
 }
 
+std::string SimShell::browseForFileOrFolder(WindowHandle, std::string_view title) {
+  browseTitles_.emplace_back(title);
+  if (browseAnswers_.empty()) return {};
+  std::string path = std::move(browseAnswers_.front());
+  browseAnswers_.pop_front();
+  return path;
+}
+
 void SimShell::failStart(std::string_view path, std::string_view error) {
   failingStarts_[fold(path)] = std::string(error);
 }

@@ -44,11 +44,15 @@ class SimShell final : public Shell {
   int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
                  std::uint32_t flags) override;
   std::string programPath() override { return programPath_; }
+  // Recorded; answers with the next queued path, or empty (cancelled).
+  std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;
 
   // --- for tests ---
   void failStart(std::string_view path, std::string_view error);
   void failShellExecute(std::string_view file);
   void queueAnswer(int answer) { answers_.push_back(answer); }
+  void queueBrowseAnswer(std::string path) { browseAnswers_.push_back(std::move(path)); }
+  const std::vector<std::string>& browseTitles() const { return browseTitles_; }
   void setProgramPath(std::string_view path) { programPath_ = std::string(path); }
 
   std::function<void(const StartedProgram&)> onStart;
@@ -63,6 +67,8 @@ class SimShell final : public Shell {
   std::map<std::string, std::string> failingStarts_;  // folded path -> error text
   std::vector<std::string> failingExecutes_;          // folded file names
   std::deque<int> answers_;
+  std::deque<std::string> browseAnswers_;
+  std::vector<std::string> browseTitles_;
   std::string programPath_ = "C:\\Program Files\\Tessara\\tessara7.exe";
   std::vector<StartedProgram> started_;
   std::vector<ShellExecuted> executed_;

@@ -13,7 +13,10 @@ using win32kit::UniqueFind;
 
 std::optional<std::uint32_t> Win32Files::attributes(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    failed();
+    return std::nullopt;
+  }
   return attributes;
 }
 

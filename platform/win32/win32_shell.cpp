@@ -1,7 +1,11 @@
 #include "platform/win32/win32_shell.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include <memory>
 
 #include "shared/win32/handles.h"
 #include "shared/win32/message_box.h"
@@ -66,5 +70,44 @@ int Win32Shell::messageBox(WindowHandle owner, std::string_view text, std::strin
 }
 
 std::string Win32Shell::programPath() { return toUtf8(win32kit::modulePath()); }
+
+namespace {
+
+struct ItemListFree {
+  void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
+};
+using UniqueItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
+
+// COM for the dialog, for as long as it is open; the thread may have it already.
+class ComScope {
+ public:
+  ComScope() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComScope() {
+    if (initialised_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialised_;
+};
+
+}  // namespace
+
+std::string Win32Shell::browseForFileOrFolder(WindowHandle parent, std::string_view title) {
+  const ComScope com;
+  const std::wstring wideTitle = toWide(title);
+  BROWSEINFOW info{};
+  info.hwndOwner = reinterpret_cast<HWND>(parent);
+  info.lpszTitle = wideTitle.c_str();
+  info.ulFlags = BIF_BROWSEINCLUDEFILES;
+  const UniqueItemList chosen(SHBrowseForFolderW(&info));
+  if (!chosen) return {};
+  // Longer than MAX_PATH is fine: the Ex form takes the buffer's size.
+  std::wstring path(1024, L'\0');
+  if (!SHGetPathFromIDListEx(chosen.get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) return {};
+  path.resize(wcsnlen(path.c_str(), path.size()));
+  return toUtf8(path);
+}
 
 }  // namespace platform::win32

@@ -12,6 +12,7 @@ class Win32Shell final : public Shell {
   int messageBox(WindowHandle owner, std::string_view text, std::string_view title,
                  std::uint32_t flags) override;
   std::string programPath() override;
+  std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;
 };
 
 // The system's description of an error code, without the trailing line break.

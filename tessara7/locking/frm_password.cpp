@@ -144,9 +144,11 @@ void FrmPassword::accept(Action action, const std::string& typed) {
       break;
     case Action::ExplorerEncrypt:
       state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
+      state.DecryptionPasswordGiven = false;
       break;
     case Action::ExplorerDecrypt:
       state.EncryptionPassword = typed;
+      state.DecryptionPasswordGiven = true;
       state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
       break;
     case Action::ComputerLock:

@@ -1,5 +1,6 @@
 #include "tessara7/shell/app.h"
 
+#include "tessara7/encryption/frm_crypt.h"
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/frm_ignore.h"
 #include "tessara7/locking/frm_lock.h"
@@ -20,7 +21,8 @@ App::App(AppHost host)
       frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
       frmLock_([this] { return std::make_unique<FrmLock>(*this); }),
       frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
-      frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }) {
+      frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
+      frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }) {
   runtime_.onHandlerError = [this](const std::string& description) { reportHandlerError(description); };
   runtime_.doEvents = [this] {
     if (host_.doEvents) host_.doEvents();
@@ -42,6 +44,8 @@ FrmLock* App::openLock() { return frmLock_.peek(); }
 FrmIgnore& App::frmIgnore() { return frmIgnore_.get(); }
 FrmIgnore* App::openIgnore() { return frmIgnore_.peek(); }
 FrmInput* App::openInput() { return frmInput_.peek(); }
+FrmCrypt& App::frmCrypt() { return frmCrypt_.get(); }
+FrmCrypt* App::openCrypt() { return frmCrypt_.peek(); }
 
 void App::start() { frmConfig_->load(); }
 
@@ -64,7 +68,8 @@ void App::End() {
   ended_ = true;
   frmConfig_->halt();
   for (forms::Form* form : std::initializer_list<forms::Form*>{frmError_.peek(), frmPassword_.peek(), frmBlank_.peek(),
-                                                               frmLock_.peek(), frmIgnore_.peek(), frmInput_.peek()})
+                                                               frmLock_.peek(), frmIgnore_.peek(), frmInput_.peek(),
+                                                               frmCrypt_.peek()})
     if (form) form->halt();
   // Leave no dead icon behind in the notification area.
   deleteTrayIcon();
@@ -85,6 +90,7 @@ void App::collect() {
   frmLock_.collect();
   frmIgnore_.collect();
   frmInput_.collect();
+  frmCrypt_.collect();
 }
 
 void App::waitEvents() {

@@ -10,6 +10,7 @@
 #include "forms/form.h"
 #include "platform/platform.h"
 #include "platform/tray.h"
+#include "tessara7/encryption/encryption_component.h"
 #include "tessara7/locking/password_action.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/shell/app_state.h"
@@ -23,6 +24,7 @@ class FrmBlank;
 class FrmIgnore;
 class FrmInput;
 class FrmLock;
+class FrmCrypt;
 class IgnoreList;
 class LockList;
 class MasterPassword;
@@ -40,6 +42,7 @@ struct AppHost {
   // Waits a little for the next window event, then lets the pending ones
   // run (a modal wait that does not spin); doEvents when not given.
   std::function<void()> waitEvents{};
+  encryption::ComponentOptions encryption{};          // the encryption component's set-up
 };
 
 class App {
@@ -79,6 +82,7 @@ class App {
   AppState& state() { return state_; }
   forms::Runtime& runtime() { return runtime_; }
   const std::array<std::uint16_t, 4>& version() const { return host_.version; }
+  const encryption::ComponentOptions& encryptionOptions() const { return host_.encryption; }
 
   // The windows; the pop-up ones are made afresh after they unload.
   FrmConfig& frmConfig() { return *frmConfig_; }
@@ -93,6 +97,8 @@ class App {
   FrmIgnore& frmIgnore();
   FrmIgnore* openIgnore();
   FrmInput* openInput();
+  FrmCrypt& frmCrypt();
+  FrmCrypt* openCrypt();
 
   // Asks for the master password before a guarded operation (the pending
   // values, then the prompt; see PasswordRequests). A title of nullopt keeps
@@ -138,6 +144,7 @@ class App {
   forms::FormSlot<FrmLock> frmLock_;
   forms::FormSlot<FrmIgnore> frmIgnore_;
   forms::FormSlot<FrmInput> frmInput_;
+  forms::FormSlot<FrmCrypt> frmCrypt_;
   bool ended_ = false;
   bool trayIconAdded_ = false;
   platform::WindowHandle trayOwner_ = 0;

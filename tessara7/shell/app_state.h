@@ -40,6 +40,7 @@ struct AppState {
   int PendingExplorerCommand = 0;  // 0 none, 1 encrypt, 2 decrypt
   std::string IncludeSubfolders;   // "1" or "0"
   std::string EncryptionPassword;
+  bool DecryptionPasswordGiven = false;  // the decryption prompt set it for the pending command
   bool EncryptionBusy = false;
 
   // The foreground watcher's capture, reused by the advanced watcher.

@@ -10,6 +10,10 @@
 
 #include "forms/form.h"
 #include "platform/registry.h"
+#include "tessara7/encryption/command_runner.h"
+#include "tessara7/encryption/encryption_component.h"
+#include "tessara7/encryption/encryption_page.h"
+#include "tessara7/encryption/encryption_run.h"
 #include "tessara7/locking/advanced_watcher.h"
 #include "tessara7/locking/computer_lock.h"
 #include "tessara7/locking/foreground_watcher.h"
@@ -199,6 +203,10 @@ class FrmConfig : public forms::Form {
   TrayMenu trayMenu;
   UninstallCommands uninstall;
   TransferCommands transfer;
+  encryption::EncryptionComponent RSPEncrypt1;
+  EncryptionRun run;
+  CommandRunner commandRunner;
+  EncryptionPage encryptionPage;
   SettingsLoader loader;
   Startup startup;
   Apply apply;

@@ -41,6 +41,18 @@ void FrmConfig::connectHandlers() {
   // The configuration transfer.
   cmdExport.onClick = [this] { transfer.cmdExport_Click(); };
   cmdImport.onClick = [this] { transfer.cmdImport_Click(); };
+  // The Encryption page and its runs.
+  cmdEncrypt.onClick = [this] { encryptionPage.cmdEncrypt_Click(); };
+  cmddecrypt.onClick = [this] { encryptionPage.cmddecrypt_Click(); };
+  cmdBrowse.onClick = [this] { encryptionPage.cmdBrowse_Click(); };
+  cmdfolder.onClick = [this] { encryptionPage.cmdfolder_Click(); };
+  chkSub.onClick = [this] { encryptionPage.chkSub_Click(); };
+  cmdenpwd.onClick = [this] { encryptionPage.cmdenpwd_Click(); };
+  lblDisplayEnPwd.onClick = [this] { encryptionPage.lblDisplayEnPwd_Click(); };
+  cmdHelper1.onClick = [this] { encryptionPage.cmdHelper1_Click(); };
+  cmdlockfile.onClick = [this] { encryptionPage.cmdlockfile_Click(); };
+  startup.onCancelling = [this] { encryptionPage.reEncryptOnClose(); };
+  Timer1.onTimer = [this] { commandRunner.Timer1_Timer(); };
 
   // The watchers.
   timerTessara.onTimer = [this] { foregroundWatcher.timerTessara_Timer(); };

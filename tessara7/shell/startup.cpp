@@ -89,8 +89,9 @@ void Startup::scopeOption_Click(bool thisUser) {
 void Startup::mExit_Click() { app_.End(); }
 
 void Startup::cmdCancel_Click() {
-  p_.window.hide();
   app_.state().ConfigUnlocked = false;
+  if (onCancelling) onCancelling();
+  p_.window.hide();
 }
 
 void Startup::mAbout_Click() {

@@ -2,6 +2,7 @@
 // Start-up and the configuration window's life: loading, activation, the
 // scope options, closing (which starts a new copy) and the status text of
 // the welcome page.
+#include <functional>
 #include <vector>
 
 #include "forms/form.h"
@@ -47,6 +48,8 @@ class Startup {
 
   // Result of the single-instance test.
   platform::WindowHandle ExistingWindow = 0;
+  // The encryption's part of Cancel, run before the window hides.
+  std::function<void()> onCancelling;
 
  private:
   void scopeOption_Click(bool thisUser);

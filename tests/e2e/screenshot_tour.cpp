@@ -15,6 +15,7 @@
 #include "platform/win32/win32_tray.h"
 #include "shared/win32/module.h"
 #include "tests/e2e/lock_helpers.h"
+#include "tests/e2e/file_helpers.h"
 #include "tests/e2e/tessara_driver.h"
 
 namespace e2e {
@@ -180,6 +181,41 @@ TEST_F(ScreenshotTour, DISABLED_EveryTabMenuPromptAndNotice) {
   EXPECT_TRUE(tool.waitExit(5000).has_value());
   DeleteFileW(L"C:\\tsrlocusr.dat");
   DeleteFileW(L"C:\\tsrcurusr.dat");
+}
+
+// The Encryption page with a path, the progress window during a run, and
+// the same window at the end of the run with an error line.
+TEST_F(ScreenshotTour, DISABLED_EncryptionPageAndProgressWindow) {
+  const std::string folder = freshTempFolder("Tessara Fotos Ünïcödé");
+  ASSERT_TRUE(writeFile(folder + "\\Urlaub 2023.mov", randomBytes(400 << 20, 1)));
+  ASSERT_TRUE(writeFile(folder + "\\Notizen.txt", "notes"));
+  ASSERT_TRUE(writeFile(folder + "\\notizen.txt.ts7", "someone else's"));
+  Program program("tessara7");
+  HWND main = waitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(unlockConfiguration(main));
+  SetForegroundWindow(main);
+  SendMessageW(GetDlgItem(main, idOf("SSTab1")), TCM_SETCURFOCUS, 1, 0);
+  ASSERT_EQ(waitForAnswer(main, "SSTab1.tab", "1"), "1");
+  ASSERT_TRUE(setText(main, idOf("txtPath"), folder));
+  ASSERT_TRUE(setText(main, idOf("txtEnPwd"), "Geheim 7"));
+  ASSERT_TRUE(clickButton(main, idOf("cmdenpwd")));
+  ASSERT_EQ(waitForAnswer(main, "cmdenpwd.caption", "Reset"), "Reset");
+  EXPECT_TRUE(picture("encryption-page"));
+
+  ASSERT_TRUE(clickButton(main, idOf("cmdEncrypt")));
+  HWND crypt = waitForVisibleWindow("Tessara.frmCrypt", 10000);
+  ASSERT_NE(crypt, nullptr);
+  ASSERT_TRUE(waitUntil(60000, [&] {
+    return std::atoi(query(crypt, "lblProgress.caption", 1000).value_or("0").c_str()) >= 15;
+  }));
+  EXPECT_TRUE(picture("progress-window-running"));
+  ASSERT_EQ(waitForAnswer(main, "fraEn.enabled", "1", 120000), "1");
+  ASSERT_EQ(waitForAnswer(crypt, "cmdabort.caption", "Close"), "Close");
+  EXPECT_TRUE(picture("progress-window-error-line"));
+  clickButton(crypt, idOf("cmdabort"));
+  program.kill();
+  removeTree(folder);
 }
 
 }  // namespace

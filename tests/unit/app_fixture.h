@@ -32,6 +32,7 @@ class AppTest : public ::testing::Test {
   App& app() {
     if (!app_) {
       AppHost host{sim.get(), tray, nullptr, [this] { onDoEvents(); }, [this] { ++quitCount; }};
+      host.encryption.iterations = 1000;  // the real count costs a third of a second per run
       app_ = std::make_unique<App>(std::move(host));
     }
     return *app_;

@@ -38,6 +38,7 @@ class SampleForm : public forms::Form {
     txtPassword.place({236, 94, 160, 22}, 0);
     lstProgram.place({20, 172, 376, 96}, 0);
     lstAllow.place({20, 40, 376, 200}, 1);
+    Pbar.place({20, 246, 376, 20}, 1);
     lstignore.place({20, 40, 376, 200}, 2);
     cmdOk.place({236, 290, 84, 26});
     cmdCancel.place({328, 290, 84, 26});
@@ -70,6 +71,7 @@ class SampleForm : public forms::Form {
   forms::TextBox txtPassword{*this, "txtPassword"};
   forms::CheckList lstProgram{*this, "lstProgram"};
   forms::ListBox lstAllow{*this, "lstAllow"};
+  forms::ProgressBar Pbar{*this, "Pbar", 3600};
   forms::ListBox lstignore{*this, "lstignore"};
   forms::Button cmdOk{*this, "cmdOk", "OK"};
   forms::Button cmdCancel{*this, "cmdCancel", "Cancel"};

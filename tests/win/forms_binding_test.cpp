@@ -226,6 +226,19 @@ TEST_F(FormsBinding, ManyTicksChangedAtOnceReachTheItemData) {
   EXPECT_TRUE(shown(child(form->lstProgram))) << "drawing is on again";
 }
 
+TEST_F(FormsBinding, ProgressBarFollowsTheModelAndListsReportTheMouse) {
+  EXPECT_EQ(send(form->Pbar, PBM_GETRANGE, FALSE), 3600);
+  form->Pbar.setValue(1800);
+  EXPECT_EQ(send(form->Pbar, PBM_GETPOS), 1800);
+  form->Pbar.setValue(9999);
+  EXPECT_EQ(form->Pbar.value(), 3600) << "kept within the bar";
+  EXPECT_EQ(send(form->Pbar, PBM_GETPOS), 3600);
+  int moves = 0;
+  form->lstAllow.onMouseMove = [&] { ++moves; };
+  send(form->lstAllow, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(moves, 1);
+}
+
 TEST_F(FormsBinding, ListBoxReportsTheUsersChoice) {
   form->lstAllow.addItem("Notepad");
   form->lstAllow.addItem("Calc");

@@ -1,0 +1,78 @@
+#pragma once
+// The encryption run (Enc): encrypts or decrypts every file that the path
+// box names (a file, a folder with or without its sub-folders, or a drive)
+// one at a time through the encryption component, while the progress
+// window shows what is being done and collects the errors.
+//
+// Everything runs on the window thread. Before every folder and every file,
+// and while the component works, pending window events run, so Abort, the
+// one-second timer and the tray stay alive; EncryptionBusy (Abort, a failed
+// decryption, or the program ending) stops the run, and the component is
+// asked to stop the file it is on.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "forms/form.h"
+#include "tessara7/encryption/encryption_component.h"
+
+namespace tessara {
+
+class App;
+class FrmCrypt;
+
+class EncryptionRun {
+ public:
+  struct Parts {
+    forms::TextBox& txtPath;
+    forms::TextBox& txtEnPwd;
+    forms::ListBox& lstFolders;  // the run's folders, in processing order
+    forms::ListBox& File1;       // the files of the folder being processed
+    forms::Frame& fraEn;
+    forms::Button& cmdHome;
+    encryption::EncryptionComponent& RSPEncrypt1;
+  };
+  EncryptionRun(App& app, Parts parts);
+
+  // "en" encrypts, "de" decrypts; set by the caller before Enc.
+  std::string CryptMode;
+  // The password of the next decryption when its command brought one (the
+  // Explorer decryption prompt); otherwise a decryption takes the page's.
+  std::optional<std::string> commandPassword;
+
+  void Enc();
+  bool running() const { return running_; }
+
+  // The component's events.
+  void RSPEncrypt1_Progress(int percent);
+  void RSPEncrypt1_Error(int number, const std::string& text);
+  void letEventsRun();
+
+  int ComponentErrorCode = 0;
+  std::string ComponentErrorText;
+
+ private:
+  enum class Next { Go, Stop };
+  void run(const std::optional<std::string>& givenPassword);
+  bool confirmDrive(const std::string& path);
+  void setFile1(const std::string& folder);
+  std::vector<std::string> folderList(const std::string& path);
+  Next passFolder(const std::string& folder, const std::string& password);
+  void processFile(const std::string& source, const std::string& password);
+  void encryptOne(const std::string& source, const std::string& password);
+  void decryptOne(const std::string& source, const std::string& password);
+  void deleteSource(const std::string& source);
+  void showFile(const std::string& details, const std::string& source);
+  void listError(const std::string& line);
+  bool stopAsked() const;
+  void endOfRun();
+  FrmCrypt& progress();
+
+  App& app_;
+  Parts p_;
+  bool running_ = false;
+  bool errorsListed_ = false;
+  std::string file1Path_;  // the folder File1 lists, as it reports it
+};
+
+}  // namespace tessara
