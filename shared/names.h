@@ -47,5 +47,24 @@ inline constexpr const char* UninstallerData = "unins000.dat";
 // The transfer tool's two hive files: the machine's and the user's copy of the store.
 inline constexpr const char* MachineHiveFile = "tsrlocusr.dat";
 inline constexpr const char* UserHiveFile = "tsrcurusr.dat";
+// The Explorer menu DLL, beside the programs.
+inline constexpr const char* ExplorerMenuDll = "tsrmenu.dll";
+
+// --- The Explorer menu -------------------------------------------------------
+
+// The DLL's class, registered per user under Software\\Classes.
+inline constexpr const char* ExplorerMenuClsid = "{70450D24-03A3-4ACC-ABB8-1BDE81DF7A53}";
+// The name of its ContextMenuHandlers entries ("*", "Directory", "Drive").
+inline constexpr const char* ExplorerMenuHandlerName = "Tessara7";
+// The entries the program's menu object holds, written whole as Entry0,
+// Entry1, ... under this key of HKEY_CURRENT_USER; the DLL shows them.
+inline constexpr const char* ExplorerMenuEntriesKey =
+    "Software\\Classes\\CLSID\\{70450D24-03A3-4ACC-ABB8-1BDE81DF7A53}\\Entries";
+inline constexpr const char* ExplorerMenuEntryName = "Entry";  // + position
+// Set on the "Tessara 7" window while its menu object is switched on: the DLL
+// shows its entries only while that window exists and carries it.
+inline constexpr const char* ExplorerMenuProperty = "Tessara.ExplorerMenu";
+// WM_COPYDATA's dwData for a click (shared/explorer_menu_message.h): "TS7M".
+inline constexpr unsigned long ExplorerMenuCopyData = 0x4D375354;
 
 }  // namespace names
