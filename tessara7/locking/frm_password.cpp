@@ -92,7 +92,10 @@ bool FrmPassword::isMasterPassword(const std::string& typed) const {
 
 void FrmPassword::cmdok_Click() {
   auto& state = app_.state();
-  txtPass.setText(lowerCase(txtPass.text()));
+  // The master password is compared in lower case; an encryption password
+  // is handed on as typed, for the files were sealed with its capitals.
+  const std::string asTyped = txtPass.text();
+  txtPass.setText(lowerCase(asTyped));
   const std::string typed = txtPass.text();
   state.KeptPassword = chkKeep.value() == 1 ? typed : "";
 
@@ -102,7 +105,7 @@ void FrmPassword::cmdok_Click() {
     if (rule.wrong == WrongPassword::Counted) return wrongPassword();
     return closePrompt();
   }
-  accept(action, typed);
+  accept(action, action == Action::ExplorerDecrypt ? asTyped : typed);
   if (!rule.staysOpen) closePrompt();
 }
 
