@@ -42,6 +42,7 @@ class SimDesktop final : public Desktop {
   std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) override;
   void broadcastPolicyChange() override;
   void sendKeyPress(std::uint16_t virtualKey) override;
+  void setWindowMark(WindowHandle w, std::string_view name, bool on) override;
 
   // --- for tests ---
   // A new window on top of the Z order; a visible one (style with
@@ -56,6 +57,7 @@ class SimDesktop final : public Desktop {
   void setRefusesClose(WindowHandle w, bool refuses);
   bool isMinimised(WindowHandle w) const;
   bool isHidden(WindowHandle w) const;
+  bool hasMark(WindowHandle w, std::string_view name) const;
 
   const std::vector<ShowCall>& showCalls() const { return showCalls_; }
   const std::vector<WindowHandle>& closeRequests() const { return closeRequests_; }
@@ -71,6 +73,7 @@ class SimDesktop final : public Desktop {
     bool minimised = false;
     bool hidden = false;
     bool refusesClose = false;
+    std::vector<std::string> marks;
   };
   Window* find(WindowHandle w);
   const Window* find(WindowHandle w) const;
