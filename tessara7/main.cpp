@@ -106,9 +106,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         // A click on the Explorer menu, from whatever process sent it: the
         // bytes are copied and Explorer released before they are looked at.
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (data == nullptr || data->dwData != names::ExplorerMenuCopyData || data->lpData == nullptr ||
-            data->cbData > explorer_menu::MaxBytes)
-          return FALSE;
+        // Other copies (the state queries) are the view's.
+        if (data == nullptr || data->dwData != names::ExplorerMenuCopyData) return std::nullopt;
+        if (data->lpData == nullptr || data->cbData > explorer_menu::MaxBytes) return FALSE;
         const auto* bytes = static_cast<const std::byte*>(data->lpData);
         std::vector<std::byte> message(bytes, bytes + data->cbData);
         ReplyMessage(TRUE);
