@@ -39,6 +39,13 @@ file(GLOB TSRRUN_SOURCES CONFIGURE_DEPENDS ${ROOT}/menu/*.cpp)
 tessara_add_windows_program(tsrrun
   SOURCES ${TSRRUN_SOURCES} RESOURCES ${ROOT}/res/tsrrun.rc LIBRARIES comctl32 shell32 user32 gdi32)
 
+# The Explorer menu DLL: an in-process COM server that links nothing of the
+# main program and talks to it only through its window.
+file(GLOB TSRMENU_SOURCES CONFIGURE_DEPENDS ${ROOT}/tsrmenu/*.cpp)
+tessara_add_windows_library(tsrmenu
+  SOURCES ${TSRMENU_SOURCES} ${ROOT}/tsrmenu/tsrmenu.def RESOURCES ${ROOT}/res/tsrmenu.rc
+  LIBRARIES shell32 ole32 advapi32 user32 uuid)
+
 # GoogleTest from Debian's sources, built with the cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -61,8 +68,8 @@ file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${ROOT}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_SOURCES})
 target_include_directories(e2e_tests PRIVATE ${ROOT})
 target_compile_definitions(e2e_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(e2e_tests PRIVATE gtest comctl32 advapi32 user32 shell32 psapi)
-add_dependencies(e2e_tests tessara7 hivexfer tsrrun)
+target_link_libraries(e2e_tests PRIVATE gtest comctl32 advapi32 user32 shell32 psapi ole32 uuid)
+add_dependencies(e2e_tests tessara7 hivexfer tsrrun tsrmenu)
 # One ctest test per suite, so that a failure names its suite. The suites are
 # read from the sources; a source change re-runs the configuration.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${E2E_SOURCES})

@@ -21,3 +21,20 @@ function(tessara_add_windows_program name)
     set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${manifests} ${ROOT}/res/tessara.ico)
   endforeach()
 endfunction()
+
+# tessara_add_windows_library(<name>
+#     SOURCES <file>...           the DLL's sources, with its .def file of exports
+#     RESOURCES <file.rc>...      its resource script (version)
+#     LIBRARIES <target>...       what it links)
+# The DLL counterpart of tessara_add_windows_program: <name>.dll (no "lib"
+# prefix) beside the programs in bin/, with the static runtime so that it
+# needs nothing else in the process that loads it.
+function(tessara_add_windows_library name)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "SOURCES;RESOURCES;LIBRARIES;DEFINITIONS")
+  add_library(${name} SHARED ${ARG_SOURCES} ${ARG_RESOURCES})
+  target_include_directories(${name} PRIVATE ${ROOT})
+  target_compile_definitions(${name} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX ${ARG_DEFINITIONS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES})
+  target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
+  set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()

@@ -59,6 +59,9 @@ class Desktop {
   virtual void broadcastPolicyChange() = 0;
   // One synthetic key press to the active window (virtual-key code).
   virtual void sendKeyPress(std::uint16_t virtualKey) = 0;
+  // Puts a named mark on a window (or takes it off) that other processes can
+  // read without sending the window a message; it goes with the window.
+  virtual void setWindowMark(WindowHandle w, std::string_view name, bool on) = 0;
 };
 
 }  // namespace platform

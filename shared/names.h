@@ -72,6 +72,17 @@ inline constexpr const char* RootTextFile = "tessara7.txt";
 inline constexpr const char* ExplorerMenuClsid = "{70450D24-03A3-4ACC-ABB8-1BDE81DF7A53}";
 // The name of its ContextMenuHandlers entries ("*", "Directory", "Drive").
 inline constexpr const char* ExplorerMenuHandlerName = "Tessara7";
+// The entries the program's menu object holds, written whole as Entry0,
+// Entry1, ... under this key of HKEY_CURRENT_USER; the DLL shows them.
+inline constexpr const char* ExplorerMenuEntriesKey =
+    "Software\\Classes\\CLSID\\{70450D24-03A3-4ACC-ABB8-1BDE81DF7A53}\\Entries";
+inline constexpr const char* ExplorerMenuEntryName = "Entry";  // + position
+// Set on the "Tessara 7" window while its menu object is switched on: the DLL
+// shows its entries only while that window exists and carries it.
+inline constexpr const char* ExplorerMenuProperty = "Tessara.ExplorerMenu";
+// WM_COPYDATA's dwData for a click (shared/explorer_menu_message.h): "TS7M".
+inline constexpr unsigned long ExplorerMenuCopyData = 0x4D375354;
+
 
 // --- Setup and uninstall -------------------------------------------------------
 
@@ -85,5 +96,4 @@ inline constexpr long EndForUninstallAccepted = 0x7E55A7;
 inline constexpr const char* LauncherProgramTitle = "tsrrun";
 // The launcher's report window title after the clean-up.
 inline constexpr const char* CleanupReportTitle = "uninst000";
-
 }  // namespace names

@@ -14,6 +14,8 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_tray.h"
 #include "res/resource_ids.h"
+#include "shared/explorer_menu_message.h"
+#include "shared/names.h"
 #include "shared/win32/handles.h"
 #include "shared/names.h"
 #include "shared/win32/module.h"
@@ -139,6 +141,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
           else config.lockGuard.foregroundMayHaveChanged();
         });
         return 0;
+      }
+      if (message == WM_COPYDATA) {
+        // A click on the Explorer menu, from whatever process sent it: the
+        // bytes are copied and Explorer released before they are looked at.
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        // Other copies (the state queries) are the view's.
+        if (data == nullptr || data->dwData != names::ExplorerMenuCopyData) return std::nullopt;
+        if (data->lpData == nullptr || data->cbData > explorer_menu::MaxBytes) return FALSE;
+        const auto* bytes = static_cast<const std::byte*>(data->lpData);
+        std::vector<std::byte> message(bytes, bytes + data->cbData);
+        ReplyMessage(TRUE);
+        config.fire([&] { config.explorerMenu.received(message); });
+        return TRUE;
       }
       if (message == taskbarCreated && taskbarCreated != 0) {
         // Explorer restarted: the icon is gone and must be put back.

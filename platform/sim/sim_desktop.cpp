@@ -107,13 +107,25 @@ void SimDesktop::broadcastPolicyChange() { ++policyBroadcasts_; }
 
 void SimDesktop::sendKeyPress(std::uint16_t virtualKey) { keyPresses_.push_back(virtualKey); }
 
+void SimDesktop::setWindowMark(WindowHandle w, std::string_view name, bool on) {
+  Window* window = find(w);
+  if (window == nullptr) return;
+  std::erase(window->marks, std::string(name));
+  if (on) window->marks.emplace_back(name);
+}
+
+bool SimDesktop::hasMark(WindowHandle w, std::string_view name) const {
+  const Window* window = find(w);
+  return window != nullptr && std::find(window->marks.begin(), window->marks.end(), name) != window->marks.end();
+}
+
 WindowHandle SimDesktop::createWindow(std::string_view title, std::string_view className,
                                       std::uint32_t style) {
   const WindowHandle handle = nextHandle_;
   nextHandle_ += 2;
   const bool visible = (style & StyleVisible) != 0;
   windows_.insert(windows_.begin(), Window{handle, std::string(title), std::string(className), style,
-                                           (style & StyleMinimized) != 0, !visible, false, false});
+                                           (style & StyleMinimized) != 0, !visible, false, false, {}});
   if (visible) foreground_ = handle;
   return handle;
 }

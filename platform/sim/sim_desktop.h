@@ -43,6 +43,7 @@ class SimDesktop final : public Desktop {
   std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) override;
   void broadcastPolicyChange() override;
   void sendKeyPress(std::uint16_t virtualKey) override;
+  void setWindowMark(WindowHandle w, std::string_view name, bool on) override;
 
   // --- for tests ---
   // A new window on top of the Z order; a visible one (style with
@@ -59,6 +60,7 @@ class SimDesktop final : public Desktop {
   void setOwnWindow(WindowHandle w, bool own);
   bool isMinimised(WindowHandle w) const;
   bool isHidden(WindowHandle w) const;
+  bool hasMark(WindowHandle w, std::string_view name) const;
 
   const std::vector<ShowCall>& showCalls() const { return showCalls_; }
   const std::vector<WindowHandle>& closeRequests() const { return closeRequests_; }
@@ -75,6 +77,7 @@ class SimDesktop final : public Desktop {
     bool hidden = false;
     bool refusesClose = false;
     bool own = false;
+    std::vector<std::string> marks;
   };
   Window* find(WindowHandle w);
   const Window* find(WindowHandle w) const;

@@ -123,4 +123,10 @@ void Win32Desktop::sendKeyPress(std::uint16_t virtualKey) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
+void Win32Desktop::setWindowMark(WindowHandle w, std::string_view name, bool on) {
+  const std::wstring wideName = toWide(name);
+  if (on) SetPropW(toHwnd(w), wideName.c_str(), reinterpret_cast<HANDLE>(1));
+  else RemovePropW(toHwnd(w), wideName.c_str());
+}
+
 }  // namespace platform::win32

@@ -21,6 +21,7 @@ class Win32Desktop final : public Desktop {
   std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) override;
   void broadcastPolicyChange() override;
   void sendKeyPress(std::uint16_t virtualKey) override;
+  void setWindowMark(WindowHandle w, std::string_view name, bool on) override;
 };
 
 }  // namespace platform::win32

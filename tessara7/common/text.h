@@ -19,4 +19,7 @@ std::size_t codePointCount(std::string_view text);
 // n below limit; the prefix is compared without regard to ASCII case.
 std::optional<int> numberAfter(std::string_view text, std::string_view prefix, int limit);
 
+// UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD.
+std::string utf8FromUtf16(std::u16string_view text);
+
 }  // namespace tessara

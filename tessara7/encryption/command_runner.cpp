@@ -15,7 +15,13 @@ void CommandRunner::Timer1_Timer() {
   if (state.PendingExplorerCommand == 1 || state.PendingExplorerCommand == 2) {
     Command command{state.PendingExplorerCommand, p_.txtPath.text(), std::nullopt};
     if (command.kind == 2 && state.DecryptionPasswordGiven) command.password = state.EncryptionPassword;
-    waiting_.push_back(std::move(command));
+    waiting_.push_back(command);
+    // The other items of an Explorer selection, one command each.
+    for (auto& path : state.PendingExplorerPaths) {
+      command.path = std::move(path);
+      waiting_.push_back(command);
+    }
+    state.PendingExplorerPaths.clear();
   }
   state.PendingExplorerCommand = 0;
   state.DecryptionPasswordGiven = false;

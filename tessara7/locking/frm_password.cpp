@@ -91,7 +91,10 @@ bool FrmPassword::isMasterPassword(const std::string& typed) { return app_.maste
 
 void FrmPassword::cmdok_Click() {
   auto& state = app_.state();
-  txtPass.setText(lowerCase(txtPass.text()));
+  // The master password is compared in lower case; an encryption password
+  // is handed on as typed, for the files were sealed with its capitals.
+  const std::string asTyped = txtPass.text();
+  txtPass.setText(lowerCase(asTyped));
   const std::string typed = txtPass.text();
   state.KeptPassword = chkKeep.value() == 1 ? typed : "";
 
@@ -101,7 +104,7 @@ void FrmPassword::cmdok_Click() {
     if (rule.wrong == WrongPassword::Counted) return wrongPassword();
     return closePrompt();
   }
-  accept(action, typed);
+  accept(action, action == Action::ExplorerDecrypt ? asTyped : typed);
   if (!rule.staysOpen) closePrompt();
 }
 

@@ -1,5 +1,6 @@
 #include "tessara7/settings/settings_loader.h"
 
+#include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/locking/advanced_watcher.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
@@ -65,6 +66,9 @@ void SettingsLoader::GetConfig() {
   steps_.run("policy ticks", [&] { p_.switches.loadPolicyTicks(reg, state.SettingsRoot); });
   steps_.run("USB protection", [&] { p_.protections.loadUsbTick(reg); });
   steps_.run("flags", [&] { p_.switches.loadFlags(reg, state.SettingsRoot); });
+  steps_.run("Explorer menu", [&] {
+    p_.explorerMenu.load(reg.GetStringValue(state.SettingsRoot, keys::Settings, "chkContextMenu") == "1");
+  });
   steps_.run("tray switches", [&] { p_.trayMenu.applySwitches(); });
   steps_.run("program locks", [&] { p_.switches.applyProgramLocks(state); });
   steps_.run("implicit locks", [&] { p_.advancedWatcher.addImplicitLocks(p_.switches.implicitLockNames()); });

@@ -12,6 +12,7 @@ namespace tessara {
 
 class AdvancedWatcher;
 class App;
+class ExplorerMenu;
 class IgnoreList;
 class LockList;
 class MasterPassword;
@@ -37,6 +38,7 @@ class SettingsLoader {
     forms::ListBox& File1;
     forms::TextBox& txtEnPwd;
     forms::Button& cmdenpwd;
+    ExplorerMenu& explorerMenu;
   };
   SettingsLoader(App& app, Parts parts);
 

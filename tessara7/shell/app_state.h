@@ -3,6 +3,7 @@
 // Names follow the program's established vocabulary so that handlers read
 // like their descriptions.
 #include <string>
+#include <vector>
 
 #include "platform/desktop.h"
 #include "platform/registry.h"
@@ -41,6 +42,7 @@ struct AppState {
   bool ExplorerMenuNeedsPassword = false;
   std::string ExplorerVerb;
   int PendingExplorerCommand = 0;  // 0 none, 1 encrypt, 2 decrypt
+  std::vector<std::string> PendingExplorerPaths;  // an Explorer click's paths after the first, one command each
   std::string IncludeSubfolders;   // "1" or "0"
   std::string EncryptionPassword;
   bool DecryptionPasswordGiven = false;  // the decryption prompt set it for the pending command

@@ -15,6 +15,7 @@
 #include "tessara7/encryption/encryption_page.h"
 #include "tessara7/encryption/encryption_run.h"
 #include "tessara7/encryption/file_protector.h"
+#include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/locking/advanced_watcher.h"
 #include "tessara7/locking/computer_lock.h"
 #include "tessara7/locking/foreground_watcher.h"
@@ -213,6 +214,7 @@ class FrmConfig : public forms::Form {
   EncryptionRun run;
   CommandRunner commandRunner;
   EncryptionPage encryptionPage;
+  ExplorerMenu explorerMenu;
   SettingsLoader loader;
   Startup startup;
   Apply apply;

@@ -237,7 +237,7 @@ TEST_F(PasswordPromptTest, ExplorerCommandsArmTheCommandRunner) {
   state().ExplorerVerb = "Decrypt";
   ask(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
   typePassword("MyFilesKey");
-  EXPECT_EQ(state().EncryptionPassword, "myfileskey");
+  EXPECT_EQ(state().EncryptionPassword, "MyFilesKey") << "an encryption password keeps its capitals";
 }
 
 TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
