@@ -30,10 +30,7 @@ add_custom_command(
   COMMENT "Compiling the help file"
   VERBATIM)
 
-set(SETUP_PROGRAMS tessara7 hivexfer tsrrun)
-if(TARGET tsrmenu)
-  list(APPEND SETUP_PROGRAMS tsrmenu)
-endif()
+set(SETUP_PROGRAMS tessara7 hivexfer tsrrun tsrmenu)
 set(SETUP_PROGRAM_FILES)
 foreach(program ${SETUP_PROGRAMS})
   list(APPEND SETUP_PROGRAM_FILES $<TARGET_FILE:${program}>)

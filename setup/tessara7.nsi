@@ -76,9 +76,7 @@ Section "Tessara 7"
   File "${BIN}/${MAIN_PROGRAM}"
   File "${BIN}/${TRANSFER_PROGRAM}"
   File "${BIN}/${LAUNCHER_PROGRAM}"
-!if /FileExists "${BIN}/${MENU_DLL}"
   File "${BIN}/${MENU_DLL}"
-!endif
   File "${GENERATED}/${HELP_FILE}"
   File "${SOURCE}/${ORDER_FORM}"
 
@@ -98,9 +96,7 @@ Section "Tessara 7"
   !insertmacro Listed "${MAIN_PROGRAM}"
   !insertmacro Listed "${TRANSFER_PROGRAM}"
   !insertmacro Listed "${LAUNCHER_PROGRAM}"
-!if /FileExists "${BIN}/${MENU_DLL}"
   !insertmacro Listed "${MENU_DLL}"
-!endif
   !insertmacro Listed "${HELP_FILE}"
   !insertmacro Listed "${ORDER_FORM}"
   FileClose $DataFile

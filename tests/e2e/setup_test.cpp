@@ -192,19 +192,23 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   // Log-on runs the start-up entry's command: the installed program starts.
   const std::string installedProgram = inFolder(kInstallFolder, names::MainProgram);
   ASSERT_EQ(*runCommand, "\"" + installedProgram + "\"");
+  // With the Explorer menu switched on, the installed program registers the installed DLL.
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Settings", "chkContextMenu", "1"));
   Program tessara = Program::atPath(installedProgram);
   HWND main = waitForMainWindow();
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(_wcsicmp(widen(processImage(processOf(main))).c_str(), widen(installedProgram).c_str()), 0);
+  const auto menuServer = RegistryFixture::readString(Root::User, kMenuClassKey + "\\InprocServer32", "");
+  ASSERT_TRUE(menuServer.has_value());
+  EXPECT_EQ(_wcsicmp(widen(*menuServer).c_str(), widen(inFolder(kInstallFolder, names::ExplorerMenuDll)).c_str()), 0);
+  EXPECT_TRUE(RegistryFixture::keyExists(Root::User, kMenuHandlerKey));
 
   // The protector holds the data file and makes its spare copy.
   const std::string dataFile = inFolder(kInstallFolder, names::UninstallerData);
   EXPECT_TRUE(waitUntil(5000, [&] { return fileExists(kRootFiles[0]) && !openable(dataFile); }));
-  // What an earlier export and the Explorer menu would have left.
+  // What an earlier export would have left.
   writeFile(kRootFiles[1], "hive");
   writeFile(kRootFiles[2], "hive");
-  ASSERT_TRUE(RegistryFixture::writeString(Root::User, kMenuClassKey, "", "Tessara 7 Explorer menu"));
-  ASSERT_TRUE(RegistryFixture::writeString(Root::User, kMenuHandlerKey, "", names::ExplorerMenuClsid));
 
   // Asked to end for good by anyone before the hand-over, the program refuses.
   const UINT endRequest = RegisterWindowMessageW(widen(names::EndForUninstallMessage).c_str());
