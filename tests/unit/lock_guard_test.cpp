@@ -66,7 +66,7 @@ TEST_F(LockGuardTest, TheRightPasswordEndsTheHoldAndTheChecksStop) {
   sim.clock.advance(LockGuard::CloseSpellMs + 500);
   EXPECT_FALSE(sim.desktop.isHidden(notepad)) << "a released window is left alone";
   EXPECT_FALSE(config().tmrGuard.running()) << "nothing left to watch";
-  EXPECT_EQ(sim.clock.runningTimers(), 2u) << "only the watchers' ticks wake the program";
+  EXPECT_EQ(sim.clock.runningTimers(), 4u) << "only the watchers', the command runner's and the protector's ticks wake the program";
 }
 
 TEST_F(LockGuardTest, AWindowThatIsClosedOrReleasedByItsClassIsForgotten) {

@@ -27,11 +27,12 @@ TEST_F(StartupTest, StartsHiddenWithItsTitleTrayIconAndTimers) {
   EXPECT_EQ(config().tmrFileProtector.interval(), 1000u);
   EXPECT_FALSE(config().tmrPassword.running());
   EXPECT_EQ(config().tmrPassword.interval(), 30000u);
-  // Timer1 and tmrFileProtector run but have nothing to do yet: they ask the
-  // clock for no ticks. The lock guard waits for something to watch.
+  // The two watchers, the command runner and the file protector tick; the
+  // lock guard waits for something to watch.
   EXPECT_TRUE(config().Timer1.running());
+  EXPECT_TRUE(config().tmrFileProtector.running());
   EXPECT_FALSE(config().tmrGuard.running());
-  EXPECT_EQ(sim.clock.runningTimers(), 2u);
+  EXPECT_EQ(sim.clock.runningTimers(), 4u);
   EXPECT_FALSE(config().mClearPassword.enabled());
   EXPECT_FALSE(config().chkC.enabled());
 }
