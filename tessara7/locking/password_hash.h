@@ -15,7 +15,7 @@ class PasswordHash {
  public:
   static constexpr std::string_view Scheme = "pbkdf2-sha256";
   // About 100 ms for one check under Wine (see the lock benchmark).
-  static constexpr std::uint32_t DefaultIterations = 60000;
+  static constexpr std::uint32_t DefaultIterations = 100000;
 
   // The stored text of a password (already in lower case), with a fresh salt;
   // empty when the system gave no random bytes or could not hash.
