@@ -100,6 +100,10 @@ class Form {
   void beginUpdate() { ++updateDepth_; }
   void endUpdate();
 
+  // Creates the form's window now, before its load, so that a host can hook
+  // its messages first (load creates it otherwise).
+  void ensureView();
+
   std::function<void()> onLoad;
   std::function<void()> onActivate;
   std::function<void()> onMouseDown;
@@ -116,7 +120,6 @@ class Form {
   void controlChanged(Control& control, Property what);
   void menuChanged(MenuItem& item);
   void formChanged(FormProperty what);
-  void ensureView();
 
   Runtime& runtime_;
   std::string name_;

@@ -111,10 +111,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   tessara::App app({os.get(), tray, &views, [] { forms::win32::doEvents(); },
                     [] { forms::win32::quit(0); }, fileVersion(), [] { forms::win32::waitEvents(); }});
-  app.start();
-  if (app.ended()) return 0;
-
+  // The window hears the messages below before the load lets other programs
+  // see it: a click sent from Explorer's menu while the settings load is not lost.
   tessara::FrmConfig& config = app.frmConfig();
+  config.ensureView();
   if (auto* view = forms::win32::Win32FormView::viewOf(config)) {
     SendMessageW(view->window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -163,6 +163,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       return std::nullopt;
     });
   }
+  app.start();
+  if (app.ended()) return 0;
   if (auto* view = forms::win32::Win32FormView::viewOf(config)) g_eventTarget = view->window();
   // TESSARA_NO_WINEVENT=1 leaves the hooks out, so that the watchers run on
   // their timers alone (to measure what the hooks gain).
