@@ -55,6 +55,38 @@ std::optional<bool> atEnd(platform::OpenFile& file) {
   return *n == 0;
 }
 
+// How reading one block of sealed chunks ended.
+enum class BlockRead { Opened, ReadFailed, Short, NotAuthentic, Stopped };
+
+// Reads the next block of sealed chunks, `blockLength` plain bytes of them,
+// and opens every chunk into `plain`. `index` counts the file's chunks
+// (`chunks` in all); `afterChunk(length)` runs after each chunk, and the
+// work stops when it returns false.
+template <typename AfterChunk>
+BlockRead openNextBlock(platform::OpenFile& in, AesGcm& aes, std::span<const std::uint8_t> aad,
+                        std::size_t blockLength, std::uint64_t& index, std::uint64_t chunks,
+                        std::vector<std::uint8_t>& sealed, std::span<std::uint8_t> plain, AfterChunk&& afterChunk) {
+  const std::uint64_t blockChunks = blockLength == 0 ? 1 : (blockLength - 1) / ts7::ChunkSize + 1;
+  const std::size_t wanted = blockLength + static_cast<std::size_t>(blockChunks) * ts7::TagSize;
+  const auto got = readFully(in, std::span(sealed).first(wanted));
+  if (!got) return BlockRead::ReadFailed;
+  if (*got != wanted) return BlockRead::Short;
+  std::size_t offset = 0;
+  std::size_t position = 0;
+  do {
+    const std::size_t length = std::min(ts7::ChunkSize, blockLength - offset);
+    const auto nonce = ts7::chunkNonce(index, index + 1 == chunks);
+    const auto cipher = std::span<const std::uint8_t>(sealed).subspan(position, length);
+    const auto tag = std::span<const std::uint8_t>(sealed).subspan(position + length).first<ts7::TagSize>();
+    if (!aes.open(nonce, aad, cipher, tag, plain.subspan(offset, length))) return BlockRead::NotAuthentic;
+    offset += length;
+    position += length + ts7::TagSize;
+    ++index;
+    if (!afterChunk(length)) return BlockRead::Stopped;
+  } while (offset < blockLength);
+  return BlockRead::Opened;
+}
+
 struct WipeOnExit {
   std::span<std::uint8_t> bytes;
   ~WipeOnExit() { platform::crypto::wipe(bytes); }
@@ -249,26 +281,16 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     std::uint64_t checked = 0;
     while (index < chunks) {
       const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, *size - checked));
-      const std::uint64_t blockChunks = blockLength == 0 ? 1 : (blockLength - 1) / ts7::ChunkSize + 1;
-      const std::size_t wanted = blockLength + static_cast<std::size_t>(blockChunks) * ts7::TagSize;
-      const auto got = readFully(*check, std::span(sealed).first(wanted));
-      if (!got) return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
-      if (*got != wanted) return call.fail(ErrorVerifyFailed, source, "it is shorter than written");
-      std::size_t offset = 0;
-      std::size_t position = 0;
-      do {
-        const std::size_t length = std::min(ts7::ChunkSize, blockLength - offset);
-        const auto nonce = ts7::chunkNonce(index, index + 1 == chunks);
-        const auto cipher = std::span(sealed).subspan(position, length);
-        const auto tag = std::span<const std::uint8_t>(sealed).subspan(position + length).first<ts7::TagSize>();
-        if (!aes.open(nonce, header.mac, cipher, tag, std::span(plain).subspan(offset, length)))
-          return call.fail(ErrorVerifyFailed, source, "a chunk does not authenticate");
-        offset += length;
-        position += length + ts7::TagSize;
+      switch (openNextBlock(*check, aes, header.mac, blockLength, index, chunks, sealed, plain, [&](std::size_t length) {
         checked += length;
-        ++index;
-        if (!call.step(*size + checked, total)) return call.fail(ErrorAborted, source);
-      } while (offset < blockLength);
+        return call.step(*size + checked, total);
+      })) {
+        case BlockRead::Opened: break;
+        case BlockRead::ReadFailed: return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
+        case BlockRead::Short: return call.fail(ErrorVerifyFailed, source, "it is shorter than written");
+        case BlockRead::NotAuthentic: return call.fail(ErrorVerifyFailed, source, "a chunk does not authenticate");
+        case BlockRead::Stopped: return call.fail(ErrorAborted, source);
+      }
     }
     const auto checkEnded = atEnd(*check);
     if (!checkEnded) return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
@@ -340,29 +362,19 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
     std::uint64_t done = 0;
     while (index < chunks) {
       const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, plainSize - done));
-      const std::uint64_t blockChunks = blockLength == 0 ? 1 : (blockLength - 1) / ts7::ChunkSize + 1;
-      const std::size_t wanted = blockLength + static_cast<std::size_t>(blockChunks) * ts7::TagSize;
-      const auto got = readFully(*in, std::span(sealed).first(wanted));
-      if (!got) return call.failFile(ErrorCannotRead, source, in->lastFailure());
-      if (*got != wanted) return call.fail(ErrorDamaged, source);
       // The whole block is authenticated before any of it is written.
       OutputWriter::Block plain = writer.takeBuffer();
       plain.resize(blockLength);
-      std::size_t offset = 0;
-      std::size_t position = 0;
-      do {
-        const std::size_t length = std::min(ts7::ChunkSize, blockLength - offset);
-        const auto nonce = ts7::chunkNonce(index, index + 1 == chunks);
-        const auto cipher = std::span(sealed).subspan(position, length);
-        const auto tag = std::span<const std::uint8_t>(sealed).subspan(position + length).first<ts7::TagSize>();
-        if (!aes.open(nonce, header.mac, cipher, tag, std::span(plain).subspan(offset, length)))
-          return call.fail(ErrorDamaged, source);
-        offset += length;
-        position += length + ts7::TagSize;
+      switch (openNextBlock(*in, aes, header.mac, blockLength, index, chunks, sealed, plain, [&](std::size_t length) {
         done += length;
-        ++index;
-        if (!call.step(done, plainSize)) return call.fail(ErrorAborted, source);
-      } while (offset < blockLength);
+        return call.step(done, plainSize);
+      })) {
+        case BlockRead::Opened: break;
+        case BlockRead::ReadFailed: return call.failFile(ErrorCannotRead, source, in->lastFailure());
+        case BlockRead::Short:
+        case BlockRead::NotAuthentic: return call.fail(ErrorDamaged, source);
+        case BlockRead::Stopped: return call.fail(ErrorAborted, source);
+      }
       if (!writer.write(std::move(plain))) return call.failFile(ErrorCannotWrite, target, writer.failure());
     }
     const auto ended = atEnd(*in);
