@@ -154,6 +154,26 @@ class EncryptionComponent::Call {
   bool failFile(ComponentError error, std::string_view file, const platform::FileFailure& failure) {
     return fail(error, file, reasonText(failure));
   }
+  std::unique_ptr<platform::OpenFile> failed(ComponentError error, std::string_view file,
+                                             std::string_view reason = {}) {
+    fail(error, file, reason);
+    return nullptr;
+  }
+
+  // Opens the source and reports a large file's existing target at once;
+  // nothing, after the error event, when the call cannot go on.
+  std::unique_ptr<platform::OpenFile> openSource(const std::string& source, const std::string& target,
+                                                 std::uint64_t& size) {
+    platform::Files& files = component_.files_;
+    if (!component_.active_) return failed(ErrorAborted, source);
+    auto in = files.openRead(source);
+    if (!in) return failed(ErrorCannotRead, source, reasonText(files.lastFailure()));
+    const auto got = in->size();
+    if (!got) return failed(ErrorCannotRead, source, reasonText(in->lastFailure()));
+    if (*got >= LookAheadSize && files.attributes(target)) return failed(ErrorTargetExists, target);
+    size = *got;
+    return in;
+  }
 
   // After every chunk: progress, then the caller's events when due. False
   // when the call is to stop.
@@ -197,18 +217,15 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
   }
   Call call(*this);
   try {
-    if (!active_) return call.fail(ErrorAborted, source);
-    const auto in = files_.openRead(source);
-    if (!in) return call.failFile(ErrorCannotRead, source, files_.lastFailure());
-    const auto size = in->size();
-    if (!size) return call.failFile(ErrorCannotRead, source, in->lastFailure());
-    if (*size >= LookAheadSize && files_.attributes(target)) return call.fail(ErrorTargetExists, target);
+    std::uint64_t size = 0;
+    const auto in = call.openSource(source, target, size);
+    if (!in) return false;
     const auto time = files_.lastWriteTime(source);
     if (!time) return call.failFile(ErrorCannotRead, source, files_.lastFailure());
 
     ts7::Header header;
     header.iterations = options_.iterations;
-    header.plainSize = *size;
+    header.plainSize = size;
     header.lastWriteTime = *time;
     if (!keys_.encryptionSalt(password, options_.random, header.salt)) return call.fail(ErrorCryptoFailed, source);
     ts7::RunKey runKey{};
@@ -225,20 +242,20 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
 
     Temporary temporary(files_, options_);
     if (!temporary.create(target)) return call.failFile(ErrorCannotWrite, target, files_.lastFailure());
-    OutputWriter writer(*temporary.file, *ts7::fileSize(*size), [&call] { return call.keepWaiting(); });
+    OutputWriter writer(*temporary.file, *ts7::fileSize(size), [&call] { return call.keepWaiting(); });
     OutputWriter::Block headerBlock = writer.takeBuffer();
     headerBlock.assign(headerBytes.begin(), headerBytes.end());
     if (!writer.write(std::move(headerBlock))) return call.failFile(ErrorCannotWrite, target, writer.failure());
 
     // Encrypting is the first half of the work, reading it back the second.
-    const std::uint64_t total = *size * 2;
-    const std::uint64_t chunks = ts7::chunkCount(*size);
-    const std::size_t blockPlain = static_cast<std::size_t>(std::min<std::uint64_t>(*size, BlockChunks * ts7::ChunkSize));
+    const std::uint64_t total = size * 2;
+    const std::uint64_t chunks = ts7::chunkCount(size);
+    const std::size_t blockPlain = static_cast<std::size_t>(std::min<std::uint64_t>(size, BlockChunks * ts7::ChunkSize));
     std::vector<std::uint8_t> plain(blockPlain);
     std::uint64_t index = 0;
     std::uint64_t done = 0;
     while (index < chunks) {
-      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, *size - done));
+      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, size - done));
       const auto got = readFully(*in, std::span(plain).first(want));
       if (!got) return call.failFile(ErrorCannotRead, source, in->lastFailure());
       if (*got != want) return call.fail(ErrorCannotRead, source, "the file changed while it was read");
@@ -280,10 +297,10 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     index = 0;
     std::uint64_t checked = 0;
     while (index < chunks) {
-      const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, *size - checked));
+      const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, size - checked));
       switch (openNextBlock(*check, aes, header.mac, blockLength, index, chunks, sealed, plain, [&](std::size_t length) {
         checked += length;
-        return call.step(*size + checked, total);
+        return call.step(size + checked, total);
       })) {
         case BlockRead::Opened: break;
         case BlockRead::ReadFailed: return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
@@ -316,12 +333,9 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
   }
   Call call(*this);
   try {
-    if (!active_) return call.fail(ErrorAborted, source);
-    const auto in = files_.openRead(source);
-    if (!in) return call.failFile(ErrorCannotRead, source, files_.lastFailure());
-    const auto size = in->size();
-    if (!size) return call.failFile(ErrorCannotRead, source, in->lastFailure());
-    if (*size >= LookAheadSize && files_.attributes(target)) return call.fail(ErrorTargetExists, target);
+    std::uint64_t size = 0;
+    const auto in = call.openSource(source, target, size);
+    if (!in) return false;
 
     // Everything that can be told from the header is told before a byte is written.
     ts7::HeaderBytes headerBytes{};
@@ -335,7 +349,7 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
         header.iterations > options_.maxIterations)
       return call.fail(ErrorUnknownFormat, source);
     const auto expectedSize = ts7::fileSize(header.plainSize);
-    if (!expectedSize || *expectedSize != *size) return call.fail(ErrorDamaged, source);
+    if (!expectedSize || *expectedSize != size) return call.fail(ErrorDamaged, source);
 
     ts7::RunKey runKey{};
     const WipeOnExit wipeRunKey{runKey};
