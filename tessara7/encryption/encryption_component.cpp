@@ -210,7 +210,10 @@ class EncryptionComponent::Call {
 EncryptionComponent::EncryptionComponent(platform::Files& files, ComponentOptions options)
     : files_(files), options_(options) {}
 
-bool EncryptionComponent::encrypt(const std::string& source, const std::string& target, const std::string& password) {
+// One call of encrypt or decrypt: refused while another runs, the source
+// opened and a large file's existing target reported, no exception let out.
+template <typename Body>
+bool EncryptionComponent::oneCall(const std::string& source, const std::string& target, Body&& body) {
   if (busy_) {
     if (Error) Error(ErrorBusy, errorText(ErrorBusy, source));
     return false;
@@ -220,6 +223,14 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     std::uint64_t size = 0;
     const auto in = call.openSource(source, target, size);
     if (!in) return false;
+    return body(call, in, size);
+  } catch (const std::bad_alloc&) {
+    return call.fail(ErrorCannotWrite, target, "there is not enough memory");
+  }
+}
+
+bool EncryptionComponent::encrypt(const std::string& source, const std::string& target, const std::string& password) {
+  return oneCall(source, target, [&](Call& call, const std::unique_ptr<platform::OpenFile>& in, std::uint64_t size) {
     const auto time = files_.lastWriteTime(source);
     if (!time) return call.failFile(ErrorCannotRead, source, files_.lastFailure());
 
@@ -321,21 +332,11 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     }
     temporary.keep();
     return true;
-  } catch (const std::bad_alloc&) {
-    return call.fail(ErrorCannotWrite, target, "there is not enough memory");
-  }
+  });
 }
 
 bool EncryptionComponent::decrypt(const std::string& source, const std::string& target, const std::string& password) {
-  if (busy_) {
-    if (Error) Error(ErrorBusy, errorText(ErrorBusy, source));
-    return false;
-  }
-  Call call(*this);
-  try {
-    std::uint64_t size = 0;
-    const auto in = call.openSource(source, target, size);
-    if (!in) return false;
+  return oneCall(source, target, [&](Call& call, const std::unique_ptr<platform::OpenFile>& in, std::uint64_t size) {
 
     // Everything that can be told from the header is told before a byte is written.
     ts7::HeaderBytes headerBytes{};
@@ -404,9 +405,7 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
     }
     temporary.keep();
     return true;
-  } catch (const std::bad_alloc&) {
-    return call.fail(ErrorCannotWrite, target, "there is not enough memory");
-  }
+  });
 }
 
 bool EncryptionComponent::isTemporaryName(std::string_view name) {

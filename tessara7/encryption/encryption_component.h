@@ -78,6 +78,8 @@ class EncryptionComponent {
  private:
   class Call;
   friend class Call;
+  template <typename Body>
+  bool oneCall(const std::string& source, const std::string& target, Body&& body);
 
   platform::Files& files_;
   ComponentOptions options_;
