@@ -28,6 +28,21 @@ inline constexpr const char* TransferImportTitle = "Registry Controller [Importi
 // The named mutex (in the user's session) that the running tessara7 owns; a
 // second copy that cannot own it ends at once.
 inline constexpr const char* MainInstanceMutex = "Tessara7.Running";
+// Any program can take that name first, so a copy that finds it taken asks
+// the configuration window of a copy running the same program file with this
+// registered message; only the running copy answers MainRunningAnswer.
+inline constexpr const char* MainRunningMessage = "Tessara7.AreYouRunning";
+inline constexpr long MainRunningAnswer = 0x7E5A11;
+
+// --- The guard service -----------------------------------------------------------
+
+// The service that starts tessara7 in every session and brings it back when
+// it ends (guard/). Its program lies beside the others.
+inline constexpr const char* GuardProgram = "tsrguard.exe";
+inline constexpr const char* GuardService = "TessaraGuard";
+inline constexpr const char* GuardDisplayName = "Tessara 7 Guard";
+// The service's channel (shared/guard_channel.h).
+inline constexpr const char* GuardPipe = "\\\\.\\pipe\\Tessara7.Guard";
 
 // --- Window classes ------------------------------------------------------------
 
