@@ -14,6 +14,8 @@ class Clock {
   virtual TimerId startTimer(std::uint32_t intervalMs, std::function<void()> onTick) = 0;
   virtual void stopTimer(TimerId id) = 0;
   virtual std::uint64_t nowMs() = 0;
+  // Seconds since 1970 (UTC): time that survives the program's restarts.
+  virtual std::int64_t wallSeconds() = 0;
 };
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/files.h"
+#include "platform/guard.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 
@@ -15,6 +16,7 @@ struct Platform {
   Shell& shell;
   Files& files;
   Clock& clock;
+  Guard& guard;
 };
 
 }  // namespace platform

@@ -19,6 +19,9 @@ class SimClock final : public Clock {
   TimerId startTimer(std::uint32_t intervalMs, std::function<void()> onTick) override;
   void stopTimer(TimerId id) override;
   std::uint64_t nowMs() override { return now_; }
+  // Wall time moves with the virtual clock from a fixed day.
+  std::int64_t wallSeconds() override { return kWallStart + static_cast<std::int64_t>(now_ / 1000); }
+  static constexpr std::int64_t kWallStart = 1'800'000'000;
 
   // --- for tests ---
   // Moves time forward by ms. Each timer fires once for every whole interval

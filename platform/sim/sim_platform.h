@@ -1,9 +1,10 @@
 #pragma once
-// The simulated platform: the five simulations in one owner, for native tests.
+// The simulated platform: the simulations in one owner, for native tests.
 #include "platform/platform.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_guard.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
 
@@ -23,9 +24,10 @@ class SimPlatform {
   SimShell shell;
   SimFiles files;
   SimClock clock;
+  SimGuard guard;
 
  private:
-  Platform bundle_{registry, desktop, shell, files, clock};
+  Platform bundle_{registry, desktop, shell, files, clock, guard};
 };
 
 }  // namespace platform::sim

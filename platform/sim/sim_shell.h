@@ -49,6 +49,7 @@ class SimShell final : public Shell {
   // share the shell, so a second App started on it finds the name held.
   bool claimSingleInstance(std::string_view name) override;
   void releaseSingleInstance() override;
+  std::string userSid() override { return userSid_; }
   // Recorded; answers with the next queued path, or empty (cancelled).
   std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;
 
@@ -59,6 +60,7 @@ class SimShell final : public Shell {
   void queueBrowseAnswer(std::string path) { browseAnswers_.push_back(std::move(path)); }
   const std::vector<std::string>& browseTitles() const { return browseTitles_; }
   void setProgramPath(std::string_view path) { programPath_ = std::string(path); }
+  void setUserSid(std::string_view sid) { userSid_ = std::string(sid); }
   // Another process holds the name (or lets it go).
   void holdInstanceElsewhere(std::string_view name, bool held);
   bool instanceHeld(std::string_view name) const { return held_.count(std::string(name)) != 0; }
@@ -78,6 +80,7 @@ class SimShell final : public Shell {
   std::deque<std::string> browseAnswers_;
   std::vector<std::string> browseTitles_;
   std::string programPath_ = "C:\\Program Files\\Tessara\\tessara7.exe";
+  std::string userSid_ = "S-1-5-21-1004336348-1177238915-682003330-1001";
   std::vector<StartedProgram> started_;
   std::vector<ShellExecuted> executed_;
   std::vector<ShownMessage> messages_;

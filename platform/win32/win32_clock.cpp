@@ -84,4 +84,12 @@ void Win32Clock::stopTimer(TimerId id) {
 
 std::uint64_t Win32Clock::nowMs() { return GetTickCount64(); }
 
+std::int64_t Win32Clock::wallSeconds() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const auto ticks = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  constexpr std::uint64_t kTicksTo1970 = 116'444'736'000'000'000ULL;  // 100 ns ticks from 1601
+  return static_cast<std::int64_t>((ticks - kTicksTo1970) / 10'000'000ULL);
+}
+
 }  // namespace platform::win32

@@ -27,6 +27,7 @@ class Win32Clock final : public Clock {
   TimerId startTimer(std::uint32_t intervalMs, std::function<void()> onTick) override;
   void stopTimer(TimerId id) override;
   std::uint64_t nowMs() override;
+  std::int64_t wallSeconds() override;
 
   // How many system timers the clock holds (for tests).
   std::size_t systemTimers() const { return systemTimers_.size(); }

@@ -1,9 +1,10 @@
 #pragma once
-// The real platform: one owner for the five Windows implementations.
+// The real platform: one owner for the Windows implementations.
 #include "platform/platform.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_guard.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 
@@ -17,6 +18,7 @@ class Win32Platform {
   Win32Platform& operator=(const Win32Platform&) = delete;
 
   Platform& get() { return bundle_; }
+  Win32Shell& shell() { return shell_; }
 
  private:
   Win32Registry registry_;
@@ -24,7 +26,8 @@ class Win32Platform {
   Win32Shell shell_;
   Win32Files files_;
   Win32Clock clock_;
-  Platform bundle_{registry_, desktop_, shell_, files_, clock_};
+  Win32Guard guard_;
+  Platform bundle_{registry_, desktop_, shell_, files_, clock_, guard_};
 };
 
 }  // namespace platform::win32

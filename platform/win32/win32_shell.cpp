@@ -5,12 +5,17 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <sddl.h>
+
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "shared/win32/handles.h"
 #include "shared/win32/message_box.h"
 #include "shared/win32/module.h"
 #include "shared/win32/process.h"
+#include "shared/win32/running_copy.h"
 #include "shared/win32/text.h"
 
 namespace platform::win32 {
@@ -71,20 +76,55 @@ int Win32Shell::messageBox(WindowHandle owner, std::string_view text, std::strin
 
 std::string Win32Shell::programPath() { return toUtf8(win32kit::modulePath()); }
 
+namespace {
+// Owns the mutex now, or not.
+bool own(HANDLE mutex) {
+  if (!mutex) return false;
+  const DWORD wait = WaitForSingleObject(mutex, 0);
+  return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+}
+}  // namespace
+
 bool Win32Shell::claimSingleInstance(std::string_view name) {
-  if (instance_) return true;
+  if (runningCopy_) return true;
   // "Local\": the user's session. Every copy opens the same mutex; the one
   // that owns it runs. A copy that ended without releasing it leaves it
   // abandoned, which the next copy may claim.
   win32kit::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, (L"Local\\" + toWide(name)).c_str()));
-  if (!mutex) return false;
-  const DWORD wait = WaitForSingleObject(mutex.get(), 0);
-  if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
-  instance_ = std::move(mutex);
+  // Any program can create or hold that name first. Taken, it means another
+  // copy runs only if a copy of this same program file in this session says
+  // so; a copy that just started may take a moment to answer, and a copy
+  // that is closing lets the name go.
+  const ULONGLONG deadline = GetTickCount64() + 3000;
+  for (;;) {
+    if (own(mutex.get())) {
+      instance_ = std::move(mutex);
+      break;
+    }
+    if (win32kit::findRunningCopy({win32kit::modulePath(), false, true})) return false;
+    if (GetTickCount64() >= deadline) break;  // something else holds the name: run without it
+    Sleep(100);
+  }
+  runningCopy_ = true;
   return true;
 }
 
+std::string Win32Shell::userSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  win32kit::UniqueKernelHandle owned(token);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<std::byte> buffer(size);
+  if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+  wchar_t* text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
+  UniqueLocal freed(text);
+  return toUtf8(text);
+}
+
 void Win32Shell::releaseSingleInstance() {
+  runningCopy_ = false;
   if (!instance_) return;
   ReleaseMutex(instance_.get());
   instance_.reset();

@@ -16,9 +16,13 @@ class Win32Shell final : public Shell {
   std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;
   bool claimSingleInstance(std::string_view name) override;
   void releaseSingleInstance() override;
+  std::string userSid() override;
+  // This process is the session's running copy (it answers the others).
+  bool runningCopy() const { return runningCopy_; }
 
  private:
   win32kit::UniqueKernelHandle instance_;  // the mutex, owned by this thread while held
+  bool runningCopy_ = false;
 };
 
 // The system's description of an error code, without the trailing line break.

@@ -23,6 +23,7 @@ class FakeClock final : public platform::Clock {
   }
   void stopTimer(platform::TimerId id) override { timers_.erase(id); }
   std::uint64_t nowMs() override { return 0; }
+  std::int64_t wallSeconds() override { return 0; }
 
   std::size_t running() const { return timers_.size(); }
   std::uint32_t intervalOfOnly() const { return timers_.size() == 1 ? timers_.begin()->second.interval : 0; }

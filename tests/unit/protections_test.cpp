@@ -115,7 +115,7 @@ class ProtectionsTest : public ::testing::Test {
   platform::sim::SimPlatform sim;
   platform::sim::SimTray tray;
   RecordingRegistry recorder{sim.registry};
-  platform::Platform os{recorder, sim.desktop, sim.shell, sim.files, sim.clock};
+  platform::Platform os{recorder, sim.desktop, sim.shell, sim.files, sim.clock, sim.guard};
 
  private:
   std::unique_ptr<App> app_;
