@@ -73,6 +73,16 @@ class Form {
   void halt();
   void setTopmost(bool on);
 
+  // While the window is locked, what reaches it from outside does nothing:
+  // the view drops commands, clicks and keys meant for its controls, and only
+  // menu items marked runsWhileLocked() answer their command (a menu's
+  // commands come as messages that any program can post).
+  // The program tells when through a predicate, asked at every message.
+  void setInputLock(std::function<bool()> locked) { inputLock_ = std::move(locked); }
+  bool inputLocked() const { return inputLock_ && inputLock_(); }
+  // Whether a menu command that arrived as a message may run now.
+  bool acceptsMenuCommand(const MenuItem& item) const { return item.runsWhileLocked() || !inputLocked(); }
+
   Button* defaultButton() const { return defaultButton_; }
   void setDefaultButton(Button& button);
   Control* focus() const { return focus_; }
@@ -130,6 +140,7 @@ class Form {
   bool unloaded_ = false;
   bool topmost_ = false;
   bool halted_ = false;
+  std::function<bool()> inputLock_;
   bool closeCancelled_ = false;
   Button* defaultButton_ = nullptr;
   Control* focus_ = nullptr;

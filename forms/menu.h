@@ -27,6 +27,10 @@ class MenuItem {
   bool visible() const { return visible_; }
   void setVisible(bool visible);
   bool separator() const { return caption_ == "-"; }
+  // Runs its command while the form's input is locked: for items that are
+  // harmless or ask for the password themselves (the tray menu's).
+  bool runsWhileLocked() const { return runsWhileLocked_; }
+  void setRunsWhileLocked(bool runs) { runsWhileLocked_ = runs; }
 
   MenuItem& add(std::string name, std::string caption);
   const std::vector<std::unique_ptr<MenuItem>>& items() const { return items_; }
@@ -44,6 +48,7 @@ class MenuItem {
   bool checked_ = false;
   bool enabled_ = true;
   bool visible_ = true;
+  bool runsWhileLocked_ = false;
   std::vector<std::unique_ptr<MenuItem>> items_;
 };
 

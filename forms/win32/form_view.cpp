@@ -216,10 +216,12 @@ LRESULT Win32FormView::handleMessage(HWND window, UINT message, WPARAM wParam, L
       if (!destroying_) form_.close(sessionEnding_ ? CloseReason::WindowsSession : CloseReason::User);
       return 0;
     case WM_QUERYENDSESSION:
-      sessionEnding_ = true;
+      // Any program can send these two messages; only the system's own
+      // shutting down makes them true.
+      sessionEnding_ = windowsSessionEnds();
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam == FALSE) sessionEnding_ = false;
+      if (wParam == FALSE || !windowsSessionEnds()) sessionEnding_ = false;
       else if (!destroying_) form_.close(CloseReason::WindowsSession);
       return 0;
     case WM_COPYDATA:

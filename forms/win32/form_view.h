@@ -106,6 +106,10 @@ class Win32FormView final : public FormView, private BindingHost {
   std::optional<LRESULT> onControlColor(HDC dc, HWND window);
   void onActivate(WPARAM wParam);
   std::optional<LRESULT> onCopyData(HWND asker, const COPYDATASTRUCT& data);
+  void undoOutsideChange(Control& control);
+  static bool isOutsideInput(UINT message);
+  // Windows is really ending the session (not a message some program sent).
+  static bool windowsSessionEnds() { return GetSystemMetrics(SM_SHUTTINGDOWN) != 0; }
 
   Control* controlOf(HWND window) const;
   ChildWindow* childOf(const Control& control);

@@ -18,18 +18,39 @@ void Win32FormView::onCommand(WPARAM wParam, LPARAM lParam) {
   HWND from = reinterpret_cast<HWND>(lParam);
   if (from == nullptr) {
     if (code == 0 || code == 1)  // a menu or an accelerator
-      if (MenuItem* item = form_.findMenu(id)) item->click();
+      if (MenuItem* item = form_.findMenu(id); item && form_.acceptsMenuCommand(*item)) item->click();
     return;
   }
   Control* control = controlOf(from);
   ChildWindow* child = control ? childOf(*control) : nullptr;
-  if (child) bindingOf(control->kind()).command(*control, *child, code, *this);
+  if (!child) return;
+  if (form_.inputLocked()) return undoOutsideChange(*control);
+  bindingOf(control->kind()).command(*control, *child, code, *this);
+}
+
+void Win32FormView::undoOutsideChange(Control& control) {
+  // A click or a text that another program put into a control of a locked
+  // window: the control shows the model's state again.
+  ++updating_;
+  syncAll(control);
+  --updating_;
+}
+
+bool Win32FormView::isOutsideInput(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && message != WM_MOUSEMOVE) ||
+         message == BM_CLICK;
 }
 
 bool Win32FormView::onNotify(const NMHDR& header, LRESULT& result) {
   Control* control = controlOf(header.hwndFrom);
   ChildWindow* child = control ? childOf(*control) : nullptr;
   if (child == nullptr) return false;
+  if (form_.inputLocked() && (header.code == TCN_SELCHANGE || header.code == TCN_SELCHANGING)) {
+    undoOutsideChange(*control);
+    result = header.code == TCN_SELCHANGING;  // TRUE keeps the page
+    return true;
+  }
   const auto answer = bindingOf(control->kind()).notify(*control, *child, header, *this);
   if (!answer) return false;
   result = *answer;
@@ -108,6 +129,9 @@ LRESULT CALLBACK Win32FormView::controlProc(HWND window, UINT message, WPARAM wP
 
 LRESULT Win32FormView::handleControlMessage(Control& control, HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
+  // The keys, clicks and button messages a locked window's controls get come
+  // from another program: the user cannot reach a locked (hidden) window.
+  if (form_.inputLocked() && isOutsideInput(message)) return 0;
   ChildWindow* child = childOf(control);
   if (child) {
     if (auto handled = bindingOf(control.kind()).windowMessage(control, *child, message, wParam, lParam, *this))
