@@ -17,7 +17,6 @@
 #include "shared/explorer_menu_message.h"
 #include "shared/names.h"
 #include "shared/win32/handles.h"
-#include "shared/names.h"
 #include "shared/win32/module.h"
 #include "shared/win32/text.h"
 #include "tessara7/shell/app.h"
@@ -119,8 +118,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     SendMessageW(view->window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     const UINT endForUninstall = RegisterWindowMessageW(win32kit::toWide(names::EndForUninstallMessage).c_str());
-    view->addMessageHook([&app, &config, taskbarCreated, endForUninstall](UINT message, WPARAM, LPARAM lParam)
-                             -> std::optional<LRESULT> {
+    const UINT areYouRunning = RegisterWindowMessageW(win32kit::toWide(names::MainRunningMessage).c_str());
+    view->addMessageHook([&app, &config, &os, taskbarCreated, endForUninstall, areYouRunning](
+                             UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+      if (message == areYouRunning && areYouRunning != 0)
+        return os.shell().runningCopy() && !app.ended() ? names::MainRunningAnswer : 0;
       if (message == endForUninstall && endForUninstall != 0) {
         // The uninstaller, holding the data file the program handed over,
         // asks it to end without starting a new copy.

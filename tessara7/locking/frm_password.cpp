@@ -5,6 +5,7 @@
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/master_password.h"
+#include "tessara7/locking/password_throttle.h"
 #include "tessara7/locking/releases.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
@@ -73,6 +74,7 @@ void FrmPassword::Form_Load() {
     txtPass.setText(state.KeptPassword);
   }
   if (app_.masterPassword().isDefault()) lblDefaultPass.setCaption(kDefaultPasswordHint);
+  if (const auto wait = app_.passwordThrottle().secondsToWait(); wait > 0) holdBack(wait);
 }
 
 void FrmPassword::Form_Activate() {
@@ -100,11 +102,20 @@ void FrmPassword::cmdok_Click() {
 
   const Action action = state.PendingAction;
   const ActionRule& rule = ruleOf(action);
-  if (rule.check == Check::MasterPassword && !isMasterPassword(typed)) {
-    if (rule.wrong == WrongPassword::Counted) return wrongPassword();
-    return closePrompt();
+  if (rule.check == Check::MasterPassword) {
+    // While a wait runs nothing typed is looked at, however it reached OK.
+    if (const auto wait = app_.passwordThrottle().secondsToWait(); wait > 0) return holdBack(wait);
+    if (!isMasterPassword(typed)) {
+      // Every wrong one is counted, also where the prompt then closes:
+      // otherwise those prompts would be a way to guess without a price.
+      const auto wait = app_.passwordThrottle().wrong();
+      if (rule.wrong == WrongPassword::Counted) return wrongPassword(wait);
+      return closePrompt();
+    }
+    app_.passwordThrottle().right();
   }
   accept(action, action == Action::ExplorerDecrypt ? asTyped : typed);
+  if (app_.ended()) return;
   if (!rule.staysOpen) closePrompt();
 }
 
@@ -157,6 +168,9 @@ void FrmPassword::accept(Action action, const std::string& typed) {
     case Action::ComputerLock:
       if (FrmBlank* blank = app_.openBlank()) blank->unload();
       break;
+    case Action::Exit:
+      app_.exitForGood();
+      return;
     case Action::Cancel:
       if (state.PendingWindow != 0) desktop.postClose(state.PendingWindow);
       break;
@@ -180,24 +194,26 @@ void FrmPassword::releaseWindow() {
   }
 }
 
-void FrmPassword::wrongPassword() {
-  auto& state = app_.state();
-  state.KeptPassword.clear();
-  ++state.WrongPasswordCount;
+void FrmPassword::wrongPassword(std::int64_t wait) {
+  app_.state().KeptPassword.clear();
   lblPWD.setCaption("Password, wrong:");
-  if (state.WrongPasswordCount >= 5) {
-    state.WrongPasswordCount = 0;
-    txtPass.setEnabled(false);
-    cmdok.setEnabled(false);
-    if (state.PendingAction == Action::ComputerLock) tmrRetry.setRunning(true);
-  }
+  if (wait > 0) holdBack(wait);
+}
+
+void FrmPassword::holdBack(std::int64_t seconds) {
+  txtPass.setEnabled(false);
+  cmdok.setEnabled(false);
+  lblDefaultPass.setCaption("Too many wrong passwords. Try again in " + std::to_string(seconds) + " seconds.");
+  tmrRetry.setInterval(static_cast<std::uint32_t>(seconds * 1000));
+  tmrRetry.setRunning(true);
 }
 
 void FrmPassword::tmrRetry_Timer() {
   tmrRetry.setRunning(false);
-  if (app_.state().PendingAction != Action::ComputerLock) return;
+  if (const auto wait = app_.passwordThrottle().secondsToWait(); wait > 0) return holdBack(wait);
   txtPass.setEnabled(true);
   cmdok.setEnabled(true);
+  lblDefaultPass.setCaption(app_.masterPassword().isDefault() ? kDefaultPasswordHint : "");
   setFocus(txtPass);
 }
 

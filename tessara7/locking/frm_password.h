@@ -4,6 +4,7 @@
 // depends on the pending action the caller left (password_action.h); the
 // prompt talks to the subsystems that own what it releases, never to the
 // configuration window's controls.
+#include <cstdint>
 #include <string>
 
 #include "forms/form.h"
@@ -29,8 +30,7 @@ class FrmPassword : public forms::Form {
   forms::CheckBox chkIgnore{*this, "chkIgnore", "Ignore in future"};
   forms::CheckBox chksubfolders{*this, "chksubfolders", "Include Sub Folders"};
   forms::Label lblver{*this, "lblver"};
-  // Gives the password box back some time after five wrong passwords
-  // during the computer lock, so the owner is never locked out for good.
+  // Gives the password box back when the wait that wrong passwords cost is over.
   forms::Timer tmrRetry{*this, "tmrRetry", 30000, false};
 
   void cmdok_Click();
@@ -47,7 +47,9 @@ class FrmPassword : public forms::Form {
   // What the right password (or, for actions that compare nothing, any text) does.
   void accept(Action action, const std::string& typed);
   void releaseWindow();
-  void wrongPassword();
+  void wrongPassword(std::int64_t wait);
+  // Nothing typed is looked at for this many seconds.
+  void holdBack(std::int64_t seconds);
   void closePrompt();
   bool isMasterPassword(const std::string& typed);
 

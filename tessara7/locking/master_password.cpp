@@ -59,6 +59,10 @@ void MasterPassword::tmrPassword_Timer() { c_.tmrPassword.setRunning(false); }
 void MasterPassword::load(RegistryAccess& registry, platform::Root scopeRoot) {
   auto& state = app_.state();
   const std::string stored = registry.GetStringValue(scopeRoot, keys::Password, "title2");
+  // The user can write text into their own store; there only a hash counts,
+  // and the machine's password holds in place of any other text.
+  if (scopeRoot == platform::Root::User && !stored.empty() && !PasswordHash::isHash(stored))
+    return load(registry, platform::Root::Machine);
   loadedFrom_ = scopeRoot;
   if (PasswordHash::isHash(stored)) {
     state.MasterPassword = stored;

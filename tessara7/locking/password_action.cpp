@@ -14,7 +14,7 @@ constexpr WrongPassword Closes = WrongPassword::ClosesPrompt;
 
 // In the order of the enumeration.
 //  action            code      window  over a dialog  compared  a wrong one  stays open
-constexpr std::array<ActionRule, 12> kRules{{
+constexpr std::array<ActionRule, 13> kRules{{
     {None,             "",       false,  false,         Any,      Closes,      false},
     {ListedWindow,     "app",    true,   false,         Master,   Counted,     false},
     {InternetExplorer, "ie",     true,   false,         Master,   Counted,     false},
@@ -26,6 +26,7 @@ constexpr std::array<ActionRule, 12> kRules{{
     {ExplorerEncrypt,  "en",     false,  false,         Master,   Closes,      false},
     {ExplorerDecrypt,  "de",     false,  false,         Any,      Closes,      false},
     {ComputerLock,     "blk",    false,  false,         Master,   Counted,     false},
+    {Exit,             "exit",   false,  false,         Master,   Counted,     false},
     {Cancel,           "cancel", false,  false,         Any,      Closes,      false},
 }};
 

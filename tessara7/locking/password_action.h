@@ -21,6 +21,7 @@ enum class Action {
   ExplorerEncrypt,    // "en"     Explorer's Encrypt when it needs the master password
   ExplorerDecrypt,    // "de"     Explorer's Decrypt: asks for the encryption password
   ComputerLock,       // "blk"    the blank screen of "Lock Computer"
+  Exit,               // "exit"   the tray menu's Exit: the program ends for good
   Cancel,             // "cancel" the prompt's own Cancel
 };
 

@@ -52,12 +52,12 @@ void Apply::cmdok_Click() {
   if (p_.OptThisUser.value()) {
     state.SettingsRoot = Root::User;
     reg.DeleteKey(Root::User, keys::Programs);
-    reg.SaveStringValue(Root::User, keys::Settings, "CurrentUser", "Enabled");
+    app_.userScope().choose(true);
     // Rows of an earlier, longer per-user list would come back at the next load.
     clearLockRows(Root::User, rows.count());
   } else {
     state.SettingsRoot = Root::Machine;
-    reg.SaveStringValue(Root::User, keys::Settings, "CurrentUser", "Disabled");
+    app_.userScope().choose(false);
     reg.DeleteKey(Root::Machine, keys::Programs);
   }
 

@@ -35,7 +35,7 @@ void SettingsLoader::GetConfig() {
   steps_.run("last path", [&] { p_.txtPath.setText(reg.GetStringValue(Root::Machine, keys::Settings, "LastPath")); });
   steps_.run("clear the lock list", [&] { p_.lockList.clear(); });
   steps_.run("scope", [&] {
-    if (reg.GetStringValue(Root::User, keys::Settings, "CurrentUser") == "Enabled") {
+    if (app_.userScope().granted()) {
       state.SettingsRoot = Root::User;
       p_.OptThisUser.select();
     } else {

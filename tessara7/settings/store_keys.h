@@ -12,6 +12,9 @@ inline constexpr const char* WindowRowPrefix = "SOFTWARE\\TSR\\Windows";  // + r
 inline constexpr const char* WindowRowName = "Windows";                  // subkey name + number
 inline constexpr const char* Programs = "Software\\TSR\\Programs";
 inline constexpr const char* ShelterItems = "Software\\TSR\\Shelter\\Items";
+// Under HKEY_LOCAL_MACHINE only: the users whom the owner gave settings of
+// their own, one value per user's SID ("Enabled").
+inline constexpr const char* ScopeUsers = "Software\\TSR\\Users";
 
 inline constexpr const char* ExplorerPolicies =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";

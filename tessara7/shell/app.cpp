@@ -6,6 +6,7 @@
 #include "tessara7/locking/frm_lock.h"
 #include "tessara7/locking/frm_password.h"
 #include "tessara7/locking/password_requests.h"
+#include "tessara7/locking/password_throttle.h"
 #include "tessara7/shell/frm_config.h"
 #include "tessara7/shell/frm_error.h"
 #include "tessara7/shell/frm_input.h"
@@ -16,6 +17,7 @@ App::App(AppHost host)
     : host_(std::move(host)),
       runtime_{host_.os.clock, host_.views, {}, {}},
       registry_(host_.os.registry),
+      userScope_(registry_, host_.os.shell.userSid()),
       frmError_([this] { return std::make_unique<FrmError>(*this); }),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
       frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
@@ -29,6 +31,7 @@ App::App(AppHost host)
   };
   frmConfig_ = std::make_unique<FrmConfig>(*this);
   passwordRequests_ = std::make_unique<PasswordRequests>(*this, frmConfig_->masterPassword);
+  passwordThrottle_ = std::make_unique<PasswordThrottle>(host_.os.guard, registry_, host_.os.clock);
 }
 
 App::~App() = default;
@@ -64,6 +67,11 @@ UninstallCommands& App::uninstall() { return frmConfig_->uninstall; }
 ComputerLock& App::computerLock() { return frmConfig_->computerLock; }
 LockGuard& App::lockGuard() { return frmConfig_->lockGuard; }
 void App::showConfiguration() { frmConfig_->show(); }
+
+void App::exitForGood() {
+  host_.os.guard.tell(guard_channel::Request::Exit);
+  End();
+}
 
 void App::End() {
   if (ended_) return;

@@ -13,6 +13,7 @@
 #include "tessara7/encryption/encryption_component.h"
 #include "tessara7/locking/password_action.h"
 #include "tessara7/settings/registry_access.h"
+#include "tessara7/settings/user_scope.h"
 #include "tessara7/shell/app_state.h"
 
 namespace tessara {
@@ -31,6 +32,7 @@ class LockGuard;
 class LockList;
 class MasterPassword;
 class PasswordRequests;
+class PasswordThrottle;
 class Releases;
 class UninstallCommands;
 
@@ -59,6 +61,9 @@ class App {
   // Ends the program at once, skipping the window's closing handlers.
   void End();
   bool ended() const { return ended_; }
+  // The owner's Exit: the guard service is told to leave the program ended,
+  // then it ends.
+  void exitForGood();
 
   // Shows NoticeText in the notice window without waiting.
   void showNotice(std::string text);
@@ -81,6 +86,8 @@ class App {
   platform::Platform& os() { return host_.os; }
   platform::Tray& tray() { return host_.tray; }
   RegistryAccess& registry() { return registry_; }
+  // Whether this user's own store holds, and the owner's choice of it.
+  UserScope& userScope() { return userScope_; }
   AppState& state() { return state_; }
   forms::Runtime& runtime() { return runtime_; }
   const std::array<std::uint16_t, 4>& version() const { return host_.version; }
@@ -111,6 +118,8 @@ class App {
   // locked, having asked for the password.
   bool askConfigPassword();
   PasswordRequests& passwordRequests() { return *passwordRequests_; }
+  // What wrong master passwords have cost so far.
+  PasswordThrottle& passwordThrottle() { return *passwordThrottle_; }
 
   // The subsystems that other windows talk to; they live with the
   // configuration window, whose controls they hold.
@@ -139,9 +148,11 @@ class App {
   AppHost host_;
   forms::Runtime runtime_;
   RegistryAccess registry_;
+  UserScope userScope_;
   AppState state_;
   std::unique_ptr<FrmConfig> frmConfig_;
   std::unique_ptr<PasswordRequests> passwordRequests_;
+  std::unique_ptr<PasswordThrottle> passwordThrottle_;
   forms::FormSlot<FrmError> frmError_;
   forms::FormSlot<FrmPassword> frmPassword_;
   forms::FormSlot<FrmBlank> frmBlank_;

@@ -31,7 +31,6 @@ struct AppState {
   platform::WindowHandle PendingWindow = 0;
   std::string PendingItem;
 
-  int WrongPasswordCount = 0;  // the prompt's count, kept for the whole run
 
   std::string NoticeText;
   std::string NoticeAnswer;

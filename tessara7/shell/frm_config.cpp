@@ -103,6 +103,12 @@ FrmConfig::FrmConfig(App& app)
   // The tray menu is the window's "File" menu, shown only at the tray icon.
   mFile.setVisible(false);
   mClearPassword.setEnabled(false);
+  // Until the master password opens it, the window is hidden and its commands
+  // can only come from another program. The tray menu's stay: they ask for
+  // the password themselves (Configure..., Exit) or only lock more.
+  setInputLock([&state = app.state()] { return !state.ConfigUnlocked; });
+  for (forms::MenuItem* item : {&mconfig, &mLockWorkstation, &mnuResetLocks, &mClearPassword, &mCancel, &mExit})
+    item->setRunsWhileLocked(true);
   layOut();
   connectHandlers();
 }

@@ -82,13 +82,16 @@ void Startup::OptThisUser_Click() { scopeOption_Click(true); }
 
 void Startup::scopeOption_Click(bool thisUser) {
   if (app_.askConfigPassword() || app_.state().Loading) return;
-  app_.registry().SaveStringValue(platform::Root::User, keys::Settings, "CurrentUser",
-                                  thisUser ? "Enabled" : "Disabled");
+  app_.userScope().choose(thisUser);
   if (!thisUser) p_.OptAllUsers.select();
   p_.loader.GetConfig();
 }
 
-void Startup::mExit_Click() { app_.End(); }
+void Startup::mExit_Click() {
+  // Any program can post the menu's command: only the owner ends Tessara.
+  if (app_.state().ConfigUnlocked) return app_.exitForGood();
+  app_.requestPassword(Action::Exit, "Exit Tessara");
+}
 
 void Startup::cmdCancel_Click() {
   app_.state().ConfigUnlocked = false;

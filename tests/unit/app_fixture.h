@@ -45,6 +45,12 @@ class AppTest : public ::testing::Test {
     app().start();
     return *app_;
   }
+  // The process ends, however it ends, and a new copy starts on the same machine.
+  App& restart() {
+    app_.reset();
+    sim.shell.releaseSingleInstance();
+    return start();
+  }
   FrmConfig& config() { return app().frmConfig(); }
   AppState& state() { return app().state(); }
 
@@ -62,6 +68,13 @@ class AppTest : public ::testing::Test {
     auto value = sim.registry.read(root, key, name);
     if (!value || value->type != platform::ValueType::Dword) return std::nullopt;
     return value->dword;
+  }
+
+  // The owner gave this user settings of their own: the user's choice and
+  // the owner's record of it for this user's SID.
+  void chooseThisUser() {
+    setString(Root::User, "Software\\TSR\\Settings", "CurrentUser", "Enabled");
+    setString(Root::Machine, "Software\\TSR\\Users", sim.shell.userSid(), "Enabled");
   }
 
   // Unlocks the configuration as the right password at the prompt would.

@@ -177,7 +177,7 @@ TEST_F(ApplyTest, MachineRowsZeroTo999AreGoneInEitherScope) {
 }
 
 TEST_F(ApplyTest, ThisUserClearsPerUserRowsBeyondTheList) {
-  setString(Root::User, kSettings, "CurrentUser", "Enabled");
+  chooseThisUser();
   for (int n = 0; n < 6; ++n) setString(Root::User, rowKey(n), "Window", "Row " + std::to_string(n));
   setString(Root::User, rowKey(998), "Window", "Last row");
   start();
@@ -356,7 +356,7 @@ TEST_F(ApplyTest, ExplorerLockFollowsAtOnce) {
 // --- A machine root that refuses writes -----------------------------------------
 
 TEST_F(ApplyTest, RefusedMachineRootShowsTheNoticeAndStillWritesPerUser) {
-  setString(Root::User, kSettings, "CurrentUser", "Enabled");
+  chooseThisUser();
   start();
   sim.registry.setWritable(Root::Machine, false);
   const std::string machineBefore = sim.registry.dump(Root::Machine);

@@ -50,14 +50,22 @@ TEST_F(StoredPasswordTest, TextFromAnOlderVersionOpensOnceAndIsThenStoredAsItsHa
   EXPECT_FALSE(hintShown());
 }
 
-TEST_F(StoredPasswordTest, TheUsersOwnPasswordIsReplacedUnderTheUser) {
-  setString(Root::User, keys::Settings, "CurrentUser", "Enabled");
+// The user can write their own store: text there may be the user's own
+// choice, so only a hash set by the owner counts in it.
+TEST_F(StoredPasswordTest, TheUsersStoreTakesOnlyAHashAndTheMachinesPasswordHoldsOverText) {
+  chooseThisUser();
   setString(Root::User, keys::Password, "title2", "mine");
   setString(Root::Machine, keys::Password, "title2", "theirs");
   start();
+  EXPECT_FALSE(opensWith("mine"));
+  EXPECT_TRUE(opensWith("theirs"));
+  EXPECT_EQ(stored(Root::User), "mine") << "the user's text is neither taken nor hashed";
+  EXPECT_TRUE(PasswordHash::matches("theirs", stored(Root::Machine)));
+
+  setString(Root::User, keys::Password, "title2", PasswordHash::make("mine", 1000));
+  config().GetConfig();
   EXPECT_TRUE(opensWith("mine"));
-  EXPECT_TRUE(PasswordHash::matches("mine", stored(Root::User)));
-  EXPECT_EQ(stored(Root::Machine), "theirs") << "the other scope's password is left as it is";
+  EXPECT_FALSE(opensWith("theirs"));
 }
 
 // The hint shows while the password is "openbox", whether it is stored (as

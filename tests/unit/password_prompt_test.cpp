@@ -168,7 +168,7 @@ TEST_F(PasswordPromptTest, EachRequestFollowsTheRuleOfItsAction) {
   state().DialogOpen = false;
 }
 
-TEST_F(PasswordPromptTest, FiveWrongPasswordsDisableTheBoxUntilTheNextPrompt) {
+TEST_F(PasswordPromptTest, WrongPasswordsCostAWaitThatOutlastsThePromptAndDoubles) {
   ask(Action::Configuration, "Configuration");
   for (int i = 1; i <= 4; ++i) {
     typePassword("wrong" + std::to_string(i));
@@ -181,30 +181,86 @@ TEST_F(PasswordPromptTest, FiveWrongPasswordsDisableTheBoxUntilTheNextPrompt) {
   EXPECT_FALSE(prompt()->txtPass.enabled());
   EXPECT_FALSE(prompt()->cmdok.enabled());
   EXPECT_EQ(prompt()->txtPass.text(), "wrong5") << "the typed text stays, in small letters";
+  EXPECT_EQ(prompt()->lblDefaultPass.caption(), "Too many wrong passwords. Try again in 30 seconds.");
   EXPECT_FALSE(state().ConfigUnlocked);
   prompt()->cmdCancelPWD.click();
   app().collect();
   EXPECT_EQ(prompt(), nullptr);
 
+  // A new prompt does not start the count over, and a click that reaches OK
+  // anyway (another program's message) is not looked at.
   ask(Action::Configuration, "Configuration");
+  EXPECT_FALSE(prompt()->txtPass.enabled());
+  prompt()->cmdok.onClick();
+  EXPECT_FALSE(state().ConfigUnlocked);
+  prompt()->txtPass.userSetText("openbox");
+  prompt()->cmdok_Click();
+  EXPECT_FALSE(state().ConfigUnlocked) << "the right password during the wait is not looked at either";
+
+  sim.clock.advance(30000);
   EXPECT_TRUE(prompt()->txtPass.enabled());
+  typePassword("wrong6");
+  EXPECT_EQ(prompt()->lblDefaultPass.caption(), "Too many wrong passwords. Try again in 60 seconds.");
+  sim.clock.advance(59000);
+  EXPECT_FALSE(prompt()->cmdok.enabled());
+  sim.clock.advance(1000);
   typePassword("openbox");
   EXPECT_TRUE(state().ConfigUnlocked);
+
+  // The right password starts the count over.
+  state().ConfigUnlocked = false;
+  ask(Action::Configuration, "Configuration");
+  typePassword("wrong");
+  EXPECT_TRUE(prompt()->txtPass.enabled());
 }
 
-TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordWithoutCounting) {
+TEST_F(PasswordPromptTest, TheGuardKeepsTheCountAcrossRestartsAndTheUserCannotWipeIt) {
+  sim.guard.installed = true;
+  ask(Action::Configuration, "Configuration");
+  for (int i = 0; i < 5; ++i) typePassword("wrong");
+  EXPECT_EQ(sim.guard.tries.count, 5u);
+  EXPECT_EQ(sim.guard.tries.notBefore, sim.clock.wallSeconds() + 30);
+  EXPECT_EQ(getString(Root::User, keys::Settings, "PasswordTries"), "<absent>")
+      << "with the service, nothing of it lies where the user writes";
+
+  restart();
+  ask(Action::Configuration, "Configuration");
+  EXPECT_FALSE(prompt()->txtPass.enabled()) << "a restarted program still waits";
+  sim.clock.advance(30000);
+  typePassword("openbox");
+  EXPECT_TRUE(state().ConfigUnlocked);
+  EXPECT_EQ(sim.guard.tries, guard_channel::Tries{});
+}
+
+TEST_F(PasswordPromptTest, WithoutTheGuardTheCountLastsTheRunEvenWhenItsValueIsDeleted) {
+  ask(Action::Configuration, "Configuration");
+  for (int i = 0; i < 5; ++i) typePassword("wrong");
+  EXPECT_FALSE(prompt()->cmdok.enabled());
+  ASSERT_NE(getString(Root::User, keys::Settings, "PasswordTries"), "<absent>");
+  sim.registry.deleteValue(Root::User, keys::Settings, "PasswordTries");
+  prompt()->cmdCancelPWD.click();
+  app().collect();
+  ask(Action::Configuration, "Configuration");
+  EXPECT_FALSE(prompt()->cmdok.enabled());
+}
+
+TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordAndCountIt) {
   ask(Action::Uninstall, "Uninstall Tessara");
   typePassword("nope");
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(config().cmdUninstall.caption(), "Uninstall");
-  EXPECT_EQ(state().WrongPasswordCount, 0);
 
   state().ExplorerVerb = "Encrypt";
-  ask(Action::ExplorerEncrypt, "Master Password Required:");
-  typePassword("nope");
-  EXPECT_EQ(prompt(), nullptr);
+  for (int i = 0; i < 4; ++i) {
+    ask(Action::ExplorerEncrypt, "Master Password Required:");
+    typePassword("nope");
+    EXPECT_EQ(prompt(), nullptr);
+  }
   EXPECT_EQ(state().PendingExplorerCommand, 0);
-  EXPECT_EQ(state().WrongPasswordCount, 0);
+  // Five wrong ones through prompts that close: the next prompt waits.
+  ask(Action::ExplorerEncrypt, "Master Password Required:");
+  typePassword("openbox");
+  EXPECT_EQ(state().PendingExplorerCommand, 0);
 }
 
 TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFlagSet) {
@@ -328,6 +384,7 @@ TEST_F(PasswordPromptTest, ComputerLockGivesTheBoxBackThirtySecondsAfterFiveWron
   config().mLockWorkstation.click();
   for (int i = 0; i < 5; ++i) typePassword("wrong");
   EXPECT_FALSE(prompt()->txtPass.enabled());
+  EXPECT_EQ(prompt()->lblDefaultPass.caption(), "Too many wrong passwords. Try again in 30 seconds.");
   prompt()->cmdCancelPWD.click();
   EXPECT_NE(prompt(), nullptr) << "Cancel still does nothing";
   sim.clock.advance(29000);

@@ -69,7 +69,7 @@ TEST_F(SettingsLoaderTest, EmptyStoreLoadsTheDefaults) {
 }
 
 TEST_F(SettingsLoaderTest, ThisUserWithAnEmptyUserTreeStillReadsTheMachineOnlyValues) {
-  setString(Root::User, keys::Settings, "CurrentUser", "Enabled");
+  chooseThisUser();
   setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Window", "Machine row");
   setString(Root::Machine, keys::Settings, "LastPath", "c:\\docs");
   setString(Root::Machine, keys::Password, "PWD2", "secret");
@@ -166,10 +166,14 @@ TEST_F(SettingsLoaderTest, MasterPasswordIsLowerCasedAndReadFromTheScopesRoot) {
   start();
   EXPECT_EQ(state().MasterPassword, "s3cret äöü");
 
-  setString(Root::User, keys::Settings, "CurrentUser", "Enabled");
+  chooseThisUser();
   setString(Root::User, keys::Password, "title2", "UserPass");
   config().GetConfig();
-  EXPECT_EQ(state().MasterPassword, "userpass");
+  EXPECT_EQ(state().MasterPassword, "s3cret äöü") << "text in the user's own store is not taken";
+  const std::string hash = PasswordHash::make("userpass", 1000);
+  setString(Root::User, keys::Password, "title2", hash);
+  config().GetConfig();
+  EXPECT_EQ(state().MasterPassword, hash);
 }
 
 TEST_F(SettingsLoaderTest, TaskManagerIsOffOnlyForZero) {
@@ -192,7 +196,7 @@ TEST_F(SettingsLoaderTest, ExplorerPasswordItemIsOnWhenAbsentAndFollowsTheScope)
     EXPECT_EQ(state().ExplorerMenuNeedsPassword, expected) << stored;
   }
   // In the "This user" scope the value written under the user's root counts.
-  setString(Root::User, keys::Settings, "CurrentUser", "Enabled");
+  chooseThisUser();
   setString(Root::Machine, keys::Settings, "mEnPwd", "1");
   setString(Root::User, keys::Settings, "mEnPwd", "0");
   config().GetConfig();

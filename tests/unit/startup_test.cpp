@@ -120,13 +120,53 @@ TEST_F(StartupTest, RestartThatCannotStartSimplyEnds) {
   EXPECT_EQ(noticeText(), "<no notice>");
 }
 
-TEST_F(StartupTest, ExitEndsAtOnceWithoutPasswordOrRestart) {
+TEST_F(StartupTest, ExitAsksForThePasswordThenEndsForGoodAndTellsTheGuard) {
+  sim.guard.installed = true;
   start();
   config().mExit.click();
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, Action::Exit);
+  typePassword("wrong");
+  EXPECT_FALSE(app().ended());
+  prompt()->cmdCancelPWD.click();
+  app().collect();
+  EXPECT_FALSE(app().ended()) << "Cancel leaves it running";
+  EXPECT_TRUE(sim.guard.told.empty());
+
+  config().mExit.click();
+  typePassword("OpenBox");
   EXPECT_TRUE(app().ended());
   EXPECT_EQ(quitCount, 1);
-  EXPECT_TRUE(sim.shell.started().empty());
+  EXPECT_TRUE(sim.shell.started().empty()) << "no new copy";
+  EXPECT_EQ(sim.guard.told, std::vector{guard_channel::Request::Exit});
+}
+
+TEST_F(StartupTest, ExitWhileTheConfigurationIsOpenNeedsNoSecondPassword) {
+  start();
+  unlock();
+  config().mExit.click();
   EXPECT_EQ(prompt(), nullptr);
+  EXPECT_TRUE(app().ended());
+}
+
+// "This user" is the owner's choice for a user, not the user's: a value the
+// user writes into their own settings does not give them an empty store.
+TEST_F(StartupTest, AUsersOwnScopeHoldsOnlyWhereTheOwnerRecordedIt) {
+  setString(Root::User, "SOFTWARE\\TSR\\Windows0", "Window", "User row");
+  setString(Root::User, keys::Settings, "CurrentUser", "Enabled");
+  start();
+  EXPECT_EQ(state().SettingsRoot, Root::Machine);
+  EXPECT_TRUE(config().OptAllUsers.value());
+  EXPECT_EQ(config().lstProgram.count(), 25) << "the machine's list, not the user's";
+
+  setString(Root::Machine, "Software\\TSR\\Users", "S-1-5-21-0-0-0-500", "Enabled");
+  config().GetConfig();
+  EXPECT_EQ(state().SettingsRoot, Root::Machine) << "recorded for another user";
+
+  chooseThisUser();
+  config().GetConfig();
+  EXPECT_EQ(state().SettingsRoot, Root::User);
+  EXPECT_EQ(config().lstProgram.item(0), "User row");
 }
 
 TEST_F(StartupTest, ActivationRetitlesReadsSubfoldersAndSwitchesOffTwoTabs) {
@@ -164,12 +204,14 @@ TEST_F(StartupTest, ScopeOptionWhileUnlockedStoresTheScopeAndReloads) {
   unlock();
   config().OptThisUser.click();
   EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "Enabled");
+  EXPECT_EQ(getString(Root::Machine, "Software\\TSR\\Users", sim.shell.userSid()), "Enabled");
   EXPECT_EQ(state().SettingsRoot, Root::User);
   ASSERT_EQ(config().lstProgram.count(), 1);
   EXPECT_EQ(config().lstProgram.item(0), "User row");
 
   config().OptAllUsers.click();
   EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "Disabled");
+  EXPECT_EQ(getString(Root::Machine, "Software\\TSR\\Users", sim.shell.userSid()), "<absent>");
   EXPECT_EQ(state().SettingsRoot, Root::Machine);
   EXPECT_TRUE(config().OptAllUsers.value());
   EXPECT_EQ(config().lstProgram.count(), 25);
