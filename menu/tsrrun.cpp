@@ -12,6 +12,7 @@
 #include "shared/win32/message_box.h"
 #include "shared/win32/module.h"
 #include "shared/win32/process.h"
+#include "shared/win32/running_copy.h"
 #include "shared/win32/text.h"
 #include "shared/win32/window.h"
 
@@ -31,14 +32,28 @@ bool g_startedMain = false;
 ULONGLONG g_mainWaitEnd = 0;
 bool g_closeTimerOff = false;  // a double click keeps the window
 
-HWND findMainWindow() { return FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str()); }
+std::wstring mainProgramPath() { return win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)); }
 
-// Starts the main program unless its window exists; false when it cannot be started.
+// The loaded window of the main program, when the program file beside this
+// one really runs it: any program can show a window with its title.
+bool mainProgramLoaded() { return win32kit::findRunningCopy({mainProgramPath(), true, false}) != nullptr; }
+
+// The uninstaller shows a window with the main program's title while it starts
+// the launcher, so that no new copy starts; it holds the uninstaller's data
+// file open all the while (nobody else can: the running program holds it).
+bool uninstallerStandsIn() {
+  if (!FindWindowW(nullptr, win32kit::toWide(names::MainTitle).c_str())) return false;
+  const std::wstring data = win32kit::inProgramFolder(win32kit::toWide(names::UninstallerData));
+  win32kit::UniqueFileHandle file(
+      CreateFileW(data.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !file && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// Starts the main program unless it runs; false when it cannot be started.
 bool ensureMainProgram() {
-  if (findMainWindow()) return true;
+  if (mainProgramLoaded() || uninstallerStandsIn()) return true;
   g_startedMain = true;
-  return static_cast<bool>(
-      win32kit::startProcess(win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)), SW_SHOWMINIMIZED));
+  return static_cast<bool>(win32kit::startProcess(mainProgramPath(), SW_SHOWMINIMIZED));
 }
 
 void startCloseTimer(HWND window) {
@@ -84,7 +99,7 @@ std::optional<LRESULT> onMessage(HWND window, UINT message, WPARAM wParam, LPARA
       if (wParam == kCloseTimer) {
         DestroyWindow(window);
       } else if (wParam == kMainWaitTimer) {
-        if (findMainWindow() || GetTickCount64() >= g_mainWaitEnd) {
+        if (mainProgramLoaded() || GetTickCount64() >= g_mainWaitEnd) {
           KillTimer(window, kMainWaitTimer);
           startCloseTimer(window);
         }

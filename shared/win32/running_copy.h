@@ -49,7 +49,7 @@ inline HWND findRunningCopy(const RunningCopyQuery& query) {
     std::wstring className = toWide(names::ConfigClass);
     DWORD session = sessionOf(GetCurrentProcessId());
     std::vector<HWND> candidates;
-  } search{query};
+  } search{query, toWide(names::ConfigClass), sessionOf(GetCurrentProcessId()), {}};
   EnumWindows(
       [](HWND window, LPARAM data) -> BOOL {
         auto& s = *reinterpret_cast<Search*>(data);

@@ -63,7 +63,10 @@ void Startup::Form_Activate() {
 }
 
 void Startup::Form_QueryUnload(forms::CloseReason reason) {
-  if (reason == forms::CloseReason::WindowsSession) return;
+  if (reason == forms::CloseReason::WindowsSession) {
+    app_.os().guard.tell(guard_channel::Request::SessionEnds);
+    return;
+  }
   // Give up the title (the launcher looks for it) and the single instance
   // first, so that the new copy does not find this closing one and end.
   p_.window.setCaption("");

@@ -106,10 +106,12 @@ TEST_F(StartupTest, EveryCloseButTheSessionEndRestarts) {
     other.frmConfig().close(reason);
     EXPECT_EQ(fresh.shell.started().size(), 1u) << static_cast<int>(reason);
   }
+  sim.guard.installed = true;
   start();
   config().close(forms::CloseReason::WindowsSession);
   EXPECT_TRUE(sim.shell.started().empty());
   EXPECT_TRUE(app().ended());
+  EXPECT_EQ(sim.guard.told, std::vector{guard_channel::Request::SessionEnds}) << "the guard brings nothing back";
 }
 
 TEST_F(StartupTest, RestartThatCannotStartSimplyEnds) {
