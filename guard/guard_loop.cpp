@@ -1,0 +1,92 @@
+#include "guard/guard_loop.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "guard/event_log.h"
+#include "guard/user_process.h"
+
+namespace guard {
+namespace {
+
+// How often sessions are looked at again when nothing wakes the loop: a new
+// log-on, a program started elsewhere, a failed start that may now succeed.
+constexpr DWORD kPollMs = 500;
+
+bool hasEnded(const UserProcess& process) { return WaitForSingleObject(process.handle.get(), 0) != WAIT_TIMEOUT; }
+
+class Guard {
+ public:
+  Guard(GuardState& state, std::wstring program) : state_(state), program_(std::move(program)) {}
+
+  void run() {
+    while (!state_.stopping()) {
+      forgetEnded();
+      for (const DWORD session : activeSessions()) keep(session);
+      waitForChange();
+    }
+  }
+
+ private:
+  void forgetEnded() {
+    for (auto it = watched_.begin(); it != watched_.end();) {
+      if (!hasEnded(it->second)) {
+        ++it;
+        continue;
+      }
+      const DWORD session = it->first, id = it->second.id;
+      state_.update([&](SessionBook& book) { book.ended(session, id); });
+      it = watched_.erase(it);
+    }
+  }
+
+  // Waits on the program of the session, adopting a running copy (started by
+  // the Run entry, the launcher, or itself on closing) before starting one.
+  void keep(DWORD session) {
+    if (const auto found = watched_.find(session); found != watched_.end()) {
+      seen(session, found->second.id);
+      return;
+    }
+    if (auto running = findRunning(program_, session)) {
+      seen(session, running->id);
+      watched_.emplace(session, std::move(*running));
+      return;
+    }
+    if (state_.stopping() || !state_.read([&](const SessionBook& book) { return book.mayStart(session); })) return;
+    StartResult started = startInSession(program_, session);
+    if (started.process) {
+      failures_.erase(session);
+      watched_.emplace(session, std::move(*started.process));
+    } else if (failures_[session] != started.error) {
+      // Once per kind of failure: a session without a user fails every half second.
+      failures_[session] = started.error;
+      logEvent(EVENTLOG_WARNING_TYPE, "The program could not be started in session " + std::to_string(session) +
+                                          " (error " + std::to_string(started.error) + ").");
+    }
+  }
+
+  void seen(DWORD session, DWORD id) {
+    state_.update([&](SessionBook& book) { book.seenRunning(session, id); });
+  }
+
+  void waitForChange() {
+    std::vector<HANDLE> handles{state_.stopEvent(), state_.wakeEvent()};
+    for (const auto& [session, process] : watched_) {
+      if (handles.size() == MAXIMUM_WAIT_OBJECTS) break;  // the others are polled
+      handles.push_back(process.handle.get());
+    }
+    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, kPollMs);
+  }
+
+  GuardState& state_;
+  const std::wstring program_;
+  std::map<DWORD, UserProcess> watched_;  // by session
+  std::map<DWORD, DWORD> failures_;       // the last start error, by session
+};
+
+}  // namespace
+
+void runGuard(GuardState& state, const std::wstring& program) { Guard(state, program).run(); }
+
+}  // namespace guard

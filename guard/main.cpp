@@ -1,0 +1,48 @@
+// tsrguard: the service that keeps Tessara 7 running in the users' sessions.
+//   tsrguard.exe /install   create the service and start it (the setup runs this)
+//   tsrguard.exe /remove    stop and delete it (the uninstaller runs this)
+//   tsrguard.exe            the service itself, started by the service manager
+#include <windows.h>
+
+#include <string_view>
+
+#include "guard/install.h"
+#include "guard/service.h"
+#include "shared/names.h"
+#include "shared/win32/message_box.h"
+
+namespace {
+
+// The command line without the surrounding blanks.
+std::wstring_view trimmed(const wchar_t* text) {
+  std::wstring_view view = text ? text : L"";
+  while (!view.empty() && iswspace(view.front())) view.remove_prefix(1);
+  while (!view.empty() && iswspace(view.back())) view.remove_suffix(1);
+  return view;
+}
+
+bool is(std::wstring_view argument, std::wstring_view name) {
+  return CompareStringOrdinal(argument.data(), static_cast<int>(argument.size()), name.data(),
+                              static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t* commandLine, int) {
+  const std::wstring_view argument = trimmed(commandLine);
+  if (is(argument, L"/install")) return static_cast<int>(guard::installService());
+  if (is(argument, L"/remove")) return static_cast<int>(guard::removeService());
+  if (!argument.empty()) {
+    win32kit::messageBox(nullptr, "Usage: tsrguard.exe /install or tsrguard.exe /remove.", names::GuardDisplayName,
+                         MB_OK | MB_ICONINFORMATION);
+    return ERROR_INVALID_PARAMETER;
+  }
+  if (guard::runAsService()) return 0;
+  const DWORD error = GetLastError();
+  if (error == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT)
+    win32kit::messageBox(nullptr,
+                         "Tessara 7 Guard is a Windows service: Windows starts it. The setup installs it; it is not "
+                         "run by hand.",
+                         names::GuardDisplayName, MB_OK | MB_ICONINFORMATION);
+  return static_cast<int>(error);
+}
