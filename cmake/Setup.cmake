@@ -30,7 +30,7 @@ add_custom_command(
   COMMENT "Compiling the help file"
   VERBATIM)
 
-set(SETUP_PROGRAMS tessara7 hivexfer tsrrun tsrmenu)
+set(SETUP_PROGRAMS tessara7 hivexfer tsrrun tsrmenu tsrguard)
 set(SETUP_PROGRAM_FILES)
 foreach(program ${SETUP_PROGRAMS})
   list(APPEND SETUP_PROGRAM_FILES $<TARGET_FILE:${program}>)

@@ -39,6 +39,13 @@ file(GLOB TSRRUN_SOURCES CONFIGURE_DEPENDS ${ROOT}/menu/*.cpp)
 tessara_add_windows_program(tsrrun
   SOURCES ${TSRRUN_SOURCES} RESOURCES ${ROOT}/res/tsrrun.rc LIBRARIES comctl32 shell32 user32 gdi32)
 
+# The guard service: keeps tessara7 running in the users' sessions. Like the
+# two small programs it links nothing of the main program.
+file(GLOB TSRGUARD_SOURCES CONFIGURE_DEPENDS ${ROOT}/guard/*.cpp)
+tessara_add_windows_program(tsrguard
+  SOURCES ${TSRGUARD_SOURCES} RESOURCES ${ROOT}/guard/tsrguard.rc LIBRARIES advapi32 wtsapi32 userenv user32
+  DEFINITIONS _WIN32_WINNT=0x0A00)
+
 # The Explorer menu DLL: an in-process COM server that links nothing of the
 # main program and talks to it only through its window.
 file(GLOB TSRMENU_SOURCES CONFIGURE_DEPENDS ${ROOT}/tsrmenu/*.cpp)
@@ -69,7 +76,7 @@ add_executable(e2e_tests ${E2E_SOURCES})
 target_include_directories(e2e_tests PRIVATE ${ROOT})
 target_compile_definitions(e2e_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(e2e_tests PRIVATE gtest comctl32 advapi32 user32 shell32 psapi ole32 uuid)
-add_dependencies(e2e_tests tessara7 hivexfer tsrrun tsrmenu)
+add_dependencies(e2e_tests tessara7 hivexfer tsrrun tsrmenu tsrguard)
 # One ctest test per suite, so that a failure names its suite. The suites are
 # read from the sources; a source change re-runs the configuration.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${E2E_SOURCES})
@@ -96,9 +103,11 @@ if(WIN_BENCH_SOURCES)
   # The transfer group measures the tool's own procedures, compiled in; whole
   # encryption runs are driven through the real program with the end-to-end tests' driver.
   add_executable(wine_bench ${WIN_BENCH_SOURCES} ${ROOT}/hivexfer/transfer.cpp ${ROOT}/hivexfer/registry_module.cpp
-    ${ROOT}/tests/e2e/harness.cpp ${ROOT}/tests/e2e/tessara_driver.cpp ${ROOT}/tests/e2e/file_helpers.cpp)
+    ${ROOT}/tests/e2e/harness.cpp ${ROOT}/tests/e2e/tessara_driver.cpp ${ROOT}/tests/e2e/file_helpers.cpp
+    ${ROOT}/tests/e2e/guard_helpers.cpp)
   target_include_directories(wine_bench PRIVATE ${ROOT})
   target_link_libraries(wine_bench PRIVATE platform_win32 gtest psapi)
-  add_dependencies(wine_bench tessara7)
+  # The guard group installs the real setup.
+  add_dependencies(wine_bench tessara7 setup)
 endif()
 include(cmake/Setup.cmake)

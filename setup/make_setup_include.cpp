@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
   define("TRANSFER_PROGRAM", names::TransferProgram);
   define("LAUNCHER_PROGRAM", names::LauncherProgram);
   define("MENU_DLL", names::ExplorerMenuDll);
+  define("GUARD_PROGRAM", names::GuardProgram);
+  define("GUARD_SERVICE", names::GuardService);
   define("UNINSTALLER", names::Uninstaller);
   define("UNINSTALLER_DATA", names::UninstallerData);
   define("HELP_FILE", names::HelpFile);

@@ -77,6 +77,7 @@ Section "Tessara 7"
   File "${BIN}/${TRANSFER_PROGRAM}"
   File "${BIN}/${LAUNCHER_PROGRAM}"
   File "${BIN}/${MENU_DLL}"
+  File "${BIN}/${GUARD_PROGRAM}"
   File "${GENERATED}/${HELP_FILE}"
   File "${SOURCE}/${ORDER_FORM}"
 
@@ -97,6 +98,7 @@ Section "Tessara 7"
   !insertmacro Listed "${TRANSFER_PROGRAM}"
   !insertmacro Listed "${LAUNCHER_PROGRAM}"
   !insertmacro Listed "${MENU_DLL}"
+  !insertmacro Listed "${GUARD_PROGRAM}"
   !insertmacro Listed "${HELP_FILE}"
   !insertmacro Listed "${ORDER_FORM}"
   FileClose $DataFile
@@ -116,6 +118,13 @@ Section "Tessara 7"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  ; Last, with everything in place: the guard service, which starts the
+  ; program in every session now and at each log-on, and again whenever it ends.
+  ExecWait '"$INSTDIR\${GUARD_PROGRAM}" /install' $0
+  ${If} $0 != 0
+    DetailPrint "The ${GUARD_SERVICE} service could not be installed (error $0)."
+  ${EndIf}
 SectionEnd
 
 ; ---------------------------------------------------------------------------
@@ -211,6 +220,13 @@ Section "un.Tessara 7"
   SetShellVarContext all
   SetAutoClose true
   StrCpy $Drive "$INSTDIR" 2
+
+  ; The guard goes first, so that nothing starts the program again; the
+  ; program told it of the hand-over before it ended.
+  ExecWait '"$INSTDIR\${GUARD_PROGRAM}" /remove' $0
+  ${If} $0 != 0
+    DetailPrint "The ${GUARD_SERVICE} service could not be removed (error $0)."
+  ${EndIf}
 
   Call un.RunLauncherCleanup
 

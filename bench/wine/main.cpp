@@ -5,6 +5,7 @@
 //   wine_bench transfer             the configuration transfer group only
 //   wine_bench lock [args...]       the lock-latency group only, with its arguments
 //   wine_bench encryption FILE [N]  encrypting and decrypting FILE, N times (default 3)
+//   wine_bench guard [N]            the guard service bringing the lock back, N times (default 10)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,8 @@ int runLockLatencyBenchmarks(int argc, char** argv);
 void runTransferBenchmarks();
 // encryption_bench.cpp
 int runEncryptionBenchmarks(const std::string& file, int repetitions);
+// guard_bench.cpp
+int runGuardBenchmarks(int trials);
 
 int main(int argc, char** argv) {
   const char* group = argc > 1 ? argv[1] : nullptr;
@@ -43,6 +46,7 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(group, "encryption") == 0 && argc > 2)
     return runEncryptionBenchmarks(argv[2], argc > 3 ? std::atoi(argv[3]) : 3);
-  std::fprintf(stderr, "usage: wine_bench [settings | transfer | lock [args...] | encryption FILE [N]]\n");
+  if (std::strcmp(group, "guard") == 0) return runGuardBenchmarks(argc > 2 ? std::atoi(argv[2]) : 10);
+  std::fprintf(stderr, "usage: wine_bench [settings | transfer | lock [args...] | encryption FILE [N] | guard [N]]\n");
   return 2;
 }

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "tests/e2e/guard_helpers.h"
 #include "tests/e2e/lock_helpers.h"
 #include "tests/e2e/tessara_driver.h"
 
@@ -146,9 +147,10 @@ HWND waitForMessageBox(const std::string& title, DWORD timeoutMs) {
 // Removes whatever an installation (or a failed test) left, so that each
 // test starts clean and nothing starts at the next Wine log-on.
 void removeInstallation() {
+  guard::deleteService();  // first, or it brings the program back
   endAllPrograms();
   for (const char* file : {names::MainProgram, names::TransferProgram, names::LauncherProgram, names::ExplorerMenuDll,
-                           names::HelpFile, names::OrderForm, names::Uninstaller, names::UninstallerData})
+                           names::GuardProgram, names::HelpFile, names::OrderForm, names::Uninstaller, names::UninstallerData})
     deleteFile(inFolder(kInstallFolder, file));
   RemoveDirectoryW(widen(kInstallFolder).c_str());
   for (const std::string& file : kRootFiles) deleteFile(file);
@@ -170,18 +172,22 @@ class SetupTest : public E2eTest {
   void SetUp() override {
     E2eTest::SetUp();
     removeInstallation();
+    guard::storeStateQuerySwitch(true);
   }
   void TearDown() override {
     removeInstallation();
+    guard::storeStateQuerySwitch(false);
     E2eTest::TearDown();
   }
 };
 
 TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
+  // With the Explorer menu switched on, the installed program registers the installed DLL.
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Settings", "chkContextMenu", "1"));
   // Installed silently: the files, the entries and the shortcuts.
   ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", "/S", 120000), DWORD(0));
-  for (const char* file : {names::MainProgram, names::TransferProgram, names::LauncherProgram, names::HelpFile,
-                           names::OrderForm, names::Uninstaller, names::UninstallerData})
+  for (const char* file : {names::MainProgram, names::TransferProgram, names::LauncherProgram, names::GuardProgram,
+                           names::HelpFile, names::OrderForm, names::Uninstaller, names::UninstallerData})
     EXPECT_TRUE(fileExists(inFolder(kInstallFolder, file))) << file;
   EXPECT_TRUE(fileExists(startMenuFolder() + "\\Configure.lnk"));
   EXPECT_TRUE(fileExists(startMenuFolder() + "\\Uninstall.lnk"));
@@ -189,15 +195,16 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   const auto runCommand = RegistryFixture::readString(Root::Machine, kRunKey, kRunValue);
   ASSERT_TRUE(runCommand.has_value());
 
-  // Log-on runs the start-up entry's command: the installed program starts.
+  // Log-on runs the start-up entry's command; at install the guard service
+  // starts the installed program (Wine runs no start-up entry then).
   const std::string installedProgram = inFolder(kInstallFolder, names::MainProgram);
   ASSERT_EQ(*runCommand, "\"" + installedProgram + "\"");
-  // With the Explorer menu switched on, the installed program registers the installed DLL.
-  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Settings", "chkContextMenu", "1"));
-  Program tessara = Program::atPath(installedProgram);
-  HWND main = waitForMainWindow();
+  HWND main = waitForMainWindow(15000);
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(_wcsicmp(widen(processImage(processOf(main))).c_str(), widen(installedProgram).c_str()), 0);
+  const Handle tessara(OpenProcess(SYNCHRONIZE, FALSE, processOf(main)));
+  ASSERT_TRUE(tessara);
+  const auto running = [&] { return WaitForSingleObject(tessara.get(), 0) == WAIT_TIMEOUT; };
   const auto menuServer = RegistryFixture::readString(Root::User, kMenuClassKey + "\\InprocServer32", "");
   ASSERT_TRUE(menuServer.has_value());
   EXPECT_EQ(_wcsicmp(widen(*menuServer).c_str(), widen(inFolder(kInstallFolder, names::ExplorerMenuDll)).c_str()), 0);
@@ -215,7 +222,7 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   DWORD_PTR answer = 1;
   ASSERT_TRUE(SendMessageTimeoutW(main, endRequest, 0, 0, SMTO_NORMAL, 5000, &answer));
   EXPECT_EQ(answer, 0u);
-  EXPECT_TRUE(holdsFor(1000, [&] { return tessara.running(); }));
+  EXPECT_TRUE(holdsFor(1000, running));
 
   // Behind the program's back, the uninstaller refuses and changes nothing.
   Program direct = Program::atPath(inFolder(kInstallFolder, names::Uninstaller));
@@ -226,7 +233,7 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   ASSERT_TRUE(clickButton(refusal, IDOK));
   ASSERT_TRUE(processEnded(refusingProcess, 10000));
   EXPECT_TRUE(fileExists(installedProgram));
-  EXPECT_TRUE(tessara.running());
+  EXPECT_TRUE(running());
   EXPECT_TRUE(RegistryFixture::readString(Root::Machine, kRunKey, kRunValue).has_value());
 
   // Restrictions switched on through Apply and a System Protection box.
@@ -268,7 +275,7 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   HWND uninstaller = nullptr;
   waitUntil(20000, [&] { return (uninstaller = uninstallerPage()) != nullptr; });
   ASSERT_NE(uninstaller, nullptr) << "the uninstaller did not start";
-  ASSERT_TRUE(tessara.waitExit(10000).has_value()) << "the program did not end for the uninstaller";
+  ASSERT_TRUE(waitUntil(10000, [&] { return !running(); })) << "the program did not end for the uninstaller";
   EXPECT_TRUE(processIds(names::MainProgram).empty()) << "the program started a new copy";
   ASSERT_TRUE(clickButton(uninstaller, IDOK));  // "Uninstall" on the confirmation page
 
@@ -305,6 +312,11 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
 TEST_F(SetupTest, SilentUninstallWithoutTheProgramRemovesEverythingAndKeepsTheSettings) {
   ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", "/S", 120000), DWORD(0));
   ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Settings", "LockIE", "1"));
+  // An administrator takes the guard away and ends the program it started;
+  // the uninstaller's own removal then finds nothing to do.
+  ASSERT_EQ(runAndWait(inFolder(kInstallFolder, names::GuardProgram), "/remove", 30000), DWORD(0));
+  ASSERT_FALSE(guard::serviceState().has_value());
+  endAllPrograms();
   ASSERT_TRUE(runAndWait(inFolder(kInstallFolder, names::Uninstaller), "/S", 30000).has_value());
   // The uninstaller runs on as its copy in the temporary folder; its
   // Add/Remove entry goes after the files, the start-up entry and the shortcuts.
