@@ -183,7 +183,7 @@ TEST_F(ApplyE2eTest, AllUsersWritesEverySwitchTheListsAndTheScopeUnderTheMachine
 }
 
 TEST_F(ApplyE2eTest, ThisUserWritesEverySwitchUnderTheCurrentUser) {
-  RegistryFixture::writeString(Root::User, kSettings, "CurrentUser", "Enabled");
+  RegistryFixture::chooseThisUser();
   RegistryFixture::writeString(Root::Machine, row(0), "Window", "Machine row");
   openConfiguration();
   ASSERT_FALSE(HasFatalFailure());
@@ -204,7 +204,7 @@ TEST_F(ApplyE2eTest, ThisUserWritesEverySwitchUnderTheCurrentUser) {
 }
 
 TEST_F(ApplyE2eTest, SystemProtectionBoxesWriteMachineWideAtTheClickInThisUserScope) {
-  RegistryFixture::writeString(Root::User, kSettings, "CurrentUser", "Enabled");
+  RegistryFixture::chooseThisUser();
   openConfiguration();
   ASSERT_FALSE(HasFatalFailure());
   EXPECT_EQ(query(main_, "chkC.enabled"), "0");

@@ -1,5 +1,7 @@
 #include "tests/e2e/harness.h"
 
+#include <sddl.h>
+
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -371,6 +373,25 @@ bool RegistryFixture::deleteValue(Root root, const std::string& path, const std:
 }
 
 // --- Fixture ----------------------------------------------------------------
+
+std::string currentUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  Handle owned(token);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+  wchar_t* text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
+  win32kit::UniqueLocal freed(text);
+  return narrow(text);
+}
+
+bool RegistryFixture::chooseThisUser() {
+  return writeString(Root::User, "Software\\TSR\\Settings", "CurrentUser", "Enabled") &&
+         writeString(Root::Machine, "Software\\TSR\\Users", currentUserSid(), "Enabled");
+}
 
 void E2eTest::SetUp() {
   endAllPrograms();

@@ -131,6 +131,9 @@ bool postClose(HWND window);
 
 // --- Registry ---------------------------------------------------------------
 
+// The SID of the user the tests run as ("S-1-5-21-...").
+std::string currentUserSid();
+
 enum class Root { Machine, User };  // HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER
 
 // Registry helpers for set-up and checks; paths relative to the root ("Software\TSR").
@@ -148,6 +151,9 @@ struct RegistryFixture {
                           const std::string& value);
   static bool writeDword(Root root, const std::string& path, const std::string& name, DWORD value);
   static bool deleteValue(Root root, const std::string& path, const std::string& name);
+  // The owner gave this user settings of their own ("This user"): the user's
+  // choice, and the owner's record of it for this user under the machine.
+  static bool chooseThisUser();
 };
 
 // Base of every end-to-end test: each test starts with no program running and no
