@@ -347,7 +347,7 @@ class CleanupTest : public E2eTest {
   void TearDown() override {
     endAllPrograms();
     for (const char* file : {names::MainProgram, names::TransferProgram, names::HelpFile, names::OrderForm,
-                             names::LauncherProgram})
+                             names::LauncherProgram, names::UninstallerData})
       deleteFile(inFolder(kFolder, file));
     RemoveDirectoryW(widen(kFolder).c_str());
     for (const std::string& file : kRootFiles) deleteFile(file);
@@ -363,8 +363,14 @@ class CleanupTest : public E2eTest {
 };
 
 TEST_F(CleanupTest, ReportsEveryPathOrStopsAtTheFirstMissingFile) {
+  // The uninstaller's stand-in: a window of the program's title while it
+  // holds its data file, so that the launcher starts no new copy.
   OwnedWindow standIn = lock::makeWindow("TessaraStandIn", names::MainTitle, false);
   placeFiles(true);
+  writeFile(inFolder(kFolder, names::UninstallerData), "data");
+  const win32kit::UniqueFileHandle heldData(CreateFileW(widen(inFolder(kFolder, names::UninstallerData)).c_str(),
+                                                        GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(heldData);
   Program launcher = Program::atPath(inFolder(kFolder, names::LauncherProgram));
   HWND window = waitForWindow(names::LauncherTitle, 10000);
   ASSERT_NE(window, nullptr);

@@ -199,15 +199,20 @@ TEST_F(StartupTest, WindowDataWrittenByAnotherProgramDoesNotBringItDown) {
     SetLastError(0);
     SetWindowLongPtrW(window, GWLP_USERDATA, garbage);
   }
-  // Messages to the form and to its lists and text box go on as before.
-  PostMessageW(GetDlgItem(main, idOf("lstProgram")), WM_KEYDOWN, VK_DOWN, 0);
-  PostMessageW(GetDlgItem(main, idOf("txtTask")), WM_CHAR, L'x', 0);
-  PostMessageW(main, WM_NULL, 0, 0);
+  // Messages to the form and to its lists and text box go on as before:
+  // ignored while the configuration is locked, taken once it is open.
+  const auto typeInto = [&] {
+    PostMessageW(GetDlgItem(main, idOf("lstProgram")), WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(GetDlgItem(main, idOf("txtTask")), WM_CHAR, L'x', 0);
+    PostMessageW(main, WM_NULL, 0, 0);
+  };
+  typeInto();
   EXPECT_EQ(query(main, "form.caption"), kMainTitle);
-  EXPECT_EQ(waitForAnswer(main, "txtTask.text", "x"), "x") << "the text box still reports what is typed";
+  EXPECT_FALSE(waitForAnswer(main, "txtTask.text", "x", 1000) == "x") << "the locked window took typed keys";
   EXPECT_TRUE(program_->running());
-  HWND prompt = openPrompt(main);
-  ASSERT_NE(prompt, nullptr) << "the tray menu's Configure still asks for the password";
+  ASSERT_TRUE(unlockConfiguration(main)) << "the tray menu's Configure still asks for the password";
+  typeInto();
+  EXPECT_EQ(waitForAnswer(main, "txtTask.text", "x"), "x") << "the text box still reports what is typed";
   EXPECT_TRUE(program_->running());
 }
 
