@@ -168,7 +168,8 @@ FunctionEnd
 ; stands in while the launcher starts, so that it starts no new copy; a
 ; double click keeps the launcher's window past its two seconds, and the new
 ; title starts the clean-up. Waits for the launcher to end; in silent mode it
-; answers the launcher's closing message itself.
+; answers the launcher's closing message itself, and in either mode it closes
+; the launcher's window once the error of a failed step is answered.
 Function un.RunLauncherCleanup
   System::Call 'user32::CreateWindowExW(i 0, w "STATIC", w "${MAIN_TITLE}", i 0x80000000, i 0, i 0, i 0, i 0, p 0, p 0, p 0, p 0) p .r7'
   ClearErrors
@@ -197,20 +198,29 @@ Function un.RunLauncherCleanup
   SendMessage $8 ${WM_SETTEXT} 0 "STR:${UNINSTALL_TITLE}"
   DetailPrint "Waiting for the launcher's clean-up..."
   StrCpy $0 0
+  StrCpy $2 0   ; the launcher showed the error of a failed step
   ${Do}
     System::Call 'kernel32::WaitForSingleObject(p r9, i 250) i .r6'
     ${IfThen} $6 == 0 ${|} ${ExitDo} ${|}
+    FindWindow $1 "#32770" "${LAUNCHER_PROGRAM_TITLE}"
     ${If} ${Silent}
       ; The report, or the error of a failed step and then the window it leaves.
-      FindWindow $1 "#32770" "${REPORT_TITLE}"
-      ${IfThen} $1 != 0 ${|} SendMessage $1 ${WM_COMMAND} ${IDOK} 0 ${|}
-      FindWindow $1 "#32770" "${LAUNCHER_PROGRAM_TITLE}"
+      FindWindow $4 "#32770" "${REPORT_TITLE}"
+      ${IfThen} $4 != 0 ${|} SendMessage $4 ${WM_COMMAND} ${IDOK} 0 ${|}
       ${If} $1 != 0
         SendMessage $1 ${WM_COMMAND} ${IDOK} 0
         System::Call 'user32::PostMessageW(p r8, i ${WM_CLOSE}, p 0, p 0)'
       ${EndIf}
       IntOp $0 $0 + 1
       ${IfThen} $0 > 240 ${|} ${ExitDo} ${|}
+    ${Else}
+      ; The user answers the launcher's error; the window the failed step
+      ; leaves behind is the uninstaller's to close, not the user's.
+      ${If} $1 != 0
+        StrCpy $2 1
+      ${ElseIf} $2 == 1
+        System::Call 'user32::PostMessageW(p r8, i ${WM_CLOSE}, p 0, p 0)'
+      ${EndIf}
     ${EndIf}
   ${Loop}
   System::Call 'kernel32::CloseHandle(p r9)'

@@ -209,9 +209,11 @@ TEST_F(GuardTest, UninstallWithTheMasterPasswordTakesTheServiceAway) {
       << "the guard brought the program back during the uninstall";
   ASSERT_TRUE(clickButton(uninstaller, IDOK));
 
-  HWND report = waitForMessageBox(names::CleanupReportTitle, 30000);
-  ASSERT_NE(report, nullptr) << "the launcher's clean-up reported nothing";
-  ASSERT_TRUE(clickButton(report, IDOK));
+  // This PC never exported: the launcher's clean-up stops at the first hive
+  // file of the drive root and says why. Answered, the uninstall goes on by itself.
+  HWND error = waitForMessageBox(names::LauncherProgramTitle, 30000);
+  ASSERT_NE(error, nullptr) << "the launcher's clean-up did not stop at the missing hive file";
+  ASSERT_TRUE(clickButton(error, IDOK));
   HWND keep = waitForMessageBox("Tessara 7 Settings", 30000);
   ASSERT_NE(keep, nullptr);
   ASSERT_TRUE(clickButton(keep, IDYES));
