@@ -137,6 +137,9 @@ class ChannelServer {
       case guard_channel::Request::SessionEnds:
         state_.change([&](SessionBook& book) { book.sessionEnds(*session); });
         break;
+      case guard_channel::Request::Running:
+        state_.change([&](SessionBook& book) { book.announce(*session, client); });
+        break;
       case guard_channel::Request::ReadTries:
         return guard_channel::encodeTries(readTries());
       case guard_channel::Request::WriteTries:

@@ -41,18 +41,18 @@ class Guard {
     }
   }
 
-  // Waits on the program of the session, adopting a running copy (started by
-  // the Run entry, the launcher, or itself on closing) before starting one.
+  // Waits on the program of the session: the copy that announced itself as
+  // the session's running one (at its start, or when a new copy asked it), or
+  // else one started here. A process merely running the program file proves
+  // nothing: a user could start one suspended, to be watched in place of the
+  // copy that locks.
   void keep(DWORD session) {
-    if (const auto found = watched_.find(session); found != watched_.end()) {
-      seen(session, found->second.id);
-      return;
-    }
-    if (auto running = findRunning(program_, session)) {
-      seen(session, running->id);
-      watched_.emplace(session, std::move(*running));
-      return;
-    }
+    if (const auto announced = state_.update([&](SessionBook& book) { return book.takeAnnouncement(session); }))
+      if (auto process = openRunning(*announced)) {
+        watched_.insert_or_assign(session, std::move(*process));
+        return;
+      }
+    if (watched_.contains(session)) return;
     if (state_.stopping() || !state_.read([&](const SessionBook& book) { return book.mayStart(session); })) return;
     StartResult started = startInSession(program_, session);
     if (started.process) {
@@ -64,10 +64,6 @@ class Guard {
       logEvent(EVENTLOG_WARNING_TYPE, "The program could not be started in session " + std::to_string(session) +
                                           " (error " + std::to_string(started.error) + ").");
     }
-  }
-
-  void seen(DWORD session, DWORD id) {
-    state_.update([&](SessionBook& book) { book.seenRunning(session, id); });
   }
 
   void waitForChange() {

@@ -25,9 +25,9 @@ class GuardState {
   }
   // The same without waking the loop: for the loop's own changes.
   template <typename Change>
-  void update(Change change) {
+  auto update(Change change) {
     const std::lock_guard lock(mutex_);
-    change(book_);
+    return change(book_);
   }
   template <typename Read>
   auto read(Read read) const {

@@ -9,6 +9,7 @@
 // ending lasts until the next log-on.
 #include <cstdint>
 #include <map>
+#include <optional>
 
 namespace guard {
 
@@ -43,6 +44,20 @@ class SessionBook {
     if (found != entries_.end() && found->second.requester == process) found->second.requester = 0;
   }
 
+  // The genuine program announced itself as the session's running copy: it
+  // re-arms the guard as seeing it does, and the loop watches it.
+  void announce(Session session, ProcessId process) {
+    seenRunning(session, process);
+    announced_[session] = process;
+  }
+  std::optional<ProcessId> takeAnnouncement(Session session) {
+    const auto found = announced_.find(session);
+    if (found == announced_.end()) return std::nullopt;
+    const ProcessId process = found->second;
+    announced_.erase(found);
+    return process;
+  }
+
   Mark mark(Session session) const {
     const auto found = entries_.find(session);
     return found == entries_.end() ? Mark::Guarded : found->second.mark;
@@ -55,6 +70,7 @@ class SessionBook {
     ProcessId requester = 0;
   };
   std::map<Session, Entry> entries_;
+  std::map<Session, ProcessId> announced_;
 };
 
 }  // namespace guard

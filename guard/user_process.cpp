@@ -45,23 +45,10 @@ std::optional<DWORD> sessionOf(DWORD processId) {
   return session;
 }
 
-std::optional<UserProcess> findRunning(const std::wstring& path, DWORD session) {
-  const std::wstring file = path.substr(path.find_last_of(L'\\') + 1);
-  const win32kit::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return std::nullopt;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    // The file name first: it costs nothing, the full path costs a process handle.
-    if (CompareStringOrdinal(entry.szExeFile, -1, file.c_str(), -1, TRUE) != CSTR_EQUAL) continue;
-    if (sessionOf(entry.th32ProcessID) != session) continue;
-    UserProcess found{win32kit::UniqueKernelHandle(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)),
-                      entry.th32ProcessID};
-    // Checked after the handle is held, so that the id cannot have passed to another process.
-    if (found.handle && runsProgram(found.id, path) && WaitForSingleObject(found.handle.get(), 0) == WAIT_TIMEOUT)
-      return found;
-  }
-  return std::nullopt;
+std::optional<UserProcess> openRunning(DWORD processId) {
+  UserProcess process{win32kit::UniqueKernelHandle(OpenProcess(SYNCHRONIZE, FALSE, processId)), processId};
+  if (!process.handle || WaitForSingleObject(process.handle.get(), 0) != WAIT_TIMEOUT) return std::nullopt;
+  return process;
 }
 
 StartResult startInSession(const std::wstring& path, DWORD session) {

@@ -28,9 +28,8 @@ std::wstring imagePathOf(DWORD processId);
 bool runsProgram(DWORD processId, const std::wstring& path);
 std::optional<DWORD> sessionOf(DWORD processId);
 
-// A running process of `path` in the session, its handle held so that its id
-// stays its own; nothing when there is none.
-std::optional<UserProcess> findRunning(const std::wstring& path, DWORD session);
+// A process by id while it runs, its handle held to wait for its end.
+std::optional<UserProcess> openRunning(DWORD processId);
 
 // Starts `path` in the session as its logged-on user, on the user's desktop,
 // with the user's environment. On failure the error is GetLastError()'s.

@@ -200,7 +200,7 @@ Function un.RunLauncherCleanup
   StrCpy $0 0
   StrCpy $2 0   ; the launcher showed the error of a failed step
   ${Do}
-    System::Call 'kernel32::WaitForSingleObject(p r9, i 250) i .r6'
+    System::Call 'kernel32::WaitForSingleObject(p r9, i 100) i .r6'
     ${IfThen} $6 == 0 ${|} ${ExitDo} ${|}
     FindWindow $1 "#32770" "${LAUNCHER_PROGRAM_TITLE}"
     ${If} ${Silent}
@@ -212,11 +212,14 @@ Function un.RunLauncherCleanup
         System::Call 'user32::PostMessageW(p r8, i ${WM_CLOSE}, p 0, p 0)'
       ${EndIf}
       IntOp $0 $0 + 1
-      ${IfThen} $0 > 240 ${|} ${ExitDo} ${|}
+      ${IfThen} $0 > 600 ${|} ${ExitDo} ${|}
     ${Else}
       ; The user answers the launcher's error; the window the failed step
       ; leaves behind is the uninstaller's to close, not the user's.
+      ; The box stands over the launcher's window, which is disabled meanwhile.
+      System::Call 'user32::IsWindowEnabled(p r8) i .r4'
       ${If} $1 != 0
+      ${OrIf} $4 == 0
         StrCpy $2 1
       ${ElseIf} $2 == 1
         System::Call 'user32::PostMessageW(p r8, i ${WM_CLOSE}, p 0, p 0)'

@@ -20,6 +20,7 @@ enum class Request {
   SessionEnds,   // Windows ends the session: bring nothing back
   ReadTries,     // the wrong-password count and when the next try may come
   WriteTries,    // store them (kept by the service, across restarts)
+  Running,       // this process is the session's running copy: watch it
 };
 
 // Wrong master passwords in a row, and the earliest time (seconds since
@@ -67,6 +68,7 @@ inline std::string encode(const Message& message) {
     case Request::SessionEnds: return "SESSION-END";
     case Request::ReadTries: return "TRIES?";
     case Request::WriteTries: return "TRIES " + detail::formatTries(message.tries);
+    case Request::Running: return "RUNNING";
   }
   return {};
 }
@@ -78,6 +80,7 @@ inline std::optional<Message> decode(std::string_view text) {
   if (text == "HANDOVER") return Message{Request::HandOver, {}};
   if (text == "SESSION-END") return Message{Request::SessionEnds, {}};
   if (text == "TRIES?") return Message{Request::ReadTries, {}};
+  if (text == "RUNNING") return Message{Request::Running, {}};
   constexpr std::string_view write = "TRIES ";
   if (text.substr(0, write.size()) == write)
     if (auto tries = detail::parseTries(text.substr(write.size()))) return Message{Request::WriteTries, *tries};

@@ -30,7 +30,8 @@ inline constexpr const char* TransferImportTitle = "Registry Controller [Importi
 inline constexpr const char* MainInstanceMutex = "Tessara7.Running";
 // Any program can take that name first, so a copy that finds it taken asks
 // the configuration window of a copy running the same program file with this
-// registered message; only the running copy answers MainRunningAnswer.
+// registered message; only the running copy answers MainRunningAnswer (and
+// tells the guard service again that it is the copy to watch).
 inline constexpr const char* MainRunningMessage = "Tessara7.AreYouRunning";
 inline constexpr long MainRunningAnswer = 0x7E5A11;
 

@@ -121,8 +121,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const UINT areYouRunning = RegisterWindowMessageW(win32kit::toWide(names::MainRunningMessage).c_str());
     view->addMessageHook([&app, &config, &os, taskbarCreated, endForUninstall, areYouRunning](
                              UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
-      if (message == areYouRunning && areYouRunning != 0)
-        return os.shell().runningCopy() && !app.ended() ? names::MainRunningAnswer : 0;
+      if (message == areYouRunning && areYouRunning != 0) {
+        if (!os.shell().runningCopy() || app.ended()) return 0;
+        // A new copy asks, perhaps one the guard started not knowing of this
+        // one (the service restarted): the guard is told which copy to watch.
+        static ULONGLONG lastTold = 0;
+        if (GetTickCount64() - lastTold > 1000) {
+          lastTold = GetTickCount64();
+          os.get().guard.tell(guard_channel::Request::Running);
+        }
+        return names::MainRunningAnswer;
+      }
       if (message == endForUninstall && endForUninstall != 0) {
         // The uninstaller, holding the data file the program handed over,
         // asks it to end without starting a new copy.

@@ -38,6 +38,9 @@ void Startup::Form_Load() {
     app_.End();
     return;
   }
+  // The guard watches the copy that says so, not any process of this file
+  // (which a user could start suspended, to be watched in place of this one).
+  app_.os().guard.tell(guard_channel::Request::Running);
 
   p_.loader.GetConfig();
   p_.window.setCaption(names::MainTitle);

@@ -170,8 +170,23 @@ TEST_F(GuardTest, EveryAttackFromAnotherProgramFailsAndTheLockHoldsAgain) {
   EXPECT_EQ(callGuard("HANDOVER"), std::string(guard_channel::Refused));
   EXPECT_EQ(callGuard("TRIES 0 0"), std::string(guard_channel::Refused));
   EXPECT_EQ(callGuard("TRIES?"), std::string(guard_channel::Refused));
+  EXPECT_EQ(callGuard("RUNNING"), std::string(guard_channel::Refused));
   EXPECT_FALSE(RegistryFixture::keyExists(Root::Machine, "Software\\TSR\\Guard"));
   ASSERT_NO_FATAL_FAILURE(killAndExpectBack("kill after the refused requests"));
+
+  // A copy of the program file started suspended runs the right file but
+  // locks nothing: the guard does not watch it in place of the real one.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION decoy{};
+  const std::wstring program = widen(installed(names::MainProgram));
+  std::wstring commandLine = L"\"" + program + L"\"";
+  ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                             nullptr, &startup, &decoy));
+  Handle decoyProcess(decoy.hProcess), decoyThread(decoy.hThread);
+  ASSERT_NO_FATAL_FAILURE(killAndExpectBack("kill beside a suspended copy"));
+  EXPECT_NE(processOf(main_), decoy.dwProcessId);
+  TerminateProcess(decoyProcess.get(), 0);
 
   // No one else can stand in for the service's channel.
   Handle squatter(CreateNamedPipeW(widen(names::GuardPipe).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, 1, 128, 128,
@@ -213,6 +228,7 @@ TEST_F(GuardTest, UninstallWithTheMasterPasswordTakesTheServiceAway) {
   // file of the drive root and says why. Answered, the uninstall goes on by itself.
   HWND error = waitForMessageBox(names::LauncherProgramTitle, 30000);
   ASSERT_NE(error, nullptr) << "the launcher's clean-up did not stop at the missing hive file";
+  waitUntil(1000, [] { return false; });  // a person reads it first
   ASSERT_TRUE(clickButton(error, IDOK));
   HWND keep = waitForMessageBox("Tessara 7 Settings", 30000);
   ASSERT_NE(keep, nullptr);

@@ -50,6 +50,20 @@ TEST(GuardSessionBook, LeftAloneUntilAnotherGenuineCopyRunsAndEndingUntilTheNext
   EXPECT_TRUE(book.mayStart(4));
 }
 
+TEST(GuardSessionBook, AnAnnouncedCopyIsWatchedOnceAndReArmsTheSession) {
+  SessionBook book;
+  EXPECT_EQ(book.takeAnnouncement(1), std::nullopt);
+  book.leaveAlone(1, 40);
+  book.announce(1, 40);
+  EXPECT_FALSE(book.mayStart(1)) << "the copy that asked to be left ended re-arms nothing";
+  EXPECT_EQ(book.takeAnnouncement(1), 40u);
+  book.announce(1, 52);  // the owner started it again
+  EXPECT_TRUE(book.mayStart(1));
+  EXPECT_EQ(book.takeAnnouncement(2), std::nullopt) << "per session";
+  EXPECT_EQ(book.takeAnnouncement(1), 52u);
+  EXPECT_EQ(book.takeAnnouncement(1), std::nullopt) << "taken once";
+}
+
 TEST(GuardTriesValues, RoundTripAndDamagedValuesReadAsNoTries) {
   const guard_channel::Tries tries{3, 1767225600};
   const guard::TriesValues values = guard::valuesOf(tries);

@@ -108,6 +108,8 @@ TEST_F(StartupTest, EveryCloseButTheSessionEndRestarts) {
   }
   sim.guard.installed = true;
   start();
+  EXPECT_EQ(sim.guard.told, std::vector{guard_channel::Request::Running}) << "the running copy says so";
+  sim.guard.told.clear();
   config().close(forms::CloseReason::WindowsSession);
   EXPECT_TRUE(sim.shell.started().empty());
   EXPECT_TRUE(app().ended());
@@ -125,6 +127,7 @@ TEST_F(StartupTest, RestartThatCannotStartSimplyEnds) {
 TEST_F(StartupTest, ExitAsksForThePasswordThenEndsForGoodAndTellsTheGuard) {
   sim.guard.installed = true;
   start();
+  sim.guard.told.clear();
   config().mExit.click();
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(state().PendingAction, Action::Exit);
