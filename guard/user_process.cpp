@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "shared/win32/module.h"
+#include "shared/win32/running_copy.h"
 #include "shared/win32/system_handles.h"
 
 namespace guard {
@@ -23,20 +24,8 @@ std::vector<DWORD> activeSessions() {
   return sessions;
 }
 
-std::wstring imagePathOf(DWORD processId) {
-  const win32kit::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  if (!process) return {};
-  std::wstring path(32768, L'\0');
-  DWORD size = static_cast<DWORD>(path.size());
-  if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
-  path.resize(size);
-  return path;
-}
-
 bool runsProgram(DWORD processId, const std::wstring& path) {
-  const std::wstring image = imagePathOf(processId);
-  return !image.empty() && CompareStringOrdinal(image.c_str(), static_cast<int>(image.size()), path.c_str(),
-                                                static_cast<int>(path.size()), TRUE) == CSTR_EQUAL;
+  return win32kit::samePath(win32kit::processImagePath(processId), path);
 }
 
 std::optional<DWORD> sessionOf(DWORD processId) {

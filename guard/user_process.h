@@ -22,8 +22,6 @@ struct UserProcess {
 // console session stands in then (it is always listed on Windows).
 std::vector<DWORD> activeSessions();
 
-// The full image path of a process, empty when it cannot be read.
-std::wstring imagePathOf(DWORD processId);
 // Whether a process runs the program at `path` (case-blind, as Windows names files).
 bool runsProgram(DWORD processId, const std::wstring& path);
 std::optional<DWORD> sessionOf(DWORD processId);

@@ -7,6 +7,7 @@
 
 #include "shared/guard_channel.h"
 #include "tests/e2e/guard_helpers.h"
+#include "tests/e2e/installer_helpers.h"
 #include "tests/e2e/lock_helpers.h"
 #include "tests/e2e/tessara_driver.h"
 
@@ -14,31 +15,10 @@ namespace e2e {
 namespace {
 
 using guard::kInstallFolder;
-constexpr const char* kUninstallerTitle = "Tessara 7 Uninstall";
-constexpr const char* kDialogClass = "#32770";
 constexpr const char* kLockedTask = "Guarded Ledger";
 constexpr DWORD kBackWithinMs = 5000;
 
 std::string installed(const char* file) { return std::string(kInstallFolder) + "\\" + file; }
-
-bool fileExists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::optional<DWORD> runAndWait(const std::string& path, const std::string& arguments, DWORD timeoutMs) {
-  std::wstring commandLine = L"\"" + widen(path) + L"\" " + widen(arguments);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(widen(path).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
-    return std::nullopt;
-  Handle process(info.hProcess);
-  Handle thread(info.hThread);
-  if (!waitUntil(timeoutMs, [&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }))
-    return std::nullopt;
-  DWORD code = 0;
-  GetExitCodeProcess(process.get(), &code);
-  return code;
-}
 
 bool runsInstalledProgram(DWORD pid) {
   Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
@@ -77,35 +57,6 @@ std::optional<std::string> callGuard(const std::string& request) {
 void bringForward(HWND window) {
   ShowWindow(window, SW_RESTORE);
   SetForegroundWindow(window);
-}
-
-std::string dialogText(HWND dialog) {
-  std::string longest;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (_wcsicmp(widen(windowClass(child)).c_str(), L"Static") != 0) continue;
-    const std::string text = windowText(child);
-    if (text.size() > longest.size()) longest = text;
-  }
-  return longest;
-}
-
-HWND waitForMessageBox(const std::string& title, DWORD timeoutMs) {
-  HWND box = nullptr;
-  waitUntil(timeoutMs, [&] { return (box = waitForWindow(title, 0, kDialogClass)) && !dialogText(box).empty(); });
-  return box;
-}
-
-HWND uninstallerPage() {
-  HWND found = nullptr;
-  EnumWindows(
-      [](HWND window, LPARAM result) -> BOOL {
-        if (windowClass(window) != kDialogClass || !windowText(window).starts_with(std::string(kUninstallerTitle) + ":"))
-          return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
 }
 
 class GuardTest : public E2eTest {
@@ -194,6 +145,21 @@ TEST_F(GuardTest, EveryAttackFromAnotherProgramFailsAndTheLockHoldsAgain) {
   EXPECT_EQ(squatter.get(), INVALID_HANDLE_VALUE);
   if (squatter.get() == INVALID_HANDLE_VALUE) (void)squatter.release();
   EXPECT_EQ(countTopLevelWindows(kMainTitle), 1) << "a copy too many";
+
+  // The owner's Exit, with the master password: the guard leaves it ended,
+  // until the owner starts it again from the Start Menu.
+  const DWORD owners = processOf(main_);
+  ASSERT_TRUE(postMenuCommand(main_, idOf("mExit")));
+  HWND prompt = waitForVisibleWindow(kPromptClass, 5000);
+  ASSERT_NE(prompt, nullptr) << "Exit asked for no password";
+  ASSERT_TRUE(submitPassword(prompt, kDefaultPassword));
+  EXPECT_TRUE(waitUntil(5000, [&] { return processIds(names::MainProgram).empty(); })) << "still running";
+  EXPECT_TRUE(holdsFor(3000, [] { return processIds(names::MainProgram).empty(); }))
+      << "the guard brought it back after the owner's Exit";
+  Program launcher = Program::atPath(installed(names::LauncherProgram));
+  main_ = waitForProgramOtherThan(owners, 15000);
+  ASSERT_NE(main_, nullptr) << "the launcher did not start it again";
+  ASSERT_NO_FATAL_FAILURE(killAndExpectBack("kill after the owner started it again"));
 }
 
 TEST_F(GuardTest, UninstallWithTheMasterPasswordTakesTheServiceAway) {

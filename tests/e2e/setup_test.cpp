@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/e2e/guard_helpers.h"
+#include "tests/e2e/installer_helpers.h"
 #include "tests/e2e/lock_helpers.h"
 #include "tests/e2e/tessara_driver.h"
 
@@ -18,8 +19,6 @@ constexpr const char* kInstallFolder = "C:\\Program Files\\Tessara";
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kRunValue = "Tessara 7";
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessara7";
-constexpr const char* kUninstallerTitle = "Tessara 7 Uninstall";
-constexpr const char* kDialogClass = "#32770";
 constexpr const char* kExplorerPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 constexpr const char* kStoragePolicies = "SYSTEM\\CurrentControlSet\\Control\\StorageDevicePolicies";
 const std::string kMenuClassKey = std::string("Software\\Classes\\CLSID\\") + names::ExplorerMenuClsid;
@@ -29,8 +28,6 @@ const std::string kRootFiles[] = {std::string("C:\\") + names::SpareCopy, std::s
                                   std::string("C:\\") + names::MachineHiveFile, std::string("C:\\") + names::RootTextFile};
 
 std::string inFolder(const std::string& folder, const char* file) { return folder + "\\" + file; }
-
-bool fileExists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void writeFile(const std::string& path, const std::string& text) {
   Handle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -61,24 +58,6 @@ std::string startMenuFolder() {
   return narrow(path) + "\\Tessara";
 }
 
-// Runs a program with arguments and waits for it; its exit code, or nothing.
-std::optional<DWORD> runAndWait(const std::string& path, const std::string& arguments, DWORD timeoutMs) {
-  std::wstring commandLine = L"\"" + widen(path) + L"\" " + widen(arguments);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(widen(path).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
-    return std::nullopt;
-  Handle process(info.hProcess);
-  Handle thread(info.hThread);
-  if (!waitUntil(timeoutMs, [&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }))
-    return std::nullopt;
-  DWORD code = 0;
-  GetExitCodeProcess(process.get(), &code);
-  return code;
-}
-
 std::string processImage(DWORD pid) {
   Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return {};
@@ -94,37 +73,6 @@ bool processEnded(DWORD pid, DWORD timeoutMs) {
   return waitUntil(timeoutMs, [&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; });
 }
 
-// The text of a message box: its longest static text, asked of the control
-// itself (WM_GETTEXT), so that it reads what the box shows.
-std::string dialogText(HWND dialog) {
-  std::string longest;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (_wcsicmp(widen(windowClass(child)).c_str(), L"Static") != 0) continue;
-    std::wstring buffer(4096, L'\0');
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(child, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL,
-                             2000, &length))
-      continue;
-    const std::string text = narrow(std::wstring_view(buffer.data(), length));
-    if (text.size() > longest.size()) longest = text;
-  }
-  return longest;
-}
-
-// The uninstaller's window, titled with the page it shows ("Tessara 7 Uninstall: ...").
-HWND uninstallerPage() {
-  HWND found = nullptr;
-  EnumWindows(
-      [](HWND window, LPARAM result) -> BOOL {
-        if (windowClass(window) != kDialogClass || !windowText(window).starts_with(std::string(kUninstallerTitle) + ":"))
-          return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 // The launcher's report after a clean-up in `folder` on drive C:.
 std::string expectedReport(const std::string& folder) {
   std::string report = "Uninstall completed! 7 files deleted:\r";
@@ -132,16 +80,6 @@ std::string expectedReport(const std::string& folder) {
     report += inFolder(folder, file) + "\r";
   for (const std::string& file : kRootFiles) report += file + "\r";
   return report + "1 Startup Registry entry removed. \rStart Menu folder could not be deleted.\r";
-}
-
-// A message box of this title once its text is in place.
-HWND waitForMessageBox(const std::string& title, DWORD timeoutMs) {
-  HWND box = nullptr;
-  waitUntil(timeoutMs, [&] {
-    box = waitForWindow(title, 0, kDialogClass);
-    return box && !dialogText(box).empty();
-  });
-  return box && !dialogText(box).empty() ? box : nullptr;
 }
 
 // Removes whatever an installation (or a failed test) left, so that each
