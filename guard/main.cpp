@@ -1,5 +1,7 @@
 // tsrguard: the service that keeps Tessara 7 running in the users' sessions.
-//   tsrguard.exe /install   create the service and start it (the setup runs this)
+//   tsrguard.exe /install   create the service and start it (the setup runs this, with
+//                           the installing administrator's rights: it also records that
+//                           person's own "This user" choice where Tessara looks for it)
 //   tsrguard.exe /remove    stop and delete it (the uninstaller runs this)
 //   tsrguard.exe            the service itself, started by the service manager
 #include <windows.h>
@@ -7,6 +9,7 @@
 #include <string_view>
 
 #include "guard/install.h"
+#include "guard/owner_scope.h"
 #include "guard/service.h"
 #include "shared/names.h"
 #include "shared/win32/message_box.h"
@@ -30,7 +33,10 @@ bool is(std::wstring_view argument, std::wstring_view name) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t* commandLine, int) {
   const std::wstring_view argument = trimmed(commandLine);
-  if (is(argument, L"/install")) return static_cast<int>(guard::installService());
+  if (is(argument, L"/install")) {
+    guard::recordInstallingUsersScope();
+    return static_cast<int>(guard::installService());
+  }
   if (is(argument, L"/remove")) return static_cast<int>(guard::removeService());
   if (!argument.empty()) {
     win32kit::messageBox(nullptr, "Usage: tsrguard.exe /install or tsrguard.exe /remove.", names::GuardDisplayName,

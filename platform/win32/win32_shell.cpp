@@ -5,11 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <sddl.h>
-
-#include <cstddef>
 #include <memory>
-#include <vector>
 
 #include "shared/win32/handles.h"
 #include "shared/win32/message_box.h"
@@ -17,6 +13,7 @@
 #include "shared/win32/process.h"
 #include "shared/win32/running_copy.h"
 #include "shared/win32/text.h"
+#include "shared/win32/user_sid.h"
 
 namespace platform::win32 {
 
@@ -109,19 +106,7 @@ bool Win32Shell::claimSingleInstance(std::string_view name) {
   return true;
 }
 
-std::string Win32Shell::userSid() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-  win32kit::UniqueKernelHandle owned(token);
-  DWORD size = 0;
-  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-  std::vector<std::byte> buffer(size);
-  if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
-  UniqueLocal freed(text);
-  return toUtf8(text);
-}
+std::string Win32Shell::userSid() { return win32kit::currentUserSid(); }
 
 void Win32Shell::releaseSingleInstance() {
   runningCopy_ = false;

@@ -162,6 +162,19 @@ TEST_F(GuardTest, EveryAttackFromAnotherProgramFailsAndTheLockHoldsAgain) {
   ASSERT_NO_FATAL_FAILURE(killAndExpectBack("kill after the owner started it again"));
 }
 
+// An owner who chose "This user" with an earlier version keeps their own
+// settings after installing this one: the setup records the choice of the
+// administrator who installs, and only theirs.
+TEST_F(GuardTest, TheSetupRecordsTheInstallingOwnersOwnScope) {
+  ASSERT_TRUE(RegistryFixture::writeString(Root::User, "Software\\TSR\\Settings", "CurrentUser", "Enabled"));
+  ASSERT_TRUE(RegistryFixture::writeString(Root::User, "SOFTWARE\\TSR\\Windows0", "Window", "Owner's own row"));
+  ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", "/S", 120000), DWORD(0));
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Users", currentUserSid()), "Enabled");
+  main_ = waitForProgramOtherThan(0, 15000);
+  ASSERT_NE(main_, nullptr);
+  EXPECT_EQ(waitForAnswer(main_, "OptThisUser.value", "1"), "1") << "the owner's own settings were not kept";
+}
+
 TEST_F(GuardTest, UninstallWithTheMasterPasswordTakesTheServiceAway) {
   ASSERT_NO_FATAL_FAILURE(installAndLock());
   DWORD program = processOf(main_);

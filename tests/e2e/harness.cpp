@@ -1,6 +1,5 @@
 #include "tests/e2e/harness.h"
 
-#include <sddl.h>
 
 #include <tlhelp32.h>
 
@@ -12,6 +11,7 @@
 #include "forms/win32/state_query.h"
 #include "shared/win32/module.h"
 #include "shared/win32/process.h"
+#include "shared/win32/user_sid.h"
 #include "shared/win32/window.h"
 
 namespace e2e {
@@ -374,19 +374,7 @@ bool RegistryFixture::deleteValue(Root root, const std::string& path, const std:
 
 // --- Fixture ----------------------------------------------------------------
 
-std::string currentUserSid() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-  Handle owned(token);
-  DWORD size = 0;
-  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-  std::vector<BYTE> buffer(size);
-  if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
-  win32kit::UniqueLocal freed(text);
-  return narrow(text);
-}
+std::string currentUserSid() { return win32kit::currentUserSid(); }
 
 bool RegistryFixture::chooseThisUser() {
   return writeString(Root::User, "Software\\TSR\\Settings", "CurrentUser", "Enabled") &&
