@@ -45,6 +45,14 @@ inline constexpr const char* GuardDisplayName = "Tessara 7 Guard";
 // The service's channel (shared/guard_channel.h).
 inline constexpr const char* GuardPipe = "\\\\.\\pipe\\Tessara7.Guard";
 
+// --- Diagnostics ---------------------------------------------------------------
+
+// Switches for tests and measurements, read under HKEY_LOCAL_MACHINE only
+// (where only administrators write), never from the environment, which a
+// user sets for their own programs: "StateQuery" = "1" lets the forms answer
+// state queries, "NoWinEvent" = "1" leaves the WinEvent hooks out.
+inline constexpr const char* DiagnosticsKey = "Software\\TSR Diagnostics";
+
 // --- Window classes ------------------------------------------------------------
 
 // A form's window class is this prefix and the form's name.

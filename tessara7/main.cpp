@@ -178,10 +178,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   app.start();
   if (app.ended()) return 0;
   if (auto* view = forms::win32::Win32FormView::viewOf(config)) g_eventTarget = view->window();
-  // TESSARA_NO_WINEVENT=1 leaves the hooks out, so that the watchers run on
-  // their timers alone (to measure what the hooks gain).
+  // The diagnostics switch "NoWinEvent" leaves the hooks out, so that the
+  // watchers run on their timers alone (to measure what the hooks gain).
   std::vector<win32kit::UniqueWinEventHook> hooks;
-  if (!win32kit::environmentSwitch(L"TESSARA_NO_WINEVENT"))
+  if (!win32kit::machineSwitch(L"NoWinEvent"))
     for (DWORD event : {EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_FOCUS, EVENT_OBJECT_CREATE,
                         EVENT_OBJECT_SHOW})
       hooks.push_back(hookWinEvent(event));

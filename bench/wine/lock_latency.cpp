@@ -4,7 +4,7 @@
 //     brought to the front by another process (this one) to its being hidden,
 //     for a plain window without children and for a Notepad-like one whose
 //     edit child takes the focus, over 20 trials each; the plain window also
-//     with the program's WinEvent hooks left out (TESSARA_NO_WINEVENT=1);
+//     with the program's WinEvent hooks left out (the diagnostics switch "NoWinEvent");
 //  3. a locked window that shows itself again every 200 ms: the share of the
 //     time it is visible, and its longest stretch;
 //  4. the cost of one master password check;
@@ -366,9 +366,9 @@ void startWithProbeLocked(Started& tessara, bool hooks) {
   clearStore();
   setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Window", L"LatencyProbe");
   setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Enabled", L"1");
-  SetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", hooks ? nullptr : L"1");
+  win32kit::setMachineSwitch(L"NoWinEvent", !hooks);
   startTessara(tessara);
-  SetEnvironmentVariableW(L"TESSARA_NO_WINEVENT", nullptr);
+  win32kit::setMachineSwitch(L"NoWinEvent", false);
 }
 
 Stats measureLatency(const char* label, Probe kind, bool hooks, int trials) {

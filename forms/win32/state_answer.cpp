@@ -55,7 +55,7 @@ std::optional<std::string> answerStateQuery(const Form& form, std::string_view q
 }
 
 bool stateQueriesEnabled() {
-  static const bool enabled = win32kit::environmentSwitch(L"TESSARA_STATE_QUERY");
+  static const bool enabled = win32kit::machineSwitch(L"StateQuery");
   return enabled;
 }
 

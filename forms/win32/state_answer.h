@@ -13,7 +13,7 @@ namespace forms::win32 {
 // nullopt for a query that names nothing known, and for a password box's text.
 std::optional<std::string> answerStateQuery(const Form& form, std::string_view query);
 
-// Whether this process answers state queries at all (TESSARA_STATE_QUERY=1),
+// Whether this process answers state queries at all (the machine's diagnostics switch "StateQuery"),
 // read from the environment on first use.
 bool stateQueriesEnabled();
 

@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "shared/names.h"
+#include "shared/win32/text.h"
+
 namespace win32kit {
 
 // Full path of the running program's file (or of the module given); empty
@@ -48,7 +51,23 @@ inline std::optional<std::wstring> environmentVariable(const wchar_t* name) {
   return value;
 }
 
-// Whether a switch variable is set to exactly "1".
-inline bool environmentSwitch(const wchar_t* name) { return environmentVariable(name) == std::wstring(L"1"); }
+// Whether a diagnostics switch (names::DiagnosticsKey under HKEY_LOCAL_MACHINE)
+// is set to exactly "1".
+inline bool machineSwitch(const wchar_t* name) {
+  wchar_t value[8] = {};
+  DWORD size = sizeof value;
+  const std::wstring key = toWide(names::DiagnosticsKey);
+  return RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS &&
+         std::wstring(value) == L"1";
+}
+// Sets or clears one (tests and benchmarks, with administrator rights).
+inline bool setMachineSwitch(const wchar_t* name, bool on) {
+  const std::wstring key = toWide(names::DiagnosticsKey);
+  if (!on) {
+    const LONG result = RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+  }
+  return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, L"1", 2 * sizeof(wchar_t)) == ERROR_SUCCESS;
+}
 
 }  // namespace win32kit

@@ -54,11 +54,6 @@ void deleteService() {
   DeleteService(service.get());
 }
 
-void storeStateQuerySwitch(bool on) {
-  if (on) RegistryFixture::writeString(Root::User, "Environment", "TESSARA_STATE_QUERY", "1");
-  else RegistryFixture::deleteValue(Root::User, "Environment", "TESSARA_STATE_QUERY");
-}
-
 void removeInstallation() {
   deleteService();
   endAllPrograms();

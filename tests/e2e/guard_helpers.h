@@ -16,11 +16,6 @@ DWORD openServiceError();
 // its process to end; nothing when it is not there.
 void deleteService();
 
-// The service starts the program with the user's own environment, not the
-// test's: the switch that lets the tests query its forms goes into the
-// user's stored environment (HKCU\Environment) while a test runs.
-void storeStateQuerySwitch(bool on);
-
 // The service first, then every program, file and entry a silent install
 // into "C:\Program Files\Tessara" leaves (the settings stay).
 inline constexpr const char* kInstallFolder = "C:\\Program Files\\Tessara";

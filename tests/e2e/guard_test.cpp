@@ -64,11 +64,9 @@ class GuardTest : public E2eTest {
   void SetUp() override {
     E2eTest::SetUp();
     guard::removeInstallation();
-    guard::storeStateQuerySwitch(true);
   }
   void TearDown() override {
     guard::removeInstallation();
-    guard::storeStateQuerySwitch(false);
     E2eTest::TearDown();
   }
 

@@ -116,8 +116,9 @@ Program::Program(const std::string& name) : Program(ByPath{}, programFolder() + 
 Program Program::atPath(const std::string& exePath) { return Program(ByPath{}, exePath); }
 
 Program::Program(ByPath, const std::string& exePath) {
-  // Inherited by the program and by whatever it starts itself (a restarted copy, hivexfer).
-  SetEnvironmentVariableW(L"TESSARA_STATE_QUERY", L"1");
+  // Machine-wide: for the program, whatever it starts itself (a restarted
+  // copy, hivexfer) and the copies the guard service starts.
+  win32kit::setMachineSwitch(L"StateQuery", true);
   const std::wstring path = widen(exePath);
   win32kit::StartedProcess started = win32kit::startProcess(path, -1, win32kit::folderOf(path));
   if (!started) {

@@ -61,7 +61,7 @@ std::string toWindowsPath(const std::string& path);
 // empty when TESSARA_BIN is not set.
 std::string programFolder();
 
-// One running program. Started with TESSARA_STATE_QUERY=1 in its environment, so its
+// One running program. Started with the diagnostics switch "StateQuery" on, so its
 // forms answer state queries; ended by the destructor when still running.
 class Program {
  public:

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "shared/win32/module.h"
+#include "shared/win32/process.h"
 #include "tests/e2e/lock_helpers.h"
 #include "tests/e2e/tessara_driver.h"
 
@@ -173,6 +175,45 @@ TEST_F(OwnerOnlyTest, TwentyWrongPasswordsFromAProgramWithinAMinuteOpenNothing) 
   prompt = openPrompt(main);
   ASSERT_NE(prompt, nullptr);
   EXPECT_EQ(query(prompt, "cmdok.enabled"), "0") << "the restarted copy forgot the wrong passwords";
+}
+
+}  // namespace
+}  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// The switches that let tests look inside the program are the machine's
+// (only administrators write them): a user who puts them into their own
+// environment, which the guard hands on to the program, gets no answers.
+TEST(OwnerOnlyDiagnostics, TheUsersEnvironmentSwitchesNothingOn) {
+  endAllPrograms();
+  SetEnvironmentVariableW(L"TESSARA_STATE_QUERY", L"1");
+  SetEnvironmentVariableW(L"StateQuery", L"1");
+  Handle process;
+  {
+    ASSERT_TRUE(win32kit::setMachineSwitch(L"StateQuery", false));
+    const std::wstring path = widen(programFolder() + "\\" + names::MainProgram);
+    win32kit::StartedProcess started = win32kit::startProcess(path, -1, win32kit::folderOf(path));
+    ASSERT_TRUE(started);
+    process = std::move(started.process);
+  }
+  HWND main = waitForMainWindow();
+  EXPECT_NE(main, nullptr);
+  if (main) {
+    EXPECT_EQ(query(main, "form.caption", 2000), std::nullopt) << "the program answered a state query";
+  }
+  TerminateProcess(process.get(), 0);
+  WaitForSingleObject(process.get(), 5000);
+  SetEnvironmentVariableW(L"TESSARA_STATE_QUERY", nullptr);
+  SetEnvironmentVariableW(L"StateQuery", nullptr);
+  win32kit::setMachineSwitch(L"StateQuery", true);
+  // Positive control: with the machine's switch on, the same program answers.
+  Program answering("tessara7");
+  main = waitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(waitForAnswer(main, "form.caption", kMainTitle), kMainTitle);
+  endAllPrograms();
 }
 
 }  // namespace

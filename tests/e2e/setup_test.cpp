@@ -110,11 +110,9 @@ class SetupTest : public E2eTest {
   void SetUp() override {
     E2eTest::SetUp();
     removeInstallation();
-    guard::storeStateQuerySwitch(true);
   }
   void TearDown() override {
     removeInstallation();
-    guard::storeStateQuerySwitch(false);
     E2eTest::TearDown();
   }
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "forms/win32/state_query.h"
+#include "shared/win32/module.h"
 #include "forms_binding_fixture.h"
 
 namespace binding_test {
@@ -58,7 +59,7 @@ class StateQuery : public FormsBinding {
  protected:
   void SetUp() override {
     // Read once per process, on the first query.
-    SetEnvironmentVariableW(L"TESSARA_STATE_QUERY", L"1");
+    win32kit::setMachineSwitch(L"StateQuery", true);
     FormsBinding::SetUp();
   }
   std::optional<std::string> ask(const std::string& query) { return asker.ask(window(), query); }

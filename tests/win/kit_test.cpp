@@ -33,15 +33,27 @@ TEST(Win32Kit, KnowsItsFileFolderAndEnvironment) {
 
   SetEnvironmentVariableW(L"TESSARA_KIT_TEST", L"1");
   EXPECT_EQ(win32kit::environmentVariable(L"TESSARA_KIT_TEST"), std::wstring(L"1"));
-  EXPECT_TRUE(win32kit::environmentSwitch(L"TESSARA_KIT_TEST"));
-  SetEnvironmentVariableW(L"TESSARA_KIT_TEST", L"10");
-  EXPECT_FALSE(win32kit::environmentSwitch(L"TESSARA_KIT_TEST")) << "exactly 1 switches on";
   const std::wstring longValue(5000, L'x');
   SetEnvironmentVariableW(L"TESSARA_KIT_TEST", longValue.c_str());
   EXPECT_EQ(win32kit::environmentVariable(L"TESSARA_KIT_TEST"), longValue);
   SetEnvironmentVariableW(L"TESSARA_KIT_TEST", nullptr);
   EXPECT_FALSE(win32kit::environmentVariable(L"TESSARA_KIT_TEST").has_value());
-  EXPECT_FALSE(win32kit::environmentSwitch(L"TESSARA_KIT_TEST"));
+}
+
+// Switches for tests live where only administrators write: the user's own
+// environment switches nothing.
+TEST(Win32Kit, DiagnosticsSwitchesAreTheMachinesNotTheEnvironments) {
+  ASSERT_TRUE(win32kit::setMachineSwitch(L"KitTest", false));
+  SetEnvironmentVariableW(L"KitTest", L"1");
+  EXPECT_FALSE(win32kit::machineSwitch(L"KitTest"));
+  SetEnvironmentVariableW(L"KitTest", nullptr);
+  ASSERT_TRUE(win32kit::setMachineSwitch(L"KitTest", true));
+  EXPECT_TRUE(win32kit::machineSwitch(L"KitTest"));
+  const std::wstring key = win32kit::toWide(names::DiagnosticsKey);
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"KitTest", REG_SZ, L"10", 3 * sizeof(wchar_t));
+  EXPECT_FALSE(win32kit::machineSwitch(L"KitTest")) << "exactly 1 switches on";
+  ASSERT_TRUE(win32kit::setMachineSwitch(L"KitTest", false));
+  EXPECT_FALSE(win32kit::machineSwitch(L"KitTest"));
 }
 
 TEST(Win32Kit, StartsAProgramAndOwnsItsProcess) {
