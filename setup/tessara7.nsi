@@ -229,6 +229,34 @@ Function un.RunLauncherCleanup
   System::Call 'kernel32::CloseHandle(p r9)'
 FunctionEnd
 
+; Sets $R9 to 1 when $R0 names a file of the program folder by its name
+; alone: no folder, drive, wildcard or dot name, so that a line of the data
+; file cannot make the uninstaller, with its administrator rights, delete
+; anything elsewhere.
+Function un.IsPlainName
+  StrCpy $R9 0
+  ${If} $R0 == ""
+  ${OrIf} $R0 == "."
+  ${OrIf} $R0 == ".."
+    Return
+  ${EndIf}
+  StrLen $R1 $R0
+  StrCpy $R2 0
+  ${Do}
+    ${IfThen} $R2 >= $R1 ${|} ${ExitDo} ${|}
+    StrCpy $R3 $R0 1 $R2
+    ${If} $R3 == "\"
+    ${OrIf} $R3 == "/"
+    ${OrIf} $R3 == ":"
+    ${OrIf} $R3 == "*"
+    ${OrIf} $R3 == "?"
+      Return
+    ${EndIf}
+    IntOp $R2 $R2 + 1
+  ${Loop}
+  StrCpy $R9 1
+FunctionEnd
+
 Section "un.Tessara 7"
   SetShellVarContext all
   SetAutoClose true
@@ -259,7 +287,13 @@ Section "un.Tessara 7"
       StrCpy $0 $0 -1
     ${Loop}
     ${If} $0 != ""
-      Delete /REBOOTOK "$INSTDIR\$0"
+      StrCpy $R0 $0
+      Call un.IsPlainName
+      ${If} $R9 == 1
+        Delete /REBOOTOK "$INSTDIR\$0"
+      ${Else}
+        DetailPrint "Not deleted, not a file of the program folder: $0"
+      ${EndIf}
     ${EndIf}
   ${Loop}
   FileClose $DataFile

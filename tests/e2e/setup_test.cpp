@@ -253,6 +253,18 @@ TEST_F(SetupTest, SilentUninstallWithoutTheProgramRemovesEverythingAndKeepsTheSe
   ASSERT_EQ(runAndWait(inFolder(kInstallFolder, names::GuardProgram), "/remove", 30000), DWORD(0));
   ASSERT_FALSE(guard::serviceState().has_value());
   endAllPrograms();
+  // Lines of the data file that name files elsewhere are not deleted with
+  // the uninstaller's rights.
+  const std::string outside[] = {"C:\\Program Files\\tsr-outside.txt", "C:\\tsr-outside.txt"};
+  for (const std::string& file : outside) writeFile(file, "not Tessara's");
+  {
+    Handle data(CreateFileW(widen(inFolder(kInstallFolder, names::UninstallerData)).c_str(), FILE_APPEND_DATA, 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(data.get(), INVALID_HANDLE_VALUE);
+    const std::string lines = "..\\tsr-outside.txt\r\nC:\\tsr-outside.txt\r\n..\r\n";
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(data.get(), lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr));
+  }
   ASSERT_TRUE(runAndWait(inFolder(kInstallFolder, names::Uninstaller), "/S", 30000).has_value());
   // The uninstaller runs on as its copy in the temporary folder; its
   // Add/Remove entry goes after the files, the start-up entry and the shortcuts.
@@ -265,6 +277,10 @@ TEST_F(SetupTest, SilentUninstallWithoutTheProgramRemovesEverythingAndKeepsTheSe
   for (const char* program : {names::MainProgram, names::LauncherProgram})
     EXPECT_TRUE(processIds(program).empty()) << program << " was left running";
   EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Settings", "LockIE"), "1");
+  for (const std::string& file : outside) {
+    EXPECT_TRUE(fileExists(file)) << file << " was deleted by a line of the data file";
+    deleteFile(file);
+  }
 }
 
 // The clean-up in a folder of its own: the launcher, stand-ins for the
