@@ -59,6 +59,10 @@ class Files {
   // Entries of a folder, without "." and "..", in the order the file system gives.
   virtual std::vector<DirEntry> list(std::string_view folder) = 0;
   virtual std::string windowsFolder() = 0;
+  // Where a path really leads: links and junctions followed, "." and ".."
+  // resolved, "\" as the separator, no "\\?\" prefix. A path that cannot be
+  // opened is only made absolute and tidied the same way.
+  virtual std::string finalPath(std::string_view path) = 0;
 
   // For reading; others may read too, but no one may write while it is open.
   virtual std::unique_ptr<OpenFile> openRead(std::string_view path) = 0;

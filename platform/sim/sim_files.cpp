@@ -1,6 +1,7 @@
 #include "platform/sim/sim_files.h"
 
 #include <algorithm>
+#include <vector>
 #include <mutex>
 
 #include "platform/sim/fold.h"
@@ -42,6 +43,36 @@ std::string SimFiles::normalise(std::string_view path) const {
   while (result.size() > 3 && result.ends_with('\\')) result.pop_back();
   if (result.size() == 2 && hasDrive(result)) result += '\\';
   return result;
+}
+
+std::string SimFiles::finalPath(std::string_view path) {
+  // "." and ".." by name, as the system resolves them.
+  const std::string whole = normalise(path);
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= whole.size()) {
+    const std::size_t end = std::min(whole.find('\\', start), whole.size());
+    const std::string part = whole.substr(start, end - start);
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string resolved;
+  for (const std::string& part : parts) {
+    resolved += resolved.empty() ? part : "\\" + part;
+    // A link leads on from wherever it stands in the path.
+    if (const auto link = links_.find(fold(resolved)); link != links_.end()) resolved = link->second;
+  }
+  if (resolved.size() == 2) resolved += '\\';
+  return resolved;
+}
+
+void SimFiles::linkFolder(std::string_view link, std::string_view target) {
+  addFolder(link);
+  links_[fold(normalise(link))] = normalise(target);
 }
 
 SimFiles::Entry* SimFiles::find(std::string_view path) {

@@ -34,6 +34,8 @@ class SimFiles final : public Files {
   // In name order.
   std::vector<DirEntry> list(std::string_view folder) override;
   std::string windowsFolder() override { return windowsFolder_; }
+  // Resolves "." and "..", then the links made with linkFolder.
+  std::string finalPath(std::string_view path) override;
   std::string currentDirectory() override { return currentDirectory_; }
   // An open file keeps its name: it cannot be deleted or renamed, and a file
   // open for writing cannot be opened again.
@@ -52,6 +54,8 @@ class SimFiles final : public Files {
   bool exists(std::string_view path) const;
   std::optional<std::string> content(std::string_view path) const;
   void setWindowsFolder(std::string_view path);
+  // A junction: `link` (a folder of its own in the listings) leads to `target`.
+  void linkFolder(std::string_view link, std::string_view target);
   void setCurrentDirectory(std::string_view path);
   std::size_t fileCount() const;
   std::vector<std::string> filePaths() const;  // every file, in path order
@@ -92,6 +96,7 @@ class SimFiles final : public Files {
   std::map<std::string, Entry> entries_;  // by folded normalised path
   std::string windowsFolder_;
   std::string currentDirectory_;
+  std::map<std::string, std::string> links_;  // folded link -> target, both normalised
   FileFailure lastFailure_;
   std::array<int, static_cast<std::size_t>(FileOperation::Count)> counts_{};
   std::array<std::map<int, FileError>, static_cast<std::size_t>(FileOperation::Count)> faults_{};

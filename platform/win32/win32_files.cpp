@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "shared/win32/handles.h"
 #include "shared/win32/text.h"
 
@@ -59,6 +61,32 @@ std::string Win32Files::windowsFolder() {
   if (length == 0 || length >= buffer.size()) return {};
   buffer.resize(length);
   return toUtf8(buffer);
+}
+
+std::string Win32Files::finalPath(std::string_view path) {
+  const std::wstring asked = systemPath(path);
+  // No access asked: a folder (with backup semantics) or a file held by
+  // another program still gives its final name.
+  const win32kit::UniqueFileHandle opened(CreateFileW(asked.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  std::wstring result;
+  if (opened) {
+    result.resize(32768);
+    const DWORD length = GetFinalPathNameByHandleW(opened.get(), result.data(), static_cast<DWORD>(result.size()),
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    result.resize(length > 0 && length < result.size() ? length : 0);
+  }
+  if (result.empty()) {
+    result.resize(32768);
+    const DWORD length = GetFullPathNameW(asked.c_str(), static_cast<DWORD>(result.size()), result.data(), nullptr);
+    result.resize(length > 0 && length < result.size() ? length : 0);
+    if (result.empty()) result = asked;
+  }
+  std::replace(result.begin(), result.end(), L'/', L'\\');
+  if (result.starts_with(L"\\\\?\\UNC\\")) result = L"\\" + result.substr(7);
+  else if (result.starts_with(L"\\\\?\\")) result = result.substr(4);
+  while (result.size() > 3 && result.ends_with(L'\\')) result.pop_back();
+  return toUtf8(result);
 }
 
 std::string Win32Files::currentDirectory() {

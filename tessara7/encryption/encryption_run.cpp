@@ -7,6 +7,7 @@
 
 #include "tessara7/common/text.h"
 #include "tessara7/encryption/folder_walk.h"
+#include "tessara7/encryption/windows_folder_rule.h"
 #include "tessara7/encryption/frm_crypt.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/helpers.h"
@@ -110,8 +111,9 @@ void EncryptionRun::run(const std::optional<std::string>& givenPassword) {
   p_.txtPath.setText(lowerCase(p_.txtPath.text()));
   state.WindowsFolder = lowerCase(state.WindowsFolder);
   const std::string path = p_.txtPath.text();
-  // An unknown Windows folder would be "contained" in every path.
-  if (!state.WindowsFolder.empty() && path.find(state.WindowsFolder) != std::string::npos) {
+  // The folder itself and below, however written or reached (a folder whose
+  // name only begins alike, "c:\windowsbackup", is not it).
+  if (encryption::WindowsFolderRule(files, state.WindowsFolder).covers(path)) {
     app_.showNotice("Cannot encrypt from the Windows direcory.");
     return;
   }
@@ -166,7 +168,10 @@ void EncryptionRun::setFile1(const std::string& folder) {
 std::vector<std::string> EncryptionRun::folderList(const std::string& path) {
   setFile1(path);
   if (app_.state().IncludeSubfolders != "1") return {file1Path_};
-  std::vector<std::string> folders = encryption::subFolders(app_.os().files, path);
+  // A walk from a drive's root never enters the Windows folder.
+  const encryption::WindowsFolderRule windows(app_.os().files, app_.state().WindowsFolder);
+  std::vector<std::string> folders =
+      encryption::subFolders(app_.os().files, path, [&](const std::string& folder) { return windows.covers(folder); });
   folders.push_back(path);
   if (folders.size() == 1) app_.showNotice("No sub-folders were found. The current folder will be used.");
   return folders;

@@ -38,7 +38,8 @@ std::vector<std::string> filesOf(platform::Files& files, const std::string& fold
   return names;
 }
 
-std::vector<std::string> subFolders(platform::Files& files, const std::string& start) {
+std::vector<std::string> subFolders(platform::Files& files, const std::string& start,
+                                    const std::function<bool(const std::string&)>& passOver) {
   // Depth first without recursion: a deep tree cannot exhaust the stack.
   struct Level {
     std::string folder;  // with a trailing backslash
@@ -60,6 +61,7 @@ std::vector<std::string> subFolders(platform::Files& files, const std::string& s
     // A link that leads back up would go on for ever; the system's own
     // limit on a path's length ends it.
     if (path.size() >= LongestPath) continue;
+    if (passOver && passOver(path)) continue;
     found.push_back(path);
     std::vector<platform::DirEntry> entries = files.list(path);
     levels.push_back({withBackslash(std::move(path)), std::move(entries), 0});

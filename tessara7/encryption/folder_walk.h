@@ -2,6 +2,7 @@
 // The encryption run's view of folders: the files of one folder (as the
 // run's file list shows them) and the walk that lists every folder below a
 // start folder.
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,7 +34,8 @@ std::vector<std::string> filesOf(platform::Files& files, const std::string& fold
 // Every folder below `start`, in pre-order (a folder before its own
 // sub-folders, siblings in the file system's order), each as start + "\" +
 // names. Folders whose name begins with "." are passed over with everything
-// below them.
-std::vector<std::string> subFolders(platform::Files& files, const std::string& start);
+// below them, and so are the folders `passOver` names.
+std::vector<std::string> subFolders(platform::Files& files, const std::string& start,
+                                    const std::function<bool(const std::string&)>& passOver = {});
 
 }  // namespace tessara::encryption

@@ -142,6 +142,38 @@ TEST_F(EncryptionRunTest, DrivesAreConfirmedTwiceAndBadPathsAreRefusedWithANotic
   EXPECT_EQ(noticeText().substr(0, 31), "No encryption password set. Go ");
 }
 
+// The Windows folder is never encrypted, however the path reaches it: in
+// another spelling, through a junction, or by a walk over a whole drive.
+TEST_F(EncryptionRunTest, TheWindowsFolderIsRefusedInEverySpellingAndPassedOverByADriveWalk) {
+  sim.files.addFile("C:\\Windows\\win.ini", "windows");
+  sim.files.addFile("C:\\Windows\\System32\\x.dll", "system");
+  sim.files.addFile("C:\\Windowsbackup\\kept.txt", "not windows");
+  sim.files.addFile("C:\\Temp\\t.txt", "temp");
+  sim.files.linkFolder("C:\\Temp\\Win", "C:\\Windows");
+  for (const char* path : {"c:/windows\\win.ini", "c:\\temp\\..\\windows\\win.ini", "c:\\temp\\win\\win.ini",
+                           "c:\\temp\\win"}) {
+    SCOPED_TRACE(path);
+    run("en", path);
+    EXPECT_EQ(noticeText(), "Cannot encrypt from the Windows direcory.");
+    EXPECT_EQ(*sim.files.content("C:\\Windows\\win.ini"), "windows");
+    app().frmError().unload();
+  }
+  run("en", "c:\\windowsbackup\\kept.txt");
+  EXPECT_TRUE(sim.files.exists("C:\\Windowsbackup\\kept.txt.ts7")) << "a folder whose name only begins alike";
+
+  // The whole drive with its sub-folders, after both warnings.
+  sim.shell.queueAnswer(platform::IdOk);
+  sim.shell.queueAnswer(platform::IdYes);
+  run("en", "C:\\", true);
+  EXPECT_TRUE(sim.files.exists("C:\\Temp\\t.txt.ts7")) << "the drive was encrypted";
+  for (const char* file : {"C:\\Windows\\win.ini", "C:\\Windows\\System32\\x.dll"})
+    EXPECT_TRUE(sim.files.exists(file)) << file << ": the walk entered the Windows folder";
+  const auto folders = config().lstFolders.items();
+  for (const std::string& folder : folders)
+    EXPECT_EQ(platform::sim::fold(folder).find("windows\\"), std::string::npos) << folder;
+  EXPECT_EQ(std::count(folders.begin(), folders.end(), "c:\\Temp\\Win"), 0) << "the junction was entered";
+}
+
 // Abort during a run: the file in hand is left as it was and listed, the
 // rest untouched, and Close can be pressed.
 TEST_F(EncryptionRunTest, AbortStopsWithinTheFileAndLosesNothing) {

@@ -117,4 +117,22 @@ TEST_F(Win32FilesTest, SystemFoldersExist) {
   EXPECT_NE(files_.attributes(current).value_or(0) & platform::AttributeDirectory, 0u);
 }
 
+// Where a path leads, however it is written: the rule that keeps the
+// encryption out of the Windows folder compares these.
+TEST_F(Win32FilesTest, FinalPathsAreTheSameForEverySpellingOfAFile) {
+  const std::string file = write("final.txt", "x");
+  const std::string expected = files_.finalPath(file);
+  EXPECT_EQ(CompareStringOrdinal(toWide(expected).c_str(), -1, toWide(file).c_str(), -1, TRUE), CSTR_EQUAL)
+      << expected << " for " << file;
+  std::string slashed = folder_ + "/final.txt";
+  std::string dotted = folder_ + "\\.\\sub\\..\\final.txt";
+  std::string upper = file;
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+  for (const std::string& spelling : {slashed, dotted, upper}) EXPECT_EQ(files_.finalPath(spelling), expected) << spelling;
+
+  const std::string windows = files_.windowsFolder();
+  EXPECT_EQ(files_.finalPath(windows + "\\system32\\..\\"), files_.finalPath(windows));
+  EXPECT_FALSE(files_.finalPath(folder_ + "\\missing\\..\\none.txt").empty()) << "a path that cannot be opened is tidied";
+}
+
 }  // namespace
