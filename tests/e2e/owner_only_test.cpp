@@ -120,7 +120,7 @@ TEST_F(OwnerOnlyTest, AScopeOrPasswordTheUserWritesIntoTheirOwnSettingsCountsFor
   HWND prompt = lock::waitForPrompt();
   ASSERT_NE(prompt, nullptr);
   ASSERT_TRUE(lock::enterPassword(prompt, "letmein"));
-  EXPECT_TRUE(holdsFor(1500, [&] { return lock::isLockedAway(notepad.window); })) << "the user's own password opened it";
+  EXPECT_TRUE(holdsFor(1500, [&] { return !lock::isReleased(notepad.window); })) << "the user's own password opened it";
   notepad.program.kill();
 
   // Recorded by the owner for this user, the user's own settings hold.
