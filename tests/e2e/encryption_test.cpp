@@ -176,5 +176,34 @@ TEST_F(EncryptionE2e, AUserEncryptsAndDecryptsAFolderAndAWrongPasswordOrAKillLos
   for (const std::string& name : namesIn(base_)) EXPECT_FALSE(name.starts_with("~ts7")) << name << " was left";
 }
 
+// The Windows folder written in other ways than the system writes it is
+// still the Windows folder: refused, and nothing in it touched.
+TEST_F(EncryptionE2e, TheWindowsFolderInAnotherSpellingIsRefused) {
+  wchar_t folder[MAX_PATH] = {};
+  ASSERT_GT(GetWindowsDirectoryW(folder, MAX_PATH), 0u);
+  const std::string windows = narrow(folder);
+  const std::string file = base_ + "\\kept.txt";
+  ASSERT_TRUE(writeFile(file, "kept"));
+  startProgram();
+  setPassword("Geheim 7");
+  for (const std::string& spelling :
+       {windows + "\\system32\\..\\win.ini", windows.substr(0, 2) + "/" + windows.substr(3) + "\\win.ini"}) {
+    SCOPED_TRACE(spelling);
+    ASSERT_TRUE(setText(main_, idOf("txtPath"), spelling));
+    ASSERT_TRUE(clickButton(main_, idOf("cmdEncrypt")));
+    HWND notice = waitForVisibleWindow(kNoticeClass, 5000);
+    ASSERT_NE(notice, nullptr) << "no refusal";
+    EXPECT_EQ(waitForAnswer(notice, "Label1.caption", "Cannot encrypt from the Windows direcory."),
+              "Cannot encrypt from the Windows direcory.");
+    ASSERT_TRUE(clickButton(notice, idOf("cmdok")));
+    EXPECT_TRUE(waitUntil(3000, [&] { return !isVisible(notice); }));
+  }
+  EXPECT_FALSE(exists(windows + "\\win.ini.ts7"));
+  // The same run on a folder of the user's encrypts it (the refusal is the rule's).
+  ASSERT_TRUE(setText(main_, idOf("txtPath"), file));
+  runAndWait("cmdEncrypt");
+  EXPECT_TRUE(exists(file + ".ts7"));
+}
+
 }  // namespace
 }  // namespace e2e
