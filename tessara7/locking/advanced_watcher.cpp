@@ -48,7 +48,9 @@ void AdvancedWatcher::tmradv_Timer() {
     const platform::WindowHandle candidate = inTitle && !ownForeground ? state.ForegroundWindow : 0;
     if (isInstallerName(name)) {
       if (candidate == 0) continue;
-      if (state.InstallationsUnlocked) return;
+      // Permitted installers are left alone; the other locks go on (a window
+      // titled "Setup - Task Manager" must not end the whole tick).
+      if (state.InstallationsUnlocked) continue;
       // The installer itself stays where it is; the prompt asks in front of it.
       app_.requestPassword(Action::Installation, "Restrictions [installer]");
       continue;

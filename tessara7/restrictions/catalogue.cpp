@@ -41,7 +41,8 @@ const std::array<Switch, 21> kSwitches{{
 const std::array<ImplicitLock, 6> kImplicitLocks{{
     {"chkLockFF", {"MozillaUIWindowClass", "OpWindow"}},
     {"chkdisableDownloads", {"File Download", "file - Downloads", "Download file"}},
-    {"chkTaskManager", {"Windows Task Manager"}},
+    // The Task Manager of Windows 8 to 11 is titled "Task Manager", of class "TaskManagerWindow".
+    {"chkTaskManager", {"Windows Task Manager", "Task Manager", "TaskManagerWindow"}},
     {"chkLockMyComputer", {"My Computer"}},
     {"chkLockInstall", {"Setup", "Install", "Installer"}},
     {"chkLockextract", {"Extract"}},

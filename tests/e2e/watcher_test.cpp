@@ -263,3 +263,57 @@ TEST_F(WholeProgramSwitchTest, NothingIsMinimisedWithBothSwitchesOff) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+using namespace lock;
+
+class AdvancedLockTest : public E2eTest {};
+
+// The Task Manager of today's Windows is locked by default, by its title;
+// and once installations are permitted, an installer's word in a title in
+// front switches neither that lock nor the locks of windows behind it off.
+TEST_F(AdvancedLockTest, TodaysTaskManagerIsLockedAlsoBehindAPermittedInstaller) {
+  storeSetting("LockInstall", "1");
+  storeSetting("LockFF", "1");
+  RunningTessara tessara;
+  ASSERT_NE(tessara.window, nullptr);
+  // Kept open to the end: a closed window's handle may come back for a new
+  // one, which would then count as the released window.
+  OwnedWindow taskManager = makeWindow("TaskManagerProbe", "Task Manager", true);
+  ASSERT_TRUE(taskManager);
+  EXPECT_TRUE(waitUntil(kSettleMs, [&] { return isLockedAway(taskManager.get()); })) << "not locked by default";
+  {
+    HWND prompt = waitForPrompt();
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_TRUE(enterPassword(prompt, kMasterPassword));
+    ASSERT_TRUE(waitForNoPrompt());
+  }
+  OwnedWindow installer = makeWindow("InstallerProbe", "Product Setup", true);
+  HWND prompt = waitForPrompt();
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(promptSubject(prompt), "Restrictions [installer]");
+  ASSERT_TRUE(enterPassword(prompt, kMasterPassword));
+  ASSERT_TRUE(waitUntil(kSettleMs, [&] {
+    return query(prompt, "lblDefaultPass.caption") == "All Installations are permitted [click Cancel]";
+  }));
+  ASSERT_TRUE(clickPromptButton(prompt, "cmdCancelPWD"));
+  ASSERT_TRUE(waitForNoPrompt());
+
+  OwnedWindow disguised = makeWindow("DisguiseProbe", "Setup - Task Manager", true);
+  // Brought to the front as its user would (the closing prompt may take the
+  // focus back for a moment).
+  EXPECT_TRUE(waitUntil(kSettleMs, [&] {
+    if (!IsWindowVisible(disguised.get()) || IsIconic(disguised.get())) return isLockedAway(disguised.get());
+    SetForegroundWindow(disguised.get());
+    return false;
+  })) << "the installer's word switched the Task Manager lock off";
+  OwnedWindow browser = makeWindow("OpWindow", "Start page", false);
+  EXPECT_TRUE(waitUntil(kSettleMs, [&] { return isLockedAway(browser.get()); }))
+      << "a permitted installer in front switched the background locks off";
+  EXPECT_FALSE(isLockedAway(installer.get())) << "the permitted installer itself stays";
+}
+
+}  // namespace
+}  // namespace e2e

@@ -88,6 +88,38 @@ TEST_F(AdvancedWatcherTest, InstallersAreAskedForButNeverHidden) {
   EXPECT_FALSE(locked(next));
 }
 
+// Today's Task Manager (Windows 8 to 11), in front by its title and behind
+// others by its class.
+TEST_F(AdvancedWatcherTest, TodaysTaskManagerIsLockedByItsTitleAndItsClass) {
+  start();
+  auto behind = sim.desktop.createWindow("Task Manager", "TaskManagerWindow");
+  sim.desktop.createWindow("In front", "Other");
+  tick();
+  EXPECT_TRUE(locked(behind));
+  auto front = sim.desktop.createWindow("Task Manager", "SomeOtherClass");
+  tick();
+  EXPECT_TRUE(locked(front));
+}
+
+// Once installations are permitted, an installer's title in front must not
+// switch the other locks off: "Setup - Task Manager" is still the Task
+// Manager, and a browser behind it is still locked.
+TEST_F(AdvancedWatcherTest, APermittedInstallerInFrontStopsNoOtherLock) {
+  startWith({"LockInstall", "LockFF"});
+  sim.desktop.createWindow("Product Setup", "Wizard");
+  tick();
+  typePassword("openbox");
+  prompt()->cmdCancelPWD.click();
+  app().collect();
+  ASSERT_TRUE(state().InstallationsUnlocked);
+
+  auto browser = sim.desktop.createWindow("Start Page", "OpWindow");
+  auto disguised = sim.desktop.createWindow("Setup - Task Manager", "Disguise");
+  tick();
+  EXPECT_TRUE(locked(disguised)) << "the installer's word in the title switched the Task Manager lock off";
+  EXPECT_TRUE(locked(browser)) << "the installer in front switched the background locks off";
+}
+
 TEST_F(AdvancedWatcherTest, TheLaunchersWindowAsksForTheConfigurationEveryTick) {
   start();
   auto launcher = sim.desktop.createWindow("Password Required [TSR]", "Launcher");
