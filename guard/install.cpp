@@ -31,14 +31,6 @@ DWORD configure(SC_HANDLE service) {
   return ERROR_SUCCESS;
 }
 
-std::optional<SERVICE_STATUS_PROCESS> statusOf(SC_HANDLE service) {
-  SERVICE_STATUS_PROCESS status{};
-  DWORD needed = 0;
-  if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &needed))
-    return std::nullopt;
-  return status;
-}
-
 }  // namespace
 
 DWORD installService() {
@@ -75,13 +67,13 @@ DWORD removeService() {
 
   // Its process is waited for too: the uninstaller deletes the program file next.
   win32kit::UniqueKernelHandle process;
-  if (const auto status = statusOf(service.get()); status && status->dwProcessId)
+  if (const auto status = win32kit::serviceStatus(service.get()); status && status->dwProcessId)
     process.reset(OpenProcess(SYNCHRONIZE, FALSE, status->dwProcessId));
   SERVICE_STATUS ignored{};
   ControlService(service.get(), SERVICE_CONTROL_STOP, &ignored);
   const ULONGLONG end = GetTickCount64() + kStopMs;
   while (GetTickCount64() < end) {
-    const auto status = statusOf(service.get());
+    const auto status = win32kit::serviceStatus(service.get());
     if (!status || status->dwCurrentState == SERVICE_STOPPED) break;
     Sleep(100);
   }

@@ -8,6 +8,8 @@
 #include <winsvc.h>
 #include <wtsapi32.h>
 
+#include <optional>
+
 #include "shared/win32/handles.h"
 
 namespace win32kit {
@@ -22,5 +24,14 @@ using UniqueServiceHandle = UniqueHandle<HandleTraits<SC_HANDLE, closeServiceHan
 using UniqueEnvironmentBlock = UniqueHandle<HandleTraits<void*, destroyEnvironmentBlock>>;
 // WTSEnumerateSessionsW and the other WTS calls that allocate their answer.
 using UniqueWtsMemory = UniqueHandle<HandleTraits<void*, freeWtsMemory>>;
+
+// A service's state and process id, nothing when it cannot be asked.
+inline std::optional<SERVICE_STATUS_PROCESS> serviceStatus(SC_HANDLE service) {
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &needed))
+    return std::nullopt;
+  return status;
+}
 
 }  // namespace win32kit

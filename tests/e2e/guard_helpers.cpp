@@ -20,20 +20,12 @@ UniqueServiceHandle openService(DWORD access) {
   return UniqueServiceHandle(OpenServiceW(manager.get(), win32kit::toWide(names::GuardService).c_str(), access));
 }
 
-std::optional<SERVICE_STATUS_PROCESS> statusOf(SC_HANDLE service) {
-  SERVICE_STATUS_PROCESS status{};
-  DWORD needed = 0;
-  if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &needed))
-    return std::nullopt;
-  return status;
-}
-
 }  // namespace
 
 std::optional<DWORD> serviceState() {
   const UniqueServiceHandle service = openService(SERVICE_QUERY_STATUS);
   if (!service) return std::nullopt;
-  const auto status = statusOf(service.get());
+  const auto status = win32kit::serviceStatus(service.get());
   return status ? std::optional<DWORD>(status->dwCurrentState) : std::nullopt;
 }
 
@@ -46,7 +38,7 @@ void deleteService() {
   const UniqueServiceHandle service = openService(SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
   if (!service) return;
   win32kit::UniqueKernelHandle process;
-  if (const auto status = statusOf(service.get()); status && status->dwProcessId)
+  if (const auto status = win32kit::serviceStatus(service.get()); status && status->dwProcessId)
     process.reset(OpenProcess(SYNCHRONIZE, FALSE, status->dwProcessId));
   SERVICE_STATUS ignored{};
   ControlService(service.get(), SERVICE_CONTROL_STOP, &ignored);

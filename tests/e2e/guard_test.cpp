@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "shared/guard_channel.h"
+#include "shared/win32/running_copy.h"
 #include "tests/e2e/guard_helpers.h"
 #include "tests/e2e/installer_helpers.h"
 #include "tests/e2e/lock_helpers.h"
@@ -21,11 +22,7 @@ constexpr DWORD kBackWithinMs = 5000;
 std::string installed(const char* file) { return std::string(kInstallFolder) + "\\" + file; }
 
 bool runsInstalledProgram(DWORD pid) {
-  Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  return process && QueryFullProcessImageNameW(process.get(), 0, path, &size) &&
-         _wcsicmp(path, widen(installed(names::MainProgram)).c_str()) == 0;
+  return win32kit::samePath(win32kit::processImagePath(pid), widen(installed(names::MainProgram)));
 }
 
 // The main window of a tessara7 other than `previous` that runs the installed file.

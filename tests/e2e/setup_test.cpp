@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "shared/win32/running_copy.h"
 #include "tests/e2e/guard_helpers.h"
 #include "tests/e2e/installer_helpers.h"
 #include "tests/e2e/lock_helpers.h"
@@ -56,15 +57,6 @@ std::string startMenuFolder() {
   wchar_t path[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, path);
   return narrow(path) + "\\Tessara";
-}
-
-std::string processImage(DWORD pid) {
-  Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-  if (!process) return {};
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  if (!QueryFullProcessImageNameW(process.get(), 0, path, &size)) return {};
-  return narrow(std::wstring(path, size));
 }
 
 bool processEnded(DWORD pid, DWORD timeoutMs) {
@@ -137,7 +129,8 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   ASSERT_EQ(*runCommand, "\"" + installedProgram + "\"");
   HWND main = waitForMainWindow(15000);
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(_wcsicmp(widen(processImage(processOf(main))).c_str(), widen(installedProgram).c_str()), 0);
+  EXPECT_TRUE(win32kit::samePath(win32kit::processImagePath(processOf(main)), widen(installedProgram)))
+      << narrow(win32kit::processImagePath(processOf(main)));
   const Handle tessara(OpenProcess(SYNCHRONIZE, FALSE, processOf(main)));
   ASSERT_TRUE(tessara);
   const auto running = [&] { return WaitForSingleObject(tessara.get(), 0) == WAIT_TIMEOUT; };
