@@ -64,7 +64,8 @@ endforeach()
 
 # Tests against the real Windows API (registry, windows) inside one process.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${ROOT}/tests/win/*.cpp)
-add_executable(win_tests ${WIN_TEST_SOURCES})
+# The transfer tool's registry procedures are tested here too.
+add_executable(win_tests ${WIN_TEST_SOURCES} ${ROOT}/hivexfer/registry_module.cpp)
 target_link_libraries(win_tests PRIVATE platform_win32 gtest gtest_main)
 target_compile_definitions(win_tests PRIVATE TESSARA_SOURCE_DIR="${ROOT}")
 add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)

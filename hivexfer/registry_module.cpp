@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "shared/win32/file_trust.h"
 #include "shared/win32/handles.h"
 #include "shared/win32/text.h"
 
@@ -86,11 +87,72 @@ Outcome saveKey(HKEY root, std::wstring_view subKey, std::wstring_view file) {
   if (const Outcome privilege = enablePrivilege(SE_BACKUP_NAME); !privilege) return privilege;
   UniqueKey key;
   if (const Outcome opened = openKey(root, subKey, KEY_ALL_ACCESS, key); !opened) return opened;
-  // The system does not overwrite a hive file.
+  // The system does not overwrite a hive file. The file holds the password
+  // hash: only administrators may read or change it, whatever the folder allows.
   const std::wstring path = owned(file);
   if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(path.c_str()))
     return {GetLastError()};
-  return {static_cast<DWORD>(RegSaveKeyW(key.get(), path.c_str(), nullptr))};
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(win32kit::AdministratorsOnlySecurity, SDDL_REVISION_1,
+                                                            &descriptor, nullptr))
+    return {GetLastError()};
+  const win32kit::UniqueLocal freed(descriptor);
+  SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+  const LONG saved = RegSaveKeyW(key.get(), path.c_str(), &security);
+  if (saved != ERROR_UNKNOWN_REVISION) return {static_cast<DWORD>(saved)};
+  // Wine takes no security with the save: the file gets it right after.
+  if (const LONG plain = RegSaveKeyW(key.get(), path.c_str(), nullptr); plain != ERROR_SUCCESS)
+    return {static_cast<DWORD>(plain)};
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
+  GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+  return {SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                    PROTECTED_DACL_SECURITY_INFORMATION,
+                                owner, nullptr, dacl, nullptr)};
+}
+
+Outcome copyTree(HKEY from, HKEY to, int depth) {
+  // Deeper than the registry allows: a crafted hive, not a store.
+  if (depth > 512) return {ERROR_BADKEY};
+  DWORD subKeys = 0, longestKey = 0, values = 0, longestName = 0, longestData = 0;
+  if (const LONG info = RegQueryInfoKeyW(from, nullptr, nullptr, nullptr, &subKeys, &longestKey, nullptr, &values,
+                                         &longestName, &longestData, nullptr, nullptr);
+      info != ERROR_SUCCESS)
+    return {static_cast<DWORD>(info)};
+  std::vector<wchar_t> name(std::max(longestName, longestKey) + 2);
+  std::vector<BYTE> data(longestData + 2);
+  for (DWORD index = 0; index < values; ++index) {
+    DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type = 0;
+    const LONG read = RegEnumValueW(from, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+    if (read == ERROR_NO_MORE_ITEMS) break;
+    if (read != ERROR_SUCCESS) return {static_cast<DWORD>(read)};
+    if (const LONG set = RegSetValueExW(to, name.data(), 0, type, data.data(), size); set != ERROR_SUCCESS)
+      return {static_cast<DWORD>(set)};
+  }
+  for (DWORD index = 0; index < subKeys; ++index) {
+    DWORD nameLength = static_cast<DWORD>(name.size());
+    const LONG read = RegEnumKeyExW(from, index, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+    if (read == ERROR_NO_MORE_ITEMS) break;
+    if (read != ERROR_SUCCESS) return {static_cast<DWORD>(read)};
+    // A link in the file is copied as the key it is, never followed elsewhere.
+    HKEY rawSource = nullptr;
+    if (const LONG opened = RegOpenKeyExW(from, name.data(), REG_OPTION_OPEN_LINK, KEY_READ, &rawSource);
+        opened != ERROR_SUCCESS)
+      return {static_cast<DWORD>(opened)};
+    const UniqueKey source(rawSource);
+    // No security given: the new key takes what its parent in the store passes on.
+    HKEY rawTarget = nullptr;
+    if (const LONG created = RegCreateKeyExW(to, name.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                             nullptr, &rawTarget, nullptr);
+        created != ERROR_SUCCESS)
+      return {static_cast<DWORD>(created)};
+    const UniqueKey target(rawTarget);
+    if (const Outcome copied = copyTree(source.get(), target.get(), depth + 1); !copied) return copied;
+  }
+  return {};
 }
 
 Outcome restoreKey(HKEY root, std::wstring_view subKey, std::wstring_view file) {
@@ -106,7 +168,7 @@ Outcome restoreKey(HKEY root, std::wstring_view subKey, std::wstring_view file) 
   const UniqueKey target(raw);
   if (const LONG emptied = RegDeleteTreeW(target.get(), nullptr); emptied != ERROR_SUCCESS)
     return {static_cast<DWORD>(emptied)};
-  return {static_cast<DWORD>(RegCopyTreeW(hive.key(), nullptr, target.get()))};
+  return copyTree(hive.key(), target.get());
 }
 
 bool writeValue(DWORD type, HKEY root, std::wstring_view subKey, std::wstring_view name, std::string_view data) {

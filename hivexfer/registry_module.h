@@ -22,7 +22,8 @@ std::string systemErrorText(DWORD error);
 // privilege the user does not hold fails with ERROR_NOT_ALL_ASSIGNED.
 Outcome enablePrivilege(const wchar_t* name);
 
-// Saves the key with its values and sub-keys to a hive file, replacing the file.
+// Saves the key with its values and sub-keys to a hive file, replacing the
+// file; the file is for administrators alone.
 Outcome saveKey(HKEY root, std::wstring_view subKey, std::wstring_view file);
 
 // Replaces the key's values and sub-keys with those of a hive file: the file
@@ -30,6 +31,11 @@ Outcome saveKey(HKEY root, std::wstring_view subKey, std::wstring_view file);
 // emptied and the loaded tree copied into it, and the file unloaded. A file
 // that cannot be loaded leaves the target untouched.
 Outcome restoreKey(HKEY root, std::wstring_view subKey, std::wstring_view file);
+
+// Copies the values and sub-keys of `from` into `to`, but not their
+// security: what the copies may be opened for is what `to` passes on, never
+// what the file says.
+Outcome copyTree(HKEY from, HKEY to, int depth = 0);
 
 // Writes a value, creating the key when missing: REG_SZ the text, REG_BINARY
 // the text as one byte, REG_DWORD the text as a 32-bit number.

@@ -6,6 +6,7 @@
 
 #include "hivexfer/registry_module.h"
 #include "shared/names.h"
+#include "shared/win32/file_trust.h"
 #include "shared/win32/text.h"
 
 namespace hivexfer {
@@ -48,7 +49,25 @@ std::string exportConfiguration() {
          "files to the root of the Destination computer's drive (usually C drive) and then use the Import button.";
 }
 
+namespace {
+
+// Why a transfer file may not be imported, or empty: one that others could
+// have changed might hand the store (and its password) to them. A file that
+// cannot be read at all is left to the import, which reports it.
+std::string untrusted(const std::wstring& path) {
+  if (win32kit::fileTrust(path.c_str()).trust == win32kit::FileTrust::OthersMayChange)
+    return "The Configuration could not be imported from " + win32kit::toUtf8(path) +
+           ": users other than administrators may change this file. Give only Administrators and SYSTEM the right "
+           "to change it, then import again.";
+  return {};
+}
+
+}  // namespace
+
 std::string importConfiguration() {
+  // Both files are judged before either store is touched.
+  for (const HiveFile& file : kFiles)
+    if (std::string refused = untrusted(onDriveC(file.name)); !refused.empty()) return refused;
   std::string failed;
   for (const HiveFile& file : kFiles) {
     const std::wstring path = onDriveC(file.name);

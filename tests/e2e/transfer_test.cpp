@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "shared/win32/file_trust.h"
 #include "tests/e2e/harness.h"
 #include "tests/e2e/tessara_driver.h"
 
@@ -124,6 +125,8 @@ TEST_F(TransferE2eTest, ExportWritesBothStoresAsHiveFilesAndImportPutsThemBackWh
   EXPECT_EQ(valueInHive(kMachineFile, "Settings", "LockIE"), "1");
   EXPECT_EQ(valueInHive(kMachineFile, "Windows0", "Window"), "Notepad");
   EXPECT_EQ(valueInHive(kUserFile, "PWD", "title2"), "user secret");
+  for (const char* file : {kMachineFile, kUserFile})
+    EXPECT_EQ(win32kit::fileTrust(widen(file).c_str()).trust, win32kit::FileTrust::OnlyAdministrators) << file;
   RegistryFixture::writeString(Root::Machine, kSettings, "LockIE", "0");
   EXPECT_EQ(transfer(main, "cmdExport"), kExported);
   EXPECT_EQ(valueInHive(kMachineFile, "Settings", "LockIE"), "0");
