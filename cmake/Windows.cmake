@@ -40,10 +40,12 @@ tessara_add_windows_program(tsrrun
   SOURCES ${TSRRUN_SOURCES} RESOURCES ${ROOT}/res/tsrrun.rc LIBRARIES comctl32 shell32 user32 gdi32)
 
 # The guard service: keeps tessara7 running in the users' sessions. Like the
-# two small programs it links nothing of the main program.
+# two small programs it links nothing of the main program (only the
+# platform's cryptography, for the program file's digest).
 file(GLOB TSRGUARD_SOURCES CONFIGURE_DEPENDS ${ROOT}/guard/*.cpp)
 tessara_add_windows_program(tsrguard
-  SOURCES ${TSRGUARD_SOURCES} RESOURCES ${ROOT}/guard/tsrguard.rc LIBRARIES advapi32 wtsapi32 userenv user32
+  SOURCES ${TSRGUARD_SOURCES} RESOURCES ${ROOT}/guard/tsrguard.rc
+  LIBRARIES platform_crypto advapi32 wtsapi32 userenv user32 shell32 ole32
   DEFINITIONS _WIN32_WINNT=0x0A00)
 
 # The Explorer menu DLL: an in-process COM server that links nothing of the

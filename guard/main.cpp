@@ -2,17 +2,24 @@
 //   tsrguard.exe /install   create the service and start it (the setup runs this, with
 //                           the installing administrator's rights: it also records that
 //                           person's own "This user" choice where Tessara looks for it)
+//                           and it secures the install folder and places the spare copy
 //   tsrguard.exe /remove    stop and delete it (the uninstaller runs this)
+//   tsrguard.exe /trusted <file>
+//                           exit code 0 when only administrators may change the file (the
+//                           uninstaller asks this of its data file before acting on it)
 //   tsrguard.exe            the service itself, started by the service manager
 #include <windows.h>
 
 #include <string_view>
 
 #include "guard/install.h"
+#include "guard/installation.h"
 #include "guard/owner_scope.h"
 #include "guard/service.h"
 #include "shared/names.h"
+#include "shared/win32/file_trust.h"
 #include "shared/win32/message_box.h"
+#include "shared/win32/module.h"
 
 namespace {
 
@@ -35,7 +42,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t* commandLine, int) {
   const std::wstring_view argument = trimmed(commandLine);
   if (is(argument, L"/install")) {
     guard::recordInstallingUsersScope();
-    return static_cast<int>(guard::installService());
+    const DWORD secured = guard::secureInstallFolder(win32kit::programFolder());
+    const DWORD spare = guard::placeSpareCopy(win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)));
+    // The service matters most: it is installed whatever went wrong before.
+    const DWORD service = guard::installService();
+    return static_cast<int>(service ? service : secured ? secured : spare);
+  }
+  if (argument.size() > 9 && is(argument.substr(0, 9), L"/trusted ")) {
+    std::wstring file(trimmed(std::wstring(argument.substr(9)).c_str()));
+    if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"') file = file.substr(1, file.size() - 2);
+    return win32kit::fileTrust(file.c_str()).trust == win32kit::FileTrust::OnlyAdministrators ? 0 : 1;
   }
   if (is(argument, L"/remove")) return static_cast<int>(guard::removeService());
   if (!argument.empty()) {

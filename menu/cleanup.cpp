@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shared/names.h"
+#include "shared/win32/data_folder.h"
 #include "shared/win32/text.h"
 
 namespace tsrrun {
@@ -34,7 +35,7 @@ CleanupResult runCleanup(const std::wstring& folder) {
   CleanupResult result;
   const std::wstring drive = folder.substr(0, 2);
   const std::wstring program = joined(folder, names::MainProgram);
-  const std::wstring spare = joined(drive, names::SpareCopy);
+  const std::wstring spare = win32kit::spareCopyPath();
   const std::wstring userHive = joined(drive, names::UserHiveFile);
   const std::wstring machineHive = joined(drive, names::MachineHiveFile);
   const std::wstring rootText = joined(drive, names::RootTextFile);

@@ -1,6 +1,6 @@
 #pragma once
-// Cryptography from the platform: the system's random generator, PBKDF2 and
-// HMAC over SHA-256, and AES-128-GCM. The Windows build uses CNG (bcrypt), the
+// Cryptography from the platform: the system's random generator, SHA-256,
+// PBKDF2 and HMAC over SHA-256, and AES-128-GCM. The Windows build uses CNG (bcrypt), the
 // native build OpenSSL; both give the same bytes for the same inputs, so data
 // written by one is read by the other. Nothing here is computed by hand.
 #include <array>
@@ -23,6 +23,25 @@ bool pbkdf2Sha256(std::string_view password, std::span<const std::uint8_t> salt,
                   std::span<std::uint8_t> out);
 
 bool hmacSha256(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data, Digest& out);
+
+// SHA-256 of data given in pieces, such as a file read block by block.
+class Sha256 {
+ public:
+  Sha256();
+  ~Sha256();
+  Sha256(Sha256&&) noexcept;
+  Sha256& operator=(Sha256&&) noexcept;
+  Sha256(const Sha256&) = delete;
+  Sha256& operator=(const Sha256&) = delete;
+
+  bool update(std::span<const std::uint8_t> data);
+  // The digest of everything given; the object is spent afterwards.
+  bool finish(Digest& out);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // HKDF with SHA-256 (extract, then expand to out.size() bytes, at most
 // 255 * 32), built on hmacSha256 above, so it is the same on every platform.

@@ -59,6 +59,8 @@ class Files {
   // Entries of a folder, without "." and "..", in the order the file system gives.
   virtual std::vector<DirEntry> list(std::string_view folder) = 0;
   virtual std::string windowsFolder() = 0;
+  // The machine's data folder for all users (C:\ProgramData).
+  virtual std::string programDataFolder() = 0;
   // Where a path really leads: links and junctions followed, "." and ".."
   // resolved, "\" as the separator, no "\\?\" prefix. A path that cannot be
   // opened is only made absolute and tidied the same way.

@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
   define("HELP_FILE", names::HelpFile);
   define("ORDER_FORM", names::OrderForm);
   define("SPARE_COPY", names::SpareCopy);
+  define("DATA_FOLDER", names::DataFolder);
   define("ROOT_TEXT_FILE", names::RootTextFile);
   define("MENU_CLSID", names::ExplorerMenuClsid);
   define("MENU_HANDLER_NAME", names::ExplorerMenuHandlerName);

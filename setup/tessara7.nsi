@@ -81,7 +81,8 @@ Section "Tessara 7"
   File "${GENERATED}/${HELP_FILE}"
   File "${SOURCE}/${ORDER_FORM}"
 
-  ; A spare copy of an earlier version would bring that version back.
+  ; A spare copy of an earlier version would bring that version back (the
+  ; guard program places this version's in the data folder, below).
   StrCpy $Drive "$INSTDIR" 2
   SetFileAttributes "$Drive\${SPARE_COPY}" NORMAL
   Delete "$Drive\${SPARE_COPY}"
@@ -121,6 +122,8 @@ Section "Tessara 7"
 
   ; Last, with everything in place: the guard service, which starts the
   ; program in every session now and at each log-on, and again whenever it ends.
+  ; The guard program also gives the install folder rights that keep users
+  ; from replacing the programs, and places the spare copy and its digest.
   ExecWait '"$INSTDIR\${GUARD_PROGRAM}" /install' $0
   ${If} $0 != 0
     DetailPrint "The ${GUARD_SERVICE} service could not be installed (error $0)."
@@ -271,8 +274,15 @@ Section "un.Tessara 7"
 
   Call un.RunLauncherCleanup
 
-  ; Step 4: what is left of the installed files, by the data file's list.
-  FileSeek $DataFile 0 SET
+  ; Step 4: what is left of the installed files, by the data file's list,
+  ; unless users other than administrators may have changed that list.
+  ExecWait '"$INSTDIR\${GUARD_PROGRAM}" /trusted "$INSTDIR\${UNINSTALLER_DATA}"' $0
+  ${If} $0 != 0
+    DetailPrint "Not acted on, others may change it: $INSTDIR\${UNINSTALLER_DATA}"
+    FileSeek $DataFile 0 END
+  ${Else}
+    FileSeek $DataFile 0 SET
+  ${EndIf}
   ${Do}
     ClearErrors
     FileRead $DataFile $0
@@ -303,6 +313,9 @@ Section "un.Tessara 7"
   SetFileAttributes "$Drive\${SPARE_COPY}" NORMAL
   Delete "$Drive\${SPARE_COPY}"
   Delete "$Drive\${ROOT_TEXT_FILE}"
+  SetFileAttributes "$APPDATA\${DATA_FOLDER}\${SPARE_COPY}" NORMAL
+  Delete "$APPDATA\${DATA_FOLDER}\${SPARE_COPY}"
+  RMDir "$APPDATA\${DATA_FOLDER}"
 
   DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
   RMDir /r "$SMPROGRAMS\Tessara"

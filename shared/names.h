@@ -85,8 +85,15 @@ inline constexpr const char* ExplorerMenuDll = "tsrmenu.dll";
 
 // --- Files of the drive root ---------------------------------------------------
 
-// The file protector's hidden spare copy of the main program.
+// The file protector's hidden spare copy of the main program. It lives in
+// the machine's data folder (ProgramData\Tessara), which only administrators
+// and SYSTEM may change; earlier versions kept it in the drive root.
 inline constexpr const char* SpareCopy = "tsr7spare.exe";
+inline constexpr const char* DataFolder = "Tessara";
+// The key only administrators write where the setup records the SHA-256 of
+// the program file it installed (hex): a spare is trusted only if it matches.
+inline constexpr const char* GuardKey = "Software\\TSR\\Guard";
+inline constexpr const char* ProgramDigestValue = "ProgramSha256";
 // A text file of the system that the launcher's clean-up deletes.
 inline constexpr const char* RootTextFile = "tessara7.txt";
 

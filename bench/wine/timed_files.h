@@ -50,6 +50,7 @@ class TimedFiles final : public platform::Files {
   bool copyFile(std::string_view from, std::string_view to) override { return inner_.copyFile(from, to); }
   std::vector<platform::DirEntry> list(std::string_view folder) override { return inner_.list(folder); }
   std::string windowsFolder() override { return inner_.windowsFolder(); }
+  std::string programDataFolder() override { return inner_.programDataFolder(); }
   std::string finalPath(std::string_view path) override { return inner_.finalPath(path); }
   std::unique_ptr<platform::OpenFile> openRead(std::string_view path) override {
     return wrap(timed(Open, [&] { return inner_.openRead(path); }));

@@ -34,6 +34,34 @@ bool hmacSha256(std::span<const std::uint8_t> key, std::span<const std::uint8_t>
   return result != nullptr && length == out.size();
 }
 
+struct Sha256::State {
+  EVP_MD_CTX* context = nullptr;
+  ~State() { EVP_MD_CTX_free(context); }
+};
+
+Sha256::Sha256() {
+  auto state = std::make_unique<State>();
+  state->context = EVP_MD_CTX_new();
+  if (state->context == nullptr || EVP_DigestInit_ex(state->context, EVP_sha256(), nullptr) != 1) return;
+  state_ = std::move(state);
+}
+
+Sha256::~Sha256() = default;
+Sha256::Sha256(Sha256&&) noexcept = default;
+Sha256& Sha256::operator=(Sha256&&) noexcept = default;
+
+bool Sha256::update(std::span<const std::uint8_t> data) {
+  return state_ && EVP_DigestUpdate(state_->context, data.data(), data.size()) == 1;
+}
+
+bool Sha256::finish(Digest& out) {
+  if (!state_) return false;
+  unsigned int size = 0;
+  const bool ok = EVP_DigestFinal_ex(state_->context, out.data(), &size) == 1 && size == out.size();
+  state_.reset();
+  return ok;
+}
+
 struct AesGcm::State {
   EVP_CIPHER_CTX* encrypt = nullptr;
   EVP_CIPHER_CTX* decrypt = nullptr;

@@ -34,6 +34,7 @@ class SimFiles final : public Files {
   // In name order.
   std::vector<DirEntry> list(std::string_view folder) override;
   std::string windowsFolder() override { return windowsFolder_; }
+  std::string programDataFolder() override { return "C:\\ProgramData"; }
   // Resolves "." and "..", then the links made with linkFolder.
   std::string finalPath(std::string_view path) override;
   std::string currentDirectory() override { return currentDirectory_; }

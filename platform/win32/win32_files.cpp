@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "shared/win32/data_folder.h"
 #include "shared/win32/handles.h"
 #include "shared/win32/text.h"
 
@@ -49,6 +50,8 @@ std::vector<DirEntry> Win32Files::list(std::string_view folder) {
   } while (FindNextFileW(find.get(), &data));
   return entries;
 }
+
+std::string Win32Files::programDataFolder() { return toUtf8(win32kit::programDataFolder()); }
 
 std::string Win32Files::windowsFolder() {
   std::wstring buffer(MAX_PATH, L'\0');

@@ -13,6 +13,7 @@ class Win32Files final : public Files {
   bool copyFile(std::string_view from, std::string_view to) override;
   std::vector<DirEntry> list(std::string_view folder) override;
   std::string windowsFolder() override;
+  std::string programDataFolder() override;
   std::string finalPath(std::string_view path) override;
   std::string currentDirectory() override;
   std::unique_ptr<OpenFile> openRead(std::string_view path) override;

@@ -93,8 +93,13 @@ inline TrustVerdict fileTrust(const wchar_t* path) {
   PSID owner = nullptr;
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  const DWORD read = GetNamedSecurityInfoW(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                           &owner, nullptr, &dacl, nullptr, &descriptor);
+  // Opened to read the security alone and sharing everything, so that a
+  // holder of the file (the uninstaller holds its data file) is no obstacle.
+  const UniqueFileHandle file(CreateFileW(path, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return {FileTrust::Unreadable, GetLastError()};
+  const DWORD read = GetSecurityInfo(file.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                     &owner, nullptr, &dacl, nullptr, &descriptor);
   if (read != ERROR_SUCCESS) return {FileTrust::Unreadable, read};
   const UniqueLocal freed(descriptor);
   std::vector<std::byte> self = file_trust_detail::administratorUserSid();

@@ -1,14 +1,17 @@
 #include "tessara7/encryption/file_protector.h"
 
 #include "shared/names.h"
+#include "tessara7/encryption/file_digest.h"
 #include "tessara7/shell/app.h"
 
 namespace tessara {
 
 FileProtector::FileProtector(App& app) : app_(app) {}
 
-std::string FileProtector::spareCopyPath(const std::string& appFolder) {
-  return appFolder.substr(0, 2) + "\\" + names::SpareCopy;
+std::string FileProtector::spareCopyPath(platform::Files& files) {
+  const std::string data = files.programDataFolder();
+  if (data.empty()) return {};
+  return data + "\\" + names::DataFolder + "\\" + names::SpareCopy;
 }
 
 void FileProtector::tmrFileProtector_Timer() {
@@ -32,13 +35,20 @@ void FileProtector::tick() {
   }
 
   const std::string program = folder + names::MainProgram;
-  const std::string spare = spareCopyPath(folder);
+  const std::string spare = spareCopyPath(files);
+  if (spare.empty()) return;
   const bool programThere = files.attributes(program).has_value();
   const bool spareThere = files.attributes(spare).has_value();
-  if (!programThere && spareThere) {
+  if (programThere == spareThere || (programThere && spareAttempted_)) return;
+  const auto recorded = app_.os().registry.read(platform::Root::Machine, names::GuardKey, names::ProgramDigestValue);
+  if (!recorded || recorded->text.size() != 64) return;
+  if (!programThere) {
+    if (fileSha256Hex(files, spare) != recorded->text) return;
     files.copyFile(spare, program);
     files.setNormalAttributes(program);  // the copy came with the spare's hidden mark
-  } else if (programThere && !spareThere) {
+  } else {
+    spareAttempted_ = true;
+    if (fileSha256Hex(files, program) != recorded->text) return;
     if (files.copyFile(program, spare))
       files.setAttributes(spare, platform::AttributeHiddenFile | platform::AttributeSystemFile);
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "shared/names.h"
+#include "shared/win32/data_folder.h"
 #include "tests/e2e/harness.h"
 #include "shared/win32/system_handles.h"
 #include "shared/win32/text.h"
@@ -59,6 +60,8 @@ void removeInstallation() {
     remove(std::string(kInstallFolder) + "\\" + file);
   RemoveDirectoryW(widen(kInstallFolder).c_str());
   for (const char* file : {names::SpareCopy, names::RootTextFile}) remove(std::string("C:\\") + file);
+  remove(narrow(win32kit::spareCopyPath()));
+  RemoveDirectoryW(win32kit::tessaraDataFolder().c_str());
   RegistryFixture::deleteValue(Root::Machine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tessara 7");
   RegistryFixture::deleteTree(Root::Machine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessara7");
 }

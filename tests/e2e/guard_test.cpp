@@ -117,7 +117,8 @@ TEST_F(GuardTest, EveryAttackFromAnotherProgramFailsAndTheLockHoldsAgain) {
   EXPECT_EQ(callGuard("TRIES 0 0"), std::string(guard_channel::Refused));
   EXPECT_EQ(callGuard("TRIES?"), std::string(guard_channel::Refused));
   EXPECT_EQ(callGuard("RUNNING"), std::string(guard_channel::Refused));
-  EXPECT_FALSE(RegistryFixture::keyExists(Root::Machine, "Software\\TSR\\Guard"));
+  EXPECT_FALSE(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Guard", "Tries").has_value());
+  EXPECT_FALSE(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Guard", "NotBefore").has_value());
   ASSERT_NO_FATAL_FAILURE(killAndExpectBack("kill after the refused requests"));
 
   // A copy of the program file started suspended runs the right file but

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "shared/win32/data_folder.h"
 #include "shared/win32/running_copy.h"
 #include "tests/e2e/guard_helpers.h"
 #include "tests/e2e/installer_helpers.h"
@@ -25,7 +26,8 @@ constexpr const char* kStoragePolicies = "SYSTEM\\CurrentControlSet\\Control\\St
 const std::string kMenuClassKey = std::string("Software\\Classes\\CLSID\\") + names::ExplorerMenuClsid;
 const std::string kMenuHandlerKey =
     std::string("Software\\Classes\\Directory\\shellex\\ContextMenuHandlers\\") + names::ExplorerMenuHandlerName;
-const std::string kRootFiles[] = {std::string("C:\\") + names::SpareCopy, std::string("C:\\") + names::UserHiveFile,
+// The spare copy first (in the data folder now), then what lies in the drive root.
+const std::string kRootFiles[] = {narrow(win32kit::spareCopyPath()), std::string("C:\\") + names::UserHiveFile,
                                   std::string("C:\\") + names::MachineHiveFile, std::string("C:\\") + names::RootTextFile};
 
 std::string inFolder(const std::string& folder, const char* file) { return folder + "\\" + file; }
@@ -84,6 +86,7 @@ void removeInstallation() {
     deleteFile(inFolder(kInstallFolder, file));
   RemoveDirectoryW(widen(kInstallFolder).c_str());
   for (const std::string& file : kRootFiles) deleteFile(file);
+  RemoveDirectoryW(win32kit::tessaraDataFolder().c_str());
   const std::string menu = startMenuFolder();
   deleteFile(menu + "\\Configure.lnk");
   deleteFile(menu + "\\Uninstall.lnk");
@@ -139,9 +142,11 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   EXPECT_EQ(_wcsicmp(widen(*menuServer).c_str(), widen(inFolder(kInstallFolder, names::ExplorerMenuDll)).c_str()), 0);
   EXPECT_TRUE(RegistryFixture::keyExists(Root::User, kMenuHandlerKey));
 
-  // The protector holds the data file and makes its spare copy.
+  // The setup placed the spare and recorded the program's digest; the protector holds the data file.
   const std::string dataFile = inFolder(kInstallFolder, names::UninstallerData);
   EXPECT_TRUE(waitUntil(5000, [&] { return fileExists(kRootFiles[0]) && !openable(dataFile); }));
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, names::GuardKey, names::ProgramDigestValue).value_or("").size(),
+            64u);
   // What an earlier export would have left.
   writeFile(kRootFiles[1], "hive");
   writeFile(kRootFiles[2], "hive");
@@ -302,6 +307,7 @@ class CleanupTest : public E2eTest {
     for (const char* file : {names::MainProgram, names::TransferProgram, names::HelpFile})
       writeFile(inFolder(kFolder, file), file);
     if (withOrderForm) writeFile(inFolder(kFolder, names::OrderForm), "order");
+    CreateDirectoryW(win32kit::tessaraDataFolder().c_str(), nullptr);
     for (const std::string& file : kRootFiles) writeFile(file, file);
     SetFileAttributesW(widen(inFolder(kFolder, names::MainProgram)).c_str(), FILE_ATTRIBUTE_READONLY);
   }

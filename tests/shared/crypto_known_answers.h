@@ -26,6 +26,22 @@ TEST(CryptoKnownAnswers, Pbkdf2HmacSha256) {
   EXPECT_FALSE(platform::crypto::pbkdf2Sha256("password", text("salt"), 0, out));
 }
 
+// Given in pieces or at once, empty or not, the digest is the published one.
+TEST(CryptoKnownAnswers, Sha256InPieces) {
+  platform::crypto::Digest digest{};
+  platform::crypto::Sha256 empty;
+  ASSERT_TRUE(empty.finish(digest));
+  EXPECT_EQ(hex(digest), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_FALSE(empty.finish(digest)) << "a finished hash is spent";
+  platform::crypto::Sha256 pieces;
+  const auto message = text("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq");
+  ASSERT_TRUE(pieces.update(std::span(message).first(10)));
+  ASSERT_TRUE(pieces.update({}));
+  ASSERT_TRUE(pieces.update(std::span(message).subspan(10)));
+  ASSERT_TRUE(pieces.finish(digest));
+  EXPECT_EQ(hex(digest), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+}
+
 TEST(CryptoKnownAnswers, HmacSha256AndHkdf) {
   platform::crypto::Digest mac{};
   ASSERT_TRUE(platform::crypto::hmacSha256(text("Jefe"), text("what do ya want for nothing?"), mac));

@@ -14,7 +14,9 @@ constexpr const char* kFolder = "C:\\Program Files\\Tessara\\";
 const std::string kProgram = std::string(kFolder) + "tessara7.exe";
 const std::string kDataFile = std::string(kFolder) + "unins000.dat";
 const std::string kUninstaller = std::string(kFolder) + "unins000.exe";
-const std::string kSpare = "C:\\tsr7spare.exe";
+const std::string kSpare = "C:\\ProgramData\\Tessara\\tsr7spare.exe";
+// SHA-256 of "program v7", as the setup records it.
+constexpr const char* kProgramDigest = "60fb9d11748a81a46d44581223d9622d96dd4147eb89706eb0297efb1c2cc8e9";
 
 class UninstallTest : public AppTest {
  protected:
@@ -23,6 +25,8 @@ class UninstallTest : public AppTest {
     sim.files.addFile(kProgram, "program v7");
     sim.files.addFile(kDataFile, "tessara7.exe\r\n");
     sim.files.addFile(kUninstaller, "uninstaller");
+    sim.files.addFolder("C:\\ProgramData\\Tessara");
+    sim.registry.writeString(platform::Root::Machine, "Software\\TSR\\Guard", "ProgramSha256", kProgramDigest);
   }
   void tick() { sim.clock.advance(1000); }
   // Whether another program (the uninstaller) can open the data file now.
@@ -43,6 +47,7 @@ TEST_F(UninstallTest, ProtectorHoldsTheDataFileKeepsASpareAndRestoresTheProgram)
   sim.files.lockFile(kDataFile, false);
   tick();
   EXPECT_FALSE(dataFileFree()) << "the uninstaller could read its data file";
+  // The setup's spare went missing: the program makes it again from itself.
   ASSERT_EQ(sim.files.content(kSpare), "program v7");
   EXPECT_NE(*sim.files.attributes(kSpare) & AttributeHidden, 0u) << "the spare copy is not hidden";
 
@@ -55,13 +60,38 @@ TEST_F(UninstallTest, ProtectorHoldsTheDataFileKeepsASpareAndRestoresTheProgram)
   EXPECT_EQ(sim.files.openFileCount(), 1u) << "one handle, held across ticks";
 }
 
+// Another user's program put where the spare lies, or a program file that
+// is not the one installed, is never copied anywhere.
+TEST_F(UninstallTest, ProtectorTrustsOnlyTheProgramTheSetupRecorded) {
+  install();
+  sim.files.addFile(kSpare, "someone else's program");
+  ASSERT_TRUE(sim.files.deleteFile(kProgram));
+  start();
+  tick();
+  tick();
+  EXPECT_FALSE(sim.files.exists(kProgram)) << "a spare that is not the installed program was put back";
+
+  sim.files.addFile(kProgram, "program v7");
+  ASSERT_TRUE(sim.files.deleteFile(kSpare));
+  sim.registry.writeString(platform::Root::Machine, "Software\\TSR\\Guard", "ProgramSha256", std::string(64, '0'));
+  tick();
+  EXPECT_FALSE(sim.files.exists(kSpare)) << "a program that is not the installed one was made the spare";
+
+  // With nothing recorded (an install of an earlier version), nothing is restored either.
+  sim.registry.deleteValue(platform::Root::Machine, "Software\\TSR\\Guard", "ProgramSha256");
+  sim.files.addFile(kSpare, "program v7");
+  ASSERT_TRUE(sim.files.deleteFile(kProgram));
+  tick();
+  EXPECT_FALSE(sim.files.exists(kProgram));
+}
+
 TEST_F(UninstallTest, ProtectorLeavesAProgramTheSetupDidNotInstall) {
   sim.files.addFolder(kFolder);
   sim.files.addFile(kProgram, "program v7");
   start();
   tick();
   tick();
-  EXPECT_FALSE(sim.files.exists(kSpare)) << "a program run from a build folder wrote to its drive root";
+  EXPECT_FALSE(sim.files.exists(kSpare)) << "a program run from a build folder made a spare copy";
 }
 
 TEST_F(UninstallTest, SecondClickAfterThePasswordHandsOverTheFileAndStartsTheUninstaller) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include <algorithm>
 #include <climits>
 #include <cwchar>
 #include <vector>
@@ -43,6 +44,11 @@ class Provider {
 
 BCRYPT_ALG_HANDLE hmacProvider() {
   static const Provider provider(BCRYPT_SHA256_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
+  return provider.get();
+}
+
+BCRYPT_ALG_HANDLE sha256Provider() {
+  static const Provider provider(BCRYPT_SHA256_ALGORITHM, 0);
   return provider.get();
 }
 
@@ -86,6 +92,42 @@ bool hmacSha256(std::span<const std::uint8_t> key, std::span<const std::uint8_t>
   const bool ok = succeeded(BCryptHashData(hash, in(data.empty() ? &none : data.data()), length(data.size()), 0)) &&
                   succeeded(BCryptFinishHash(hash, out.data(), length(out.size()), 0));
   BCryptDestroyHash(hash);
+  return ok;
+}
+
+struct Sha256::State {
+  BCRYPT_HASH_HANDLE hash = nullptr;
+  ~State() {
+    if (hash != nullptr) BCryptDestroyHash(hash);
+  }
+};
+
+Sha256::Sha256() {
+  auto state = std::make_unique<State>();
+  if (sha256Provider() == nullptr || !succeeded(BCryptCreateHash(sha256Provider(), &state->hash, nullptr, 0, nullptr, 0, 0)))
+    return;
+  state_ = std::move(state);
+}
+
+Sha256::~Sha256() = default;
+Sha256::Sha256(Sha256&&) noexcept = default;
+Sha256& Sha256::operator=(Sha256&&) noexcept = default;
+
+bool Sha256::update(std::span<const std::uint8_t> data) {
+  if (!state_) return false;
+  static const std::uint8_t none = 0;
+  while (!data.empty()) {
+    const std::size_t piece = std::min<std::size_t>(data.size(), ULONG_MAX);
+    if (!succeeded(BCryptHashData(state_->hash, in(data.data()), length(piece), 0))) return false;
+    data = data.subspan(piece);
+  }
+  return succeeded(BCryptHashData(state_->hash, in(&none), 0, 0));
+}
+
+bool Sha256::finish(Digest& out) {
+  if (!state_) return false;
+  const bool ok = succeeded(BCryptFinishHash(state_->hash, out.data(), length(out.size()), 0));
+  state_.reset();
   return ok;
 }
 
