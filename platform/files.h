@@ -27,6 +27,13 @@ struct FileFailure {
   std::string reason;  // the system's words for it, for a message
 };
 
+// Which file a name or a handle leads to: the volume and the file's number on it.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 // Times are the system's file times: 100-nanosecond steps since 1601-01-01 UTC.
 using FileTime = std::uint64_t;
 
@@ -43,6 +50,14 @@ class OpenFile {
   virtual bool flush() = 0;
   virtual std::optional<std::uint64_t> size() = 0;
   virtual bool setLastWriteTime(FileTime time) = 0;
+  // Back to the first byte, to read what was written through this handle.
+  virtual bool rewind() = 0;
+  // Gives this very file another name (a full path on the same drive),
+  // whatever was done with names meanwhile; fails when `to` exists.
+  virtual bool renameNoReplace(std::string_view to) = 0;
+  // This very file goes when the handle closes; fails for a read-only file.
+  virtual bool deleteOnClose() = 0;
+  virtual std::optional<FileIdentity> identity() = 0;
   // Why the last failed call on this file failed.
   virtual FileFailure lastFailure() const = 0;
 };
@@ -66,15 +81,20 @@ class Files {
   // opened is only made absolute and tidied the same way.
   virtual std::string finalPath(std::string_view path) = 0;
 
-  // For reading; others may read too, but no one may write while it is open.
+  // For reading; others may read too, but no one may write, rename or
+  // delete it while it is open. Where the rights allow, the handle may
+  // delete the file (deleteOnClose).
   virtual std::unique_ptr<OpenFile> openRead(std::string_view path) = 0;
-  // A new file for writing, which no one else may open; fails when the name exists.
+  // A new file for writing and reading back, which no one else may open,
+  // rename or delete; fails when the name exists.
   virtual std::unique_ptr<OpenFile> createNew(std::string_view path) = 0;
   // An existing file held open so that no one else can open it at all, for
   // as long as the result lives; fails while anyone else has it open.
   virtual std::unique_ptr<OpenFile> openExclusive(std::string_view path) = 0;
   virtual bool setAttributes(std::string_view path, std::uint32_t attributes) = 0;
   virtual std::optional<FileTime> lastWriteTime(std::string_view path) = 0;
+  // Which file the name leads to now.
+  virtual std::optional<FileIdentity> identity(std::string_view path) = 0;
   // Renames (or moves on the same drive); fails when `to` exists.
   virtual bool renameNoReplace(std::string_view from, std::string_view to) = 0;
   // Why the last failed call above (or deleteFile) failed.

@@ -70,6 +70,7 @@ class TimedFiles final : public platform::Files {
   bool renameNoReplace(std::string_view from, std::string_view to) override {
     return timed(Rename, [&] { return inner_.renameNoReplace(from, to); });
   }
+  std::optional<platform::FileIdentity> identity(std::string_view path) override { return inner_.identity(path); }
   platform::FileFailure lastFailure() const override { return inner_.lastFailure(); }
   std::string currentDirectory() override { return inner_.currentDirectory(); }
 
@@ -87,6 +88,12 @@ class TimedFiles final : public platform::Files {
     bool flush() override { return owner_.timed(Flush, [&] { return inner_->flush(); }); }
     std::optional<std::uint64_t> size() override { return inner_->size(); }
     bool setLastWriteTime(platform::FileTime time) override { return inner_->setLastWriteTime(time); }
+    bool rewind() override { return inner_->rewind(); }
+    bool renameNoReplace(std::string_view to) override {
+      return owner_.timed(Rename, [&] { return inner_->renameNoReplace(to); });
+    }
+    bool deleteOnClose() override { return owner_.timed(Delete, [&] { return inner_->deleteOnClose(); }); }
+    std::optional<platform::FileIdentity> identity() override { return inner_->identity(); }
     platform::FileFailure lastFailure() const override { return inner_->lastFailure(); }
 
    private:

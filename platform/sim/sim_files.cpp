@@ -126,6 +126,7 @@ bool SimFiles::copyFile(std::string_view from, std::string_view to) {
       return false;
   }
   Entry copy = *source;
+  copy.identity = nextIdentity();
   // An existing target keeps the spelling of its name.
   if (const Entry* existing = find(target)) copy.path = existing->path;
   else copy.path = target;
@@ -215,7 +216,8 @@ const char* reasonFor(FileError error) {
 
 class SimOpenFile final : public OpenFile {
  public:
-  SimOpenFile(SimFiles& files, std::string key, bool writer) : files_(files), key_(std::move(key)), writer_(writer) {
+  SimOpenFile(SimFiles& files, std::string key, bool writer, bool readable)
+      : files_(files), key_(std::move(key)), writer_(writer), readable_(readable) {
     ++files_.openFiles_;
   }
   ~SimOpenFile() override {
@@ -223,12 +225,13 @@ class SimOpenFile final : public OpenFile {
     if (SimFiles::Entry* entry = this->entry()) {
       if (writer_) entry->writer = false;
       else --entry->readers;
+      if (deleteOnClose_) files_.entries_.erase(key_);
     }
   }
 
   std::optional<std::size_t> read(std::span<std::uint8_t> buffer) override {
     SimFiles::Entry* entry = this->entry();
-    if (writer_ || entry == nullptr) return fail(FileError::AccessDenied), std::nullopt;
+    if (!readable_ || entry == nullptr) return fail(FileError::AccessDenied), std::nullopt;
     FileFailure injected;
     if (files_.injectedFailure(FileOperation::Read, &injected)) return fail(injected.error), std::nullopt;
     const std::size_t take = std::min(buffer.size(), entry->content.size() - std::min(position_, entry->content.size()));
@@ -273,6 +276,46 @@ class SimOpenFile final : public OpenFile {
     return true;
   }
 
+  bool rewind() override {
+    position_ = 0;
+    return entry() != nullptr || fail(FileError::Other);
+  }
+
+  bool renameNoReplace(std::string_view to) override {
+    FileFailure injected;
+    if (files_.injectedFailure(FileOperation::Rename, &injected)) return fail(injected.error);
+    SimFiles::Entry* entry = this->entry();
+    if (entry == nullptr) return fail(FileError::Other);
+    // Others holding the file keep it from moving, as they would on the system.
+    if (entry->locked || entry->readers > (writer_ ? 0 : 1)) return fail(FileError::InUse);
+    const std::string target = files_.normalise(to);
+    if (files_.find(target) != nullptr) return fail(FileError::AlreadyExists);
+    const SimFiles::Entry* folder = files_.find(parentOf(target));
+    if (folder == nullptr || !folder->directory) return fail(FileError::NotFound);
+    SimFiles::Entry moved = std::move(*entry);
+    files_.entries_.erase(key_);
+    moved.path = target;
+    key_ = fold(target);
+    files_.entries_[key_] = std::move(moved);
+    return true;
+  }
+
+  bool deleteOnClose() override {
+    FileFailure injected;
+    if (files_.injectedFailure(FileOperation::Delete, &injected)) return fail(injected.error);
+    SimFiles::Entry* entry = this->entry();
+    if (entry == nullptr) return fail(FileError::Other);
+    if ((entry->attributes & AttributeReadOnly) != 0) return fail(FileError::AccessDenied);
+    deleteOnClose_ = true;
+    return true;
+  }
+
+  std::optional<FileIdentity> identity() override {
+    SimFiles::Entry* entry = this->entry();
+    if (entry == nullptr) return fail(FileError::Other), std::nullopt;
+    return FileIdentity{1, entry->identity};
+  }
+
   FileFailure lastFailure() const override {
     const std::lock_guard lock(failureMutex_);
     return lastFailure_;
@@ -292,6 +335,8 @@ class SimOpenFile final : public OpenFile {
   SimFiles& files_;
   std::string key_;
   bool writer_;
+  bool readable_;
+  bool deleteOnClose_ = false;
   std::size_t position_ = 0;
   // A flush may run on a worker thread beside a write.
   mutable std::mutex failureMutex_;
@@ -344,7 +389,7 @@ std::unique_ptr<OpenFile> SimFiles::openRead(std::string_view path) {
   if (entry->directory) return refuse(FileError::AccessDenied, reasonFor(FileError::AccessDenied)), nullptr;
   if (entry->writer || entry->locked) return refuse(FileError::InUse, reasonFor(FileError::InUse)), nullptr;
   ++entry->readers;
-  return std::make_unique<SimOpenFile>(*this, fold(entry->path), false);
+  return std::make_unique<SimOpenFile>(*this, fold(entry->path), false, true);
 }
 
 std::unique_ptr<OpenFile> SimFiles::createNew(std::string_view path) {
@@ -358,7 +403,7 @@ std::unique_ptr<OpenFile> SimFiles::createNew(std::string_view path) {
   Entry& entry = entries_[fold(normalised)] = Entry{normalised, false, AttributeArchive, {}};
   entry.lastWrite = ++clock_;
   entry.writer = true;
-  return std::make_unique<SimOpenFile>(*this, fold(normalised), true);
+  return std::make_unique<SimOpenFile>(*this, fold(normalised), true, true);
 }
 
 std::unique_ptr<OpenFile> SimFiles::openExclusive(std::string_view path) {
@@ -371,7 +416,7 @@ std::unique_ptr<OpenFile> SimFiles::openExclusive(std::string_view path) {
     return refuse(FileError::InUse, reasonFor(FileError::InUse)), nullptr;
   // Held as a writer is: no one else may open, delete or rename it.
   entry->writer = true;
-  return std::make_unique<SimOpenFile>(*this, fold(entry->path), true);
+  return std::make_unique<SimOpenFile>(*this, fold(entry->path), true, false);
 }
 
 std::optional<FileTime> SimFiles::lastWriteTime(std::string_view path) {
@@ -398,6 +443,12 @@ bool SimFiles::renameNoReplace(std::string_view from, std::string_view to) {
   moved.path = target;
   entries_[fold(target)] = std::move(moved);
   return true;
+}
+
+std::optional<FileIdentity> SimFiles::identity(std::string_view path) {
+  const Entry* entry = find(path);
+  if (entry == nullptr) return refuse(FileError::NotFound, reasonFor(FileError::NotFound)), std::nullopt;
+  return FileIdentity{1, entry->identity};
 }
 
 std::size_t SimFiles::fileCount() const {

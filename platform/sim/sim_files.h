@@ -45,6 +45,7 @@ class SimFiles final : public Files {
   std::unique_ptr<OpenFile> openExclusive(std::string_view path) override;
   std::optional<FileTime> lastWriteTime(std::string_view path) override;
   bool renameNoReplace(std::string_view from, std::string_view to) override;
+  std::optional<FileIdentity> identity(std::string_view path) override;
   FileFailure lastFailure() const override { return lastFailure_; }
 
   // --- for tests ---
@@ -74,6 +75,10 @@ class SimFiles final : public Files {
   void setLastWriteTime(std::string_view path, FileTime time);
 
  private:
+  static std::uint64_t nextIdentity() {
+    static std::uint64_t last = 0;
+    return ++last;
+  }
   struct Entry {
     std::string path;  // as created, normalised
     bool directory = false;
@@ -83,6 +88,7 @@ class SimFiles final : public Files {
     int readers = 0;
     bool writer = false;
     bool locked = false;
+    std::uint64_t identity = nextIdentity();  // kept across renames, new for a copy
   };
   friend class SimOpenFile;
   static std::size_t index(FileOperation operation) { return static_cast<std::size_t>(operation); }

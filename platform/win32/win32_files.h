@@ -22,6 +22,7 @@ class Win32Files final : public Files {
   bool setAttributes(std::string_view path, std::uint32_t attributes) override;
   std::optional<FileTime> lastWriteTime(std::string_view path) override;
   bool renameNoReplace(std::string_view from, std::string_view to) override;
+  std::optional<FileIdentity> identity(std::string_view path) override;
   FileFailure lastFailure() const override { return lastFailure_; }
 
  private:

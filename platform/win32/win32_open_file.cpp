@@ -1,8 +1,11 @@
 // Open files, system paths and error descriptions of the Win32 file system.
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <mutex>
+#include <vector>
 
 #include "platform/win32/win32_files.h"
 #include "shared/win32/handles.h"
@@ -73,6 +76,31 @@ FileFailure describeFileError(unsigned long code) {
 
 namespace {
 
+// A full path as the rename by handle wants it (it takes no relative name
+// beyond the current folder's).
+std::wstring fullPath(std::string_view path) {
+  const std::wstring wide = systemPath(path);
+  if (wide.starts_with(L"\\\\?\\")) return wide;
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return wide;
+  full.resize(length);
+  return full;
+}
+
+template <typename OnFailure>
+std::optional<FileIdentity> identityOf(HANDLE handle, OnFailure onFailure) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!GetFileInformationByHandle(handle, &info)) {
+    onFailure();
+    return std::nullopt;
+  }
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 class Win32OpenFile final : public OpenFile {
  public:
   explicit Win32OpenFile(HANDLE handle) : handle_(handle) {}
@@ -111,6 +139,35 @@ class Win32OpenFile final : public OpenFile {
     return SetFileTime(handle_.get(), nullptr, nullptr, &value) ? true : failedWith(false);
   }
 
+  bool rewind() override {
+    LARGE_INTEGER start = {};
+    return SetFilePointerEx(handle_.get(), start, nullptr, FILE_BEGIN) ? true : failedWith(false);
+  }
+
+  bool renameNoReplace(std::string_view to) override {
+    const std::wstring target = fullPath(to);
+    std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + (target.size() + 1) * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::copy(target.begin(), target.end(), rename->FileName);
+    rename->FileName[target.size()] = L'\0';
+    if (!SetFileInformationByHandle(handle_.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+      return failedWith(false);
+    // The new name is on the disk before the caller deletes anything.
+    return FlushFileBuffers(handle_.get()) ? true : failedWith(false);
+  }
+
+  bool deleteOnClose() override {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition, sizeof disposition)
+               ? true
+               : failedWith(false);
+  }
+
+  std::optional<FileIdentity> identity() override { return identityOf(handle_.get(), [this] { failedWith(0); }); }
+
   FileFailure lastFailure() const override {
     const std::lock_guard lock(failureMutex_);
     return lastFailure_;
@@ -144,17 +201,35 @@ bool Win32Files::failed() {
 }
 
 std::unique_ptr<OpenFile> Win32Files::openRead(std::string_view path) {
-  auto file = adopt(CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const std::wstring name = systemPath(path);
+  constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+  // With the right to delete where the user has it, so that the file read
+  // is the file deleted; without it (or while another program's open does
+  // not share deleting), reading still works.
+  auto file = adopt(CreateFileW(name.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr));
+  if (!file && (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION))
+    file = adopt(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr));
   if (!file) failed();
   return file;
 }
 
 std::unique_ptr<OpenFile> Win32Files::createNew(std::string_view path) {
-  auto file = adopt(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  auto file = adopt(CreateFileW(systemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) failed();
   return file;
+}
+
+std::optional<FileIdentity> Win32Files::identity(std::string_view path) {
+  // No access to the content: a file others hold open still answers.
+  const win32kit::UniqueFileHandle file(CreateFileW(systemPath(path).c_str(), 0,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) {
+    failed();
+    return std::nullopt;
+  }
+  return identityOf(file.get(), [this] { failed(); });
 }
 
 std::unique_ptr<OpenFile> Win32Files::openExclusive(std::string_view path) {

@@ -97,8 +97,17 @@ class Temporary {
  public:
   Temporary(platform::Files& files, const ComponentOptions& options) : files_(files), options_(options) {}
   ~Temporary() {
+    // Through the handle: the file written is the file deleted.
+    const bool gone = kept_ || !file || file->deleteOnClose();
     file.reset();
-    if (!path.empty() && !kept_) files_.deleteFile(path);
+    if (!path.empty() && !gone) files_.deleteFile(path);
+  }
+  // The real name, given to the file this handle wrote.
+  bool rename(const std::string& target) {
+    if (!file->renameNoReplace(target)) return false;
+    kept_ = true;
+    file.reset();
+    return true;
   }
   Temporary(const Temporary&) = delete;
   Temporary& operator=(const Temporary&) = delete;
@@ -124,8 +133,6 @@ class Temporary {
     }
     return false;
   }
-  void keep() { kept_ = true; }
-
   std::string path;
   std::unique_ptr<platform::OpenFile> file;
 
@@ -192,6 +199,15 @@ class EncryptionComponent::Call {
     return component_.active_;
   }
 
+  // The temporary file takes the target's name; an existing target is
+  // reported as such and never replaced.
+  bool giveRealName(Temporary& temporary, const std::string& target) {
+    if (temporary.rename(target)) return true;
+    const platform::FileFailure failure = temporary.file->lastFailure();
+    if (failure.error == platform::FileError::AlreadyExists) return fail(ErrorTargetExists, target);
+    return failFile(ErrorCannotWrite, target, failure);
+  }
+
   // The run key for a salt, with the caller's events running meanwhile.
   bool runKey(const std::string& password, const ts7::Header& header, const std::string& file, ts7::RunKey& key) {
     switch (component_.keys_.derive(password, header.salt, header.iterations, [this] { return keepWaiting(); }, key)) {
@@ -218,12 +234,19 @@ bool EncryptionComponent::oneCall(const std::string& source, const std::string& 
     if (Error) Error(ErrorBusy, errorText(ErrorBusy, source));
     return false;
   }
-  Call call(*this);
+    Call call(*this);
+  heldSource_.reset();
+  heldSourcePath_.clear();
   try {
     std::uint64_t size = 0;
-    const auto in = call.openSource(source, target, size);
+    auto in = call.openSource(source, target, size);
     if (!in) return false;
-    return body(call, in, size);
+    if (!body(call, in, size)) return false;
+    if (holdSources_) {
+      heldSource_ = std::move(in);
+      heldSourcePath_ = source;
+    }
+    return true;
   } catch (const std::bad_alloc&) {
     return call.fail(ErrorCannotWrite, target, "there is not enough memory");
   }
@@ -294,11 +317,11 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
     if (!*ended) return call.fail(ErrorCannotRead, source, "the file changed while it was read");
     if (!writer.finish()) return call.failFile(ErrorCannotWrite, target, writer.failure());
-    temporary.file.reset();
 
-    // Read the output back from the disk and authenticate every chunk.
-    auto check = files_.openRead(temporary.path);
-    if (!check) return call.failFile(ErrorVerifyFailed, source, files_.lastFailure());
+    // Read the output back from the disk, through the handle that wrote it,
+    // and authenticate every chunk.
+    platform::OpenFile* check = temporary.file.get();
+    if (!check->rewind()) return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
     std::vector<std::uint8_t> sealed(blockPlain + BlockChunks * ts7::TagSize);
     ts7::HeaderBytes readBack{};
     const auto headerGot = readFully(*check, readBack);
@@ -323,15 +346,9 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     const auto checkEnded = atEnd(*check);
     if (!checkEnded) return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
     if (!*checkEnded) return call.fail(ErrorVerifyFailed, source, "it is longer than written");
-    check.reset();
 
-    if (!files_.renameNoReplace(temporary.path, target)) {
-      const platform::FileFailure failure = files_.lastFailure();
-      if (failure.error == platform::FileError::AlreadyExists) return call.fail(ErrorTargetExists, target);
-      return call.failFile(ErrorCannotWrite, target, failure);
-    }
-    temporary.keep();
-    return true;
+    if (beforeRename_) beforeRename_(temporary.path);
+    return call.giveRealName(temporary, target);
   });
 }
 
@@ -397,15 +414,27 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
     if (!*ended) return call.fail(ErrorDamaged, source);
     const auto setTime = [&header](platform::OpenFile& file) { return file.setLastWriteTime(header.lastWriteTime); };
     if (!writer.finish(setTime)) return call.failFile(ErrorCannotWrite, target, writer.failure());
-    temporary.file.reset();
-    if (!files_.renameNoReplace(temporary.path, target)) {
-      const platform::FileFailure failure = files_.lastFailure();
-      if (failure.error == platform::FileError::AlreadyExists) return call.fail(ErrorTargetExists, target);
-      return call.failFile(ErrorCannotWrite, target, failure);
-    }
-    temporary.keep();
-    return true;
+    if (beforeRename_) beforeRename_(temporary.path);
+    return call.giveRealName(temporary, target);
   });
+}
+
+bool EncryptionComponent::deleteSource(const std::string& source, std::string& why) {
+  if (!heldSource_ || heldSourcePath_ != source) {
+    why = "it is not the file just done";
+    return false;
+  }
+  const auto held = heldSource_->identity();
+  const auto named = files_.identity(source);
+  if (!held || !named || !(*held == *named)) {
+    why = "another file has taken its name";
+    heldSource_.reset();
+    return false;
+  }
+  const bool marked = heldSource_->deleteOnClose();
+  if (!marked) why = reasonText(heldSource_->lastFailure());
+  heldSource_.reset();
+  return marked;
 }
 
 bool EncryptionComponent::isTemporaryName(std::string_view name) {

@@ -7,7 +7,9 @@
 //    call in progress stop at its next chunk (within a few milliseconds);
 //  - encrypt(source, target, password) and decrypt(source, target, password)
 //    return when the file is done; on success the target exists, and the
-//    source is never touched (deleting it is the run's job);
+//    source is untouched; with holdSources(true) it is still held open (no one
+//    can rename, replace or delete it) until deleteSource() deletes that very
+//    file, or the next call;
 //  - on failure the Error event has been raised (number, text) before the
 //    call returns, and nothing but a temporary file was written, which is
 //    gone again; 4 means the password does not match the file;
@@ -19,7 +21,8 @@
 // Output goes to a temporary file in the target's folder
 // (isTemporaryName), which is flushed, checked (an encryption reads all of
 // its output back and authenticates every chunk) and renamed to the target
-// without replacing anything. removeLeftovers() deletes the temporary files
+// without replacing anything, all through the one handle that wrote it: no
+// other program can open, swap or rename it between the check and the rename. removeLeftovers() deletes the temporary files
 // a killed process left behind.
 #include <chrono>
 #include <cstdint>
@@ -56,6 +59,18 @@ class EncryptionComponent {
   bool encrypt(const std::string& source, const std::string& target, const std::string& password);
   bool decrypt(const std::string& source, const std::string& target, const std::string& password);
   void abort() { active_ = false; }
+  // Deletes the last call's source through the handle it was read by, once
+  // the name still leads to that very file; false (and `why`) otherwise,
+  // and then the file stays.
+  bool deleteSource(const std::string& source, std::string& why);
+  // Whether a call's source stays open after success, for deleteSource().
+  void holdSources(bool hold) { holdSources_ = hold; }
+  void releaseSource() {
+    heldSource_.reset();
+    heldSourcePath_.clear();
+  }
+  // Tests only: what another program does between the check and the rename.
+  void setBeforeRename(std::function<void(const std::string& temporary)> hook) { beforeRename_ = std::move(hook); }
   bool busy() const { return busy_; }
 
   // Events, raised on the caller's thread during a call.
@@ -86,6 +101,11 @@ class EncryptionComponent {
   KeyCache keys_;
   bool active_ = false;
   bool busy_ = false;
+  bool holdSources_ = false;
+  std::function<void(const std::string& temporary)> beforeRename_;
+  // The last successful call's source, still open.
+  std::unique_ptr<platform::OpenFile> heldSource_;
+  std::string heldSourcePath_;
 };
 
 }  // namespace tessara::encryption

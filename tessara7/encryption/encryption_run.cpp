@@ -67,6 +67,9 @@ EncryptionRun::EncryptionRun(App& app, Parts parts) : app_(app), p_(parts) {
   component.Progress = [this](int percent) { RSPEncrypt1_Progress(percent); };
   component.Error = [this](int number, const std::string& text) { RSPEncrypt1_Error(number, text); };
   component.LetEventsRun = [this] { letEventsRun(); };
+  // The source stays open from its read to its deletion, so that the file
+  // deleted is the one that was encrypted.
+  component.holdSources(true);
 }
 
 void EncryptionRun::Enc() {
@@ -248,9 +251,10 @@ void EncryptionRun::decryptOne(const std::string& source, const std::string& fil
 // The source goes only once its counterpart exists. When it cannot go, both
 // stay and the user is told.
 void EncryptionRun::deleteSource(const std::string& source) {
-  auto& files = app_.os().files;
-  if (files.deleteFile(source)) return;
-  listError("Cannot delete " + source + ": " + encryption::reasonText(files.lastFailure()) + ".");
+  // The file read is the file deleted: the component still holds it.
+  std::string why;
+  if (p_.RSPEncrypt1.deleteSource(source, why)) return;
+  listError("Cannot delete " + source + ": " + why + ".");
 }
 
 void EncryptionRun::showFile(const std::string& details, const std::string& source) {
@@ -271,6 +275,7 @@ void EncryptionRun::listError(const std::string& line) {
 bool EncryptionRun::stopAsked() const { return app_.state().EncryptionBusy || app_.ended(); }
 
 void EncryptionRun::endOfRun() {
+  p_.RSPEncrypt1.releaseSource();
   p_.cmdHome.setCaption("< Back");
   app_.state().EncryptionBusy = false;
   p_.fraEn.setEnabled(true);

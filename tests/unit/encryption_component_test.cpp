@@ -88,6 +88,47 @@ TEST_F(EncryptionComponentTest, RoundTripsAtChunkEdgesWithOneDerivation) {
   expectNoTemporaries();
 }
 
+// Another program that tries to take the output away between its check and
+// its rename, or to swap the source before it is deleted, cannot: the file
+// checked is the file named, and the file read is the file deleted.
+TEST_F(EncryptionComponentTest, TheFileCheckedIsTheFileNamedAndTheFileReadIsTheFileDeleted) {
+  const std::string source = "C:\\docs\\a.txt";
+  const std::string content = pattern(3 * 65536 + 7);
+  files_.addFile(source, content);
+  component_.holdSources(true);
+  std::vector<std::string> gotThrough;
+  component_.setBeforeRename([&](const std::string& temporary) {
+    if (files_.renameNoReplace(temporary, "C:\\docs\\elsewhere.tmp")) gotThrough.push_back("rename");
+    if (files_.deleteFile(temporary)) gotThrough.push_back("delete");
+    if (files_.openRead(temporary)) gotThrough.push_back("open");
+    if (files_.renameNoReplace(source, "C:\\docs\\swapped.txt")) gotThrough.push_back("source rename");
+  });
+  ASSERT_TRUE(encrypt(source));
+  EXPECT_TRUE(gotThrough.empty()) << gotThrough.front();
+  EXPECT_FALSE(files_.deleteFile(source)) << "the source was free to be swapped before its deletion";
+
+  std::string why;
+  EXPECT_FALSE(component_.deleteSource("C:\\docs\\other.txt", why));
+  EXPECT_EQ(why, "it is not the file just done");
+  ASSERT_TRUE(component_.deleteSource(source, why)) << why;
+  EXPECT_FALSE(files_.exists(source));
+  EXPECT_EQ(files_.openFileCount(), 0u);
+
+  // Decryption the same way: the checked plain file takes the name, the .ts7 goes by its handle.
+  ASSERT_TRUE(decrypt(source + ".ts7"));
+  EXPECT_TRUE(gotThrough.empty()) << gotThrough.front();
+  EXPECT_EQ(*files_.content(source), content);
+  ASSERT_TRUE(component_.deleteSource(source + ".ts7", why)) << why;
+  EXPECT_FALSE(files_.exists(source + ".ts7"));
+  // A read-only source stays, and says why.
+  files_.setAttributes(source, platform::sim::AttributeReadOnly);
+  component_.setBeforeRename(nullptr);
+  ASSERT_TRUE(encrypt(source));
+  EXPECT_FALSE(component_.deleteSource(source, why));
+  EXPECT_TRUE(files_.exists(source));
+  expectNoTemporaries();
+}
+
 TEST_F(EncryptionComponentTest, FilesOfSeveralRunsDeriveOncePerSalt) {
   for (const char* name : {"a", "b", "c"}) files_.addFile(std::string("C:\\docs\\") + name, name);
   ASSERT_TRUE(encrypt("C:\\docs\\a"));

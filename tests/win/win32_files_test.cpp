@@ -136,3 +136,47 @@ TEST_F(Win32FilesTest, FinalPathsAreTheSameForEverySpellingOfAFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the encryption relies on: the file it wrote is the file it checks and
+// names, and the file it read is the file it deletes, whatever others try.
+TEST_F(Win32FilesTest, AnOpenFileIsCheckedRenamedAndDeletedThroughItsOwnHandle) {
+  const std::string temporary = folder_ + "\\~out.tmp", target = folder_ + "\\out.ts7";
+  auto out = files_.createNew(temporary);
+  ASSERT_TRUE(out);
+  const std::string data = "sealed bytes";
+  ASSERT_TRUE(out->write({reinterpret_cast<const std::uint8_t*>(data.data()), data.size()}));
+  ASSERT_TRUE(out->flush());
+  ASSERT_TRUE(out->rewind());
+  std::uint8_t back[64] = {};
+  EXPECT_EQ(out->read(back), std::optional<std::size_t>(data.size()));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(back), data.size()), data);
+  EXPECT_FALSE(files_.openRead(temporary)) << "another program opened the output";
+  EXPECT_FALSE(files_.renameNoReplace(temporary, folder_ + "\\elsewhere.tmp")) << "another program moved it";
+  EXPECT_FALSE(files_.deleteFile(temporary));
+  const auto identity = out->identity();
+  ASSERT_TRUE(identity.has_value());
+  EXPECT_EQ(files_.identity(temporary), identity);
+
+  write("out.ts7", "there first");
+  EXPECT_FALSE(out->renameNoReplace(target));
+  EXPECT_EQ(out->lastFailure().error, platform::FileError::AlreadyExists);
+  EXPECT_EQ(read(target), "there first");
+  ASSERT_TRUE(DeleteFileW(toWide(target).c_str()));
+  ASSERT_TRUE(out->renameNoReplace(target)) << out->lastFailure().reason;
+  out.reset();
+  EXPECT_FALSE(files_.attributes(temporary).has_value());
+  EXPECT_EQ(files_.identity(target), identity);
+  EXPECT_EQ(read(target), data);
+
+  // Read, held against renames, then deleted through the same handle.
+  auto in = files_.openRead(target);
+  ASSERT_TRUE(in);
+  EXPECT_FALSE(files_.renameNoReplace(target, folder_ + "\\swapped.ts7"));
+  ASSERT_TRUE(in->deleteOnClose()) << in->lastFailure().reason;
+  in.reset();
+  EXPECT_FALSE(files_.attributes(target).has_value());
+}
+
+}  // namespace
