@@ -24,6 +24,23 @@ constexpr std::uint32_t StyleVisible = 0x10000000;
 constexpr std::uint32_t StyleMinimized = 0x20000000;
 constexpr std::uint32_t StyleBorder = 0x00800000;
 
+// A process, told apart from a later one that reuses its id by when it
+// started (FILETIME units; 0 when that cannot be read).
+struct ProcessKey {
+  std::uint32_t id = 0;
+  std::uint64_t started = 0;
+  friend bool operator==(const ProcessKey&, const ProcessKey&) = default;
+  friend auto operator<=>(const ProcessKey&, const ProcessKey&) = default;
+};
+
+// The program file a process runs: the file's name without its folder, and
+// the original file name its version resource gives (empty when the file or
+// its resource cannot be read). Both empty when nothing could be learnt.
+struct ProgramFile {
+  std::string fileName;
+  std::string originalName;
+};
+
 // A top-level window and its whole title.
 struct TitledWindow {
   WindowHandle handle = 0;
@@ -55,6 +72,13 @@ class Desktop {
   // bit of requiredStyle and whose title is not empty, with their titles
   // read whole; `except` is left out.
   virtual std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) = 0;
+  // The id of the process that owns the window; 0 when there is none.
+  virtual std::uint32_t windowProcessId(WindowHandle w) = 0;
+  // The running process of that id with its start; nullopt when none runs.
+  virtual std::optional<ProcessKey> process(std::uint32_t id) = 0;
+  // Reads the process's program file and its version resource: costly, so
+  // callers keep the answer for the life of the process.
+  virtual ProgramFile programFile(std::uint32_t id) = 0;
   // Tells running programs that policy settings changed.
   virtual void broadcastPolicyChange() = 0;
   // One synthetic key press to the active window (virtual-key code).

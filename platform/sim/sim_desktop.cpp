@@ -125,7 +125,7 @@ WindowHandle SimDesktop::createWindow(std::string_view title, std::string_view c
   nextHandle_ += 2;
   const bool visible = (style & StyleVisible) != 0;
   windows_.insert(windows_.begin(), Window{handle, std::string(title), std::string(className), style,
-                                           (style & StyleMinimized) != 0, !visible, false, false, {}});
+                                           (style & StyleMinimized) != 0, !visible, false, false, 0, {}});
   if (visible) foreground_ = handle;
   return handle;
 }
@@ -157,6 +157,38 @@ void SimDesktop::setRefusesClose(WindowHandle w, bool refuses) {
 
 void SimDesktop::setOwnWindow(WindowHandle w, bool own) {
   if (Window* window = find(w)) window->own = own;
+}
+
+std::uint32_t SimDesktop::windowProcessId(WindowHandle w) {
+  const Window* window = find(w);
+  return window != nullptr ? window->process : 0;
+}
+
+std::optional<ProcessKey> SimDesktop::process(std::uint32_t id) {
+  for (const Process& p : processes_)
+    if (p.id == id) return ProcessKey{p.id, p.started};
+  return std::nullopt;
+}
+
+ProgramFile SimDesktop::programFile(std::uint32_t id) {
+  ++programFileReads_;
+  for (const Process& p : processes_)
+    if (p.id == id) return p.file;
+  return {};
+}
+
+void SimDesktop::startProcess(std::uint32_t id, std::uint64_t started, std::string_view fileName,
+                              std::string_view originalName, bool readable) {
+  endProcess(id);
+  processes_.push_back({id, started, {std::string(fileName), readable ? std::string(originalName) : std::string()}});
+}
+
+void SimDesktop::endProcess(std::uint32_t id) {
+  std::erase_if(processes_, [&](const Process& p) { return p.id == id; });
+}
+
+void SimDesktop::setWindowProcess(WindowHandle w, std::uint32_t id) {
+  if (Window* window = find(w)) window->process = id;
 }
 
 bool SimDesktop::isMinimised(WindowHandle w) const {

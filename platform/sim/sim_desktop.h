@@ -41,6 +41,10 @@ class SimDesktop final : public Desktop {
   std::uint32_t windowStyle(WindowHandle w) override;
   std::vector<WindowHandle> topLevelWindows() override;
   std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) override;
+  std::uint32_t windowProcessId(WindowHandle w) override;
+  std::optional<ProcessKey> process(std::uint32_t id) override;
+  // Counted in programFileReads(); an unreadable process gives its name alone.
+  ProgramFile programFile(std::uint32_t id) override;
   void broadcastPolicyChange() override;
   void sendKeyPress(std::uint16_t virtualKey) override;
   void setWindowMark(WindowHandle w, std::string_view name, bool on) override;
@@ -58,6 +62,13 @@ class SimDesktop final : public Desktop {
   void setRefusesClose(WindowHandle w, bool refuses);
   // Marks a window as one of the program's own (its prompt, its notices ...).
   void setOwnWindow(WindowHandle w, bool own);
+  // A running process and the file it runs; `readable` false leaves only
+  // the name (the file or its version resource could not be read).
+  void startProcess(std::uint32_t id, std::uint64_t started, std::string_view fileName,
+                    std::string_view originalName = {}, bool readable = true);
+  void endProcess(std::uint32_t id);
+  void setWindowProcess(WindowHandle w, std::uint32_t id);
+  int programFileReads() const { return programFileReads_; }
   bool isMinimised(WindowHandle w) const;
   bool isHidden(WindowHandle w) const;
   bool hasMark(WindowHandle w, std::string_view name) const;
@@ -77,12 +88,20 @@ class SimDesktop final : public Desktop {
     bool hidden = false;
     bool refusesClose = false;
     bool own = false;
+    std::uint32_t process = 0;
     std::vector<std::string> marks;
   };
   Window* find(WindowHandle w);
   const Window* find(WindowHandle w) const;
 
+  struct Process {
+    std::uint32_t id;
+    std::uint64_t started;
+    ProgramFile file;
+  };
   std::vector<Window> windows_;  // Z order, topmost first
+  std::vector<Process> processes_;
+  int programFileReads_ = 0;
   WindowHandle foreground_ = 0;
   WindowHandle nextHandle_ = 0x10010;  // handles look like the system's: small, even, non-zero
   std::vector<ShowCall> showCalls_;

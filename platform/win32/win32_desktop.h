@@ -19,6 +19,9 @@ class Win32Desktop final : public Desktop {
   std::uint32_t windowStyle(WindowHandle w) override;
   std::vector<WindowHandle> topLevelWindows() override;
   std::vector<TitledWindow> titledWindows(std::uint32_t requiredStyle, WindowHandle except) override;
+  std::uint32_t windowProcessId(WindowHandle w) override;
+  std::optional<ProcessKey> process(std::uint32_t id) override;
+  ProgramFile programFile(std::uint32_t id) override;
   void broadcastPolicyChange() override;
   void sendKeyPress(std::uint16_t virtualKey) override;
   void setWindowMark(WindowHandle w, std::string_view name, bool on) override;
