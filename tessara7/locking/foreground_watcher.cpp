@@ -1,8 +1,11 @@
 #include "tessara7/locking/foreground_watcher.h"
 
+#include <algorithm>
+
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/lock_list.h"
+#include "tessara7/locking/program_entries.h"
 #include "tessara7/locking/releases.h"
 #include "tessara7/shell/app.h"
 
@@ -24,8 +27,9 @@ void ForegroundWatcher::timerTessara_Timer() {
   releases_.prune(desktop);
 
   if (state.LockInternetExplorer) {
-    if (const auto w = desktop.findWindow("IEFrame", std::nullopt); w != 0)
-      lockWholeProgram(w, Action::InternetExplorer, "Internet Explorer");
+    auto w = desktop.findWindow("IEFrame", std::nullopt);
+    if (w == 0 && runsOneOf(state.ForegroundWindow, state.InternetExplorerFiles)) w = state.ForegroundWindow;
+    if (w != 0) lockWholeProgram(w, Action::InternetExplorer, "Internet Explorer");
   }
   if (state.LockWindowsExplorer) {
     auto w = desktop.findWindow("ExploreWClass", std::nullopt);
@@ -34,23 +38,46 @@ void ForegroundWatcher::timerTessara_Timer() {
   }
 }
 
+// The process of the window when a ticked program entry names its file.
+std::optional<platform::ProcessKey> ForegroundWatcher::lockedProgram(platform::WindowHandle window) {
+  // The list is asked first: with no program entry no process is looked at.
+  if (!lockList_.hasProgramEntries()) return std::nullopt;
+  const auto program = app_.programs().of(window);
+  if (!program || !lockList_.locksProgram(*program->file)) return std::nullopt;
+  return program->process;
+}
+
+bool ForegroundWatcher::runsOneOf(platform::WindowHandle window, const std::vector<std::string>& files) {
+  if (window == 0 || files.empty() || app_.os().desktop.isOwnWindow(window)) return false;
+  const auto program = app_.programs().of(window);
+  return program && std::any_of(files.begin(), files.end(),
+                                [&](const std::string& file) { return namesProgram(file, *program->file); });
+}
+
 void ForegroundWatcher::lockListedWindow() {
   auto& state = app_.state();
   const auto& title = state.ForegroundTitle;
-  if (state.ForegroundWindow == 0 || title.empty() || !lockList_.locks(title)) return;
+  const platform::WindowHandle window = state.ForegroundWindow;
+  if (window == 0) return;
+  const bool byTitle = !title.empty() && lockList_.locks(title);
+  const auto program = lockedProgram(window);
+  if (!byTitle && !program) return;
   // The program's own windows (the prompt above all) are never locked, or a
   // task name such as "ions" would lock the prompt that ends every lock.
-  if (app_.os().desktop.isOwnWindow(state.ForegroundWindow)) return;
+  if (app_.os().desktop.isOwnWindow(window)) return;
   // Releases and ignored titles do not depend on which entry matched, so
-  // they are checked once rather than for every entry.
-  if (releases_.classReleased(state.ForegroundClass) || ignoreList_.ignores(title)) return;
+  // they are checked once rather than for every entry. A program's window
+  // is released with its process, a title's with its class.
+  if (program ? releases_.processReleased(*program) : releases_.classReleased(state.ForegroundClass)) return;
+  if (ignoreList_.ignores(title)) return;
 
-  const platform::WindowHandle window = state.ForegroundWindow;
-  app_.requestPassword(Action::ListedWindow, title, window, state.ForegroundClass);
   auto& desktop = app_.os().desktop;
+  // Hidden first: the prompt and the bookkeeping can follow once the window
+  // is out of sight.
   desktop.showWindowAsync(window, platform::SwMinimize);
   desktop.showWindowAsync(window, platform::SwHide);
-  app_.lockGuard().held(window, Action::ListedWindow, title, state.ForegroundClass);
+  app_.requestPassword(Action::ListedWindow, title, window, state.ForegroundClass, program);
+  app_.lockGuard().held(window, Action::ListedWindow, title, state.ForegroundClass, program);
 }
 
 void ForegroundWatcher::lockWholeProgram(platform::WindowHandle window, Action action, const char* title) {

@@ -1,7 +1,11 @@
 #pragma once
 // The foreground watcher: twice a second (and at once when the foreground
 // window or its title changes) it locks a window whose title holds a ticked
-// task name, enforces the two whole-program locks, and prunes releases.
+// task name or whose process runs a program file a ticked entry names, enforces the two whole-program locks, and prunes releases.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/desktop.h"
 #include "tessara7/locking/password_action.h"
 
@@ -20,6 +24,8 @@ class ForegroundWatcher {
 
  private:
   void lockListedWindow();
+  std::optional<platform::ProcessKey> lockedProgram(platform::WindowHandle window);
+  bool runsOneOf(platform::WindowHandle window, const std::vector<std::string>& files);
   void lockWholeProgram(platform::WindowHandle window, Action action, const char* title);
 
   App& app_;

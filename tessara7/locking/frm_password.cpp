@@ -181,7 +181,8 @@ void FrmPassword::accept(Action action, const std::string& typed) {
 
 void FrmPassword::releaseWindow() {
   auto& state = app_.state();
-  app_.releases().releaseClass(state.PendingItem, state.PendingTitle);
+  if (state.PendingProcess) app_.releases().releaseProcess(*state.PendingProcess, state.PendingTitle);
+  else app_.releases().releaseClass(state.PendingItem, state.PendingTitle);
   app_.lockGuard().released(state.PendingWindow);
   app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
   app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);

@@ -27,9 +27,10 @@ void LockGuard::watchClosely() {
   schedule();
 }
 
-void LockGuard::held(platform::WindowHandle window, Action action, std::string title, std::string windowClass) {
+void LockGuard::held(platform::WindowHandle window, Action action, std::string title, std::string windowClass,
+                     std::optional<platform::ProcessKey> process) {
   const auto known = std::find_if(held_.begin(), held_.end(), [&](const HeldWindow& h) { return h.window == window; });
-  if (known == held_.end()) held_.push_back({window, action, std::move(title), std::move(windowClass)});
+  if (known == held_.end()) held_.push_back({window, action, std::move(title), std::move(windowClass), process});
   // A program whose window was just locked may show it again at once.
   watchClosely();
 }
@@ -49,6 +50,7 @@ void LockGuard::tmrGuard_Timer() {
 
 bool LockGuard::stillLocked(const HeldWindow& held) const {
   Releases& releases = app_.releases();
+  if (held.process) return !releases.processReleased(*held.process);
   if (held.action == Action::ListedWindow) return !releases.classReleased(held.windowClass);
   return !releases.windowReleased(held.window);
 }
@@ -74,7 +76,8 @@ void LockGuard::keepHeldWindowsHidden() {
     const bool askingElse = prompt && prompt->visible() && state.PendingWindow != h.window;
     if (!askingElse)
       app_.requestPassword(h.action, h.title, h.window,
-                           h.action == Action::ListedWindow ? std::optional<std::string>(h.windowClass) : std::nullopt);
+                           h.action == Action::ListedWindow ? std::optional<std::string>(h.windowClass) : std::nullopt,
+                           h.process);
     closeUntil_ = app_.os().clock.nowMs() + CloseSpellMs;
   }
 }

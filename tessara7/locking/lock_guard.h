@@ -6,6 +6,7 @@
 // idle program wakes no more often than its ticks.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,9 @@ class LockGuard {
 
   // A watcher minimised and hid this window for the password; until the
   // password releases it, it is hidden again whenever it shows itself.
-  void held(platform::WindowHandle window, Action action, std::string title, std::string windowClass);
+  // A window locked by a program entry carries its process.
+  void held(platform::WindowHandle window, Action action, std::string title, std::string windowClass,
+            std::optional<platform::ProcessKey> process = std::nullopt);
   // The password released it.
   void released(platform::WindowHandle window);
   std::size_t heldCount() const { return held_.size(); }
@@ -58,6 +61,7 @@ class LockGuard {
     Action action;
     std::string title;
     std::string windowClass;
+    std::optional<platform::ProcessKey> process;
   };
   void keepHeldWindowsHidden();
   bool stillLocked(const HeldWindow& held) const;

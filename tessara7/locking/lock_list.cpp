@@ -8,6 +8,7 @@
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/locking/frm_lock.h"
+#include "tessara7/locking/program_entries.h"
 #include "tessara7/shell/app.h"
 
 namespace tessara {
@@ -85,6 +86,19 @@ bool LockList::locks(const std::string& title) const {
   const auto& entries = c_.lstProgram.entries();
   return std::any_of(entries.begin(), entries.end(), [&](const forms::CheckList::Entry& entry) {
     return entry.checked && !entry.text.empty() && title.find(entry.text) != std::string::npos;
+  });
+}
+
+bool LockList::hasProgramEntries() const {
+  const auto& entries = c_.lstProgram.entries();
+  return std::any_of(entries.begin(), entries.end(),
+                     [](const forms::CheckList::Entry& entry) { return entry.checked && isProgramEntry(entry.text); });
+}
+
+bool LockList::locksProgram(const platform::ProgramFile& file) const {
+  const auto& entries = c_.lstProgram.entries();
+  return std::any_of(entries.begin(), entries.end(), [&](const forms::CheckList::Entry& entry) {
+    return entry.checked && isProgramEntry(entry.text) && namesProgram(entry.text, file);
   });
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "forms/form.h"
+#include "platform/desktop.h"
 #include "platform/registry.h"
 
 namespace tessara {
@@ -42,6 +43,10 @@ class LockList {
 
   // Whether a ticked, non-empty entry occurs in the title (case-sensitive).
   bool locks(const std::string& title) const;
+  // Whether a ticked entry names a program file, and whether one names
+  // this one (see program_entries.h).
+  bool hasProgramEntries() const;
+  bool locksProgram(const platform::ProgramFile& file) const;
   int count() const;
   int lockedCount() const;
   const forms::CheckList& rows() const { return c_.lstProgram; }

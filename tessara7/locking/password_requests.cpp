@@ -12,7 +12,8 @@ PasswordRequests::PasswordRequests(App& app, MasterPassword& masterPassword)
     : app_(app), masterPassword_(masterPassword) {}
 
 void PasswordRequests::requestPassword(Action action, std::optional<std::string> title,
-                                       platform::WindowHandle window, std::optional<std::string> item) {
+                                       platform::WindowHandle window, std::optional<std::string> item,
+                                       std::optional<platform::ProcessKey> process) {
   auto& state = app_.state();
   // While the computer lock holds, its prompt is the only one: another
   // request (a watcher's) would take it over, and Cancel on that would close
@@ -22,6 +23,7 @@ void PasswordRequests::requestPassword(Action action, std::optional<std::string>
   state.PendingAction = action;
   if (title) state.PendingTitle = std::move(*title);
   state.PendingWindow = rule.guardsWindow ? window : 0;
+  state.PendingProcess = rule.guardsWindow ? process : std::nullopt;
   if (item) state.PendingItem = std::move(*item);
   if (state.Loading) return;  // a load only notes what is pending
   if (state.DialogOpen && !rule.raisedOverDialog) return;

@@ -22,8 +22,10 @@ class PasswordRequests {
   // that Cancel closes nothing) and, when given, PendingItem; then raises the
   // prompt, except while one of the program's dialogs is open (the actions
   // raised over a dialog excepted) or while the window is being loaded.
+  // PendingProcess is the process given to an action that guards a window.
   void requestPassword(Action action, std::optional<std::string> title, platform::WindowHandle window = 0,
-                       std::optional<std::string> item = std::nullopt);
+                       std::optional<std::string> item = std::nullopt,
+                       std::optional<platform::ProcessKey> process = std::nullopt);
 
   // The configuration commands' guard: while the configuration is locked it
   // asks for the password ("cfg", the prompt's text unchanged) and answers

@@ -27,6 +27,15 @@ void Releases::releaseClass(const std::string& windowClass, const std::string& t
 
 void Releases::releaseWindow(platform::WindowHandle window) { lstAllow_.addItem(std::to_string(window)); }
 
+void Releases::releaseProcess(const platform::ProcessKey& process, const std::string& title) {
+  if (!processReleased(process)) processes_.push_back(process);
+  lstUnlockedWin_.addItem(title);
+}
+
+bool Releases::processReleased(const platform::ProcessKey& process) const {
+  return std::find(processes_.begin(), processes_.end(), process) != processes_.end();
+}
+
 bool Releases::classReleased(const std::string& windowClass) const {
   const auto& entries = lstAllow_.items();
   return !windowClass.empty() && std::find(entries.begin(), entries.end(), windowClass) != entries.end();
@@ -46,11 +55,19 @@ void Releases::prune(platform::Desktop& desktop) {
                        (!entry.empty() && desktop.findWindow(entry, std::nullopt) != 0);
     if (!alive) lstAllow_.removeItem(i);
   }
+  if (processes_.empty()) return;
+  // Only while a process is released: a walk of every window costs a call each.
+  std::vector<std::uint32_t> withWindows;
+  for (const platform::WindowHandle w : desktop.topLevelWindows()) withWindows.push_back(desktop.windowProcessId(w));
+  std::erase_if(processes_, [&](const platform::ProcessKey& p) {
+    return desktop.process(p.id) != p || std::find(withWindows.begin(), withWindows.end(), p.id) == withWindows.end();
+  });
 }
 
 void Releases::mnuResetLocks_Click() {
   lstUnlockedWin_.clear();
   lstAllow_.clear();
+  processes_.clear();
 }
 
 }  // namespace tessara

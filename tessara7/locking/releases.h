@@ -2,7 +2,11 @@
 // What the master password released since start-up (the per-run lists on the
 // configuration window's debug page): window classes and released titles for
 // the foreground watcher's locks, window handles for the advanced watcher's.
+// A window locked by a program entry releases its process (id and start, so
+// that neither a reused window handle nor a reused id inherits it); those
+// live here, not in the lists.
 #include <string>
+#include <vector>
 
 #include "forms/controls.h"
 #include "platform/desktop.h"
@@ -19,11 +23,17 @@ class Releases {
   // A window of the Advanced menu's locks was released: that window only.
   void releaseWindow(platform::WindowHandle window);
 
+  // A window locked by a program entry was released: every window of its
+  // process, while the process has one.
+  void releaseProcess(const platform::ProcessKey& process, const std::string& title);
+
   bool classReleased(const std::string& windowClass) const;
+  bool processReleased(const platform::ProcessKey& process) const;
   bool windowReleased(platform::WindowHandle window) const;
 
   // Drops the releases whose windows are gone: a class release lasts while a
-  // window of the class exists, a handle release while that window exists.
+  // window of the class exists, a handle release while that window exists,
+  // a process release while that process runs and has a top-level window.
   void prune(platform::Desktop& desktop);
 
   // "Reset Locks": every release is withdrawn.
@@ -32,6 +42,7 @@ class Releases {
  private:
   forms::ListBox& lstAllow_;
   forms::ListBox& lstUnlockedWin_;
+  std::vector<platform::ProcessKey> processes_;
 };
 
 }  // namespace tessara

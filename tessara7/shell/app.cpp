@@ -18,6 +18,7 @@ App::App(AppHost host)
       runtime_{host_.os.clock, host_.views, {}, {}},
       registry_(host_.os.registry),
       userScope_(registry_, host_.os.shell.userSid()),
+      programs_(host_.os.desktop),
       frmError_([this] { return std::make_unique<FrmError>(*this); }),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
       frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
@@ -53,8 +54,8 @@ FrmCrypt* App::openCrypt() { return frmCrypt_.peek(); }
 void App::start() { frmConfig_->load(); }
 
 void App::requestPassword(Action action, std::optional<std::string> title, platform::WindowHandle window,
-                          std::optional<std::string> item) {
-  passwordRequests_->requestPassword(action, std::move(title), window, std::move(item));
+                          std::optional<std::string> item, std::optional<platform::ProcessKey> process) {
+  passwordRequests_->requestPassword(action, std::move(title), window, std::move(item), process);
 }
 
 bool App::askConfigPassword() { return passwordRequests_->askConfigPassword(); }

@@ -12,6 +12,7 @@
 #include "platform/tray.h"
 #include "tessara7/encryption/encryption_component.h"
 #include "tessara7/locking/password_action.h"
+#include "tessara7/locking/program_entries.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/user_scope.h"
 #include "tessara7/shell/app_state.h"
@@ -89,6 +90,8 @@ class App {
   // Whether this user's own store holds, and the owner's choice of it.
   UserScope& userScope() { return userScope_; }
   AppState& state() { return state_; }
+  // The program file behind a window, kept per process.
+  ProgramLookup& programs() { return programs_; }
   forms::Runtime& runtime() { return runtime_; }
   const std::array<std::uint16_t, 4>& version() const { return host_.version; }
   const encryption::ComponentOptions& encryptionOptions() const { return host_.encryption; }
@@ -112,8 +115,11 @@ class App {
   // Asks for the master password before a guarded operation (the pending
   // values, then the prompt; see PasswordRequests). A title of nullopt keeps
   // the prompt's last text; the window matters only to actions that guard one.
+  // A window locked by a program entry carries its process, which the
+  // password then releases instead of the window's class.
   void requestPassword(Action action, std::optional<std::string> title, platform::WindowHandle window = 0,
-                       std::optional<std::string> item = std::nullopt);
+                       std::optional<std::string> item = std::nullopt,
+                       std::optional<platform::ProcessKey> process = std::nullopt);
   // The configuration commands' guard: true while the configuration is
   // locked, having asked for the password.
   bool askConfigPassword();
@@ -150,6 +156,7 @@ class App {
   RegistryAccess registry_;
   UserScope userScope_;
   AppState state_;
+  ProgramLookup programs_;
   std::unique_ptr<FrmConfig> frmConfig_;
   std::unique_ptr<PasswordRequests> passwordRequests_;
   std::unique_ptr<PasswordThrottle> passwordThrottle_;

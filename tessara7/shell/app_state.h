@@ -2,6 +2,7 @@
 // The main program's program-wide values: one object for the whole run.
 // Names follow the program's established vocabulary so that handlers read
 // like their descriptions.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,12 +31,15 @@ struct AppState {
   std::string PendingTitle;
   platform::WindowHandle PendingWindow = 0;
   std::string PendingItem;
+  // The process of a window locked by a program entry.
+  std::optional<platform::ProcessKey> PendingProcess;
 
 
   std::string NoticeText;
   std::string NoticeAnswer;
 
   bool LockInternetExplorer = false;
+  std::vector<std::string> InternetExplorerFiles;  // its program files, from the catalogue
   bool LockWindowsExplorer = false;
   bool InstallationsUnlocked = false;
   bool ExplorerMenuNeedsPassword = false;
