@@ -2,6 +2,7 @@
 
 #include "shared/names.h"
 #include "tessara7/locking/lock_guard.h"
+#include "tessara7/locking/program_entries.h"
 #include "tessara7/locking/releases.h"
 #include "tessara7/shell/app.h"
 
@@ -43,9 +44,21 @@ void AdvancedWatcher::tmradv_Timer() {
   const std::vector<std::string> names = lstHiddenProgram_.items();
   // The program's own windows are never locked.
   const bool ownForeground = desktop.isOwnWindow(state.ForegroundWindow);
+  // The foreground's program is looked up at most once a tick, and only for a program name.
+  std::optional<platform::ProgramFile> program;
+  bool lookedUp = false;
+  const auto runsProgram = [&](const std::string& name) {
+    if (!isProgramEntry(name) || state.ForegroundWindow == 0) return false;
+    if (!lookedUp) {
+      lookedUp = true;
+      if (const auto found = app_.programs().of(state.ForegroundWindow)) program = *found->file;
+    }
+    return program && namesProgram(name, *program);
+  };
   for (const auto& name : names) {
     const bool inTitle = !name.empty() && state.ForegroundTitle.find(name) != std::string::npos;
-    const platform::WindowHandle candidate = inTitle && !ownForeground ? state.ForegroundWindow : 0;
+    const bool matches = inTitle || runsProgram(name);
+    const platform::WindowHandle candidate = matches && !ownForeground ? state.ForegroundWindow : 0;
     if (isInstallerName(name)) {
       if (candidate == 0) continue;
       // Permitted installers are left alone; the other locks go on (a window
@@ -59,6 +72,7 @@ void AdvancedWatcher::tmradv_Timer() {
   }
 
   for (const auto& name : names) {
+    if (isProgramEntry(name)) continue;  // a file name is no window class
     const platform::WindowHandle window = desktop.findWindow(name, std::nullopt);
     if (window != 0 && !releases_.windowReleased(window) && !desktop.isOwnWindow(window)) lockForAdvanced(window);
   }

@@ -16,7 +16,9 @@ class Releases;
 
 class AdvancedWatcher {
  public:
-  // lstHiddenProgram: the implicit-lock list, window titles and classes.
+  // lstHiddenProgram: the implicit-lock list, window titles and classes, and
+  // program files (names ending in ".exe"), matched against the foreground
+  // window's program.
   AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, const Releases& releases);
 
   void tmradv_Timer();

@@ -39,14 +39,17 @@ const std::array<Switch, 21> kSwitches{{
 }};
 
 const std::array<ImplicitLock, 6> kImplicitLocks{{
-    {"chkLockFF", {"MozillaUIWindowClass", "OpWindow"}},
+    // Today's Firefox and Opera share no window class with the old ones: their files tell them.
+    {"chkLockFF", {"MozillaUIWindowClass", "OpWindow"}, {"firefox.exe", "opera.exe"}},
     {"chkdisableDownloads", {"File Download", "file - Downloads", "Download file"}},
     // The Task Manager of Windows 8 to 11 is titled "Task Manager", of class "TaskManagerWindow".
-    {"chkTaskManager", {"Windows Task Manager", "Task Manager", "TaskManagerWindow"}},
+    {"chkTaskManager", {"Windows Task Manager", "Task Manager", "TaskManagerWindow"}, {"Taskmgr.exe"}},
     {"chkLockMyComputer", {"My Computer"}},
     {"chkLockInstall", {"Setup", "Install", "Installer"}},
     {"chkLockextract", {"Extract"}},
 }};
+
+constexpr std::array<std::string_view, 1> kInternetExplorerFiles{"iexplore.exe"};
 
 constexpr PolicyValue kNoViewOnDrive{keys::ExplorerPolicies, "NoViewOnDrive", 1 << 2, 0};  // bit n: drive A + n
 constexpr PolicyValue kUsbWriteProtect{keys::StoragePolicies, "WriteProtect", 1, 0};
@@ -86,6 +89,8 @@ std::vector<PolicyValue> policyValues() {
 std::span<const Switch> switches() { return kSwitches; }
 
 std::span<const ImplicitLock> implicitLocks() { return kImplicitLocks; }
+
+std::span<const std::string_view> internetExplorerFiles() { return kInternetExplorerFiles; }
 
 bool ticked(const Switch& entry, std::string_view storedText, std::int32_t storedDword) {
   if (entry.encoding == PolicyDword) return storedDword == 1;

@@ -39,11 +39,16 @@ struct Switch {
 std::span<const Switch> switches();
 
 // What the program locks watch for, in the order the loader lists them.
+// names: window titles and classes; programs: program files, matched as a
+// program entry of the lock list is (the file's name or its original name).
 struct ImplicitLock {
   std::string_view control;
   std::vector<std::string_view> names;
+  std::vector<std::string_view> programs = {};
 };
 std::span<const ImplicitLock> implicitLocks();
+// The program files the Internet Explorer lock knows beside its window class.
+std::span<const std::string_view> internetExplorerFiles();
 
 // A Windows policy value and what the program writes to it when its switch
 // is on and when it is off.

@@ -79,6 +79,8 @@ void RestrictionSwitches::applyProgramLocks(AppState& state) const {
   };
   state.ExplorerMenuNeedsPassword = ticked("mEnPwd");
   state.LockInternetExplorer = ticked("chkLockIE");
+  state.InternetExplorerFiles.assign(catalogue::internetExplorerFiles().begin(),
+                                     catalogue::internetExplorerFiles().end());
   state.LockWindowsExplorer = ticked("chkLockex");
 }
 
@@ -86,8 +88,9 @@ std::vector<std::string> RestrictionSwitches::implicitLockNames() const {
   std::vector<std::string> names;
   for (const auto& lock : catalogue::implicitLocks()) {
     const Bound* bound = find(lock.control);
-    if (bound && bound->item && bound->item->checked())
-      for (auto name : lock.names) names.emplace_back(name);
+    if (!bound || !bound->item || !bound->item->checked()) continue;
+    for (auto name : lock.names) names.emplace_back(name);
+    for (auto program : lock.programs) names.emplace_back(program);
   }
   return names;
 }

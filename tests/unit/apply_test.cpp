@@ -334,7 +334,7 @@ TEST_F(ApplyTest, ProgramLocksTakeEffectAtApply) {
   EXPECT_TRUE(state().LockInternetExplorer);
   EXPECT_FALSE(state().LockWindowsExplorer);
   EXPECT_FALSE(state().ExplorerMenuNeedsPassword);
-  EXPECT_EQ(config().lstHiddenProgram.items(), (std::vector<std::string>{"MozillaUIWindowClass", "OpWindow"}));
+  EXPECT_EQ(config().lstHiddenProgram.items(), (std::vector<std::string>{"MozillaUIWindowClass", "OpWindow", "firefox.exe", "opera.exe"}));
   sim.clock.advance(500);
   EXPECT_TRUE(sim.desktop.isMinimised(ie));
   ASSERT_NE(prompt(), nullptr);

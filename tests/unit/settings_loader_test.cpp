@@ -51,7 +51,7 @@ TEST_F(SettingsLoaderTest, EmptyStoreLoadsTheDefaults) {
   EXPECT_EQ(config().lstignore.count(), 0);
   EXPECT_EQ(state().MasterPassword, "openbox");
   EXPECT_TRUE(config().chkTaskManager.checked());
-  EXPECT_EQ(config().lstHiddenProgram.items(), (std::vector<std::string>{"Windows Task Manager", "Task Manager", "TaskManagerWindow"}));
+  EXPECT_EQ(config().lstHiddenProgram.items(), (std::vector<std::string>{"Windows Task Manager", "Task Manager", "TaskManagerWindow", "Taskmgr.exe"}));
   EXPECT_TRUE(config().mEnPwd.checked());
   EXPECT_TRUE(state().ExplorerMenuNeedsPassword);
   for (const char* off : {"chkLockIE", "chkLockex", "chkLockFF", "chkLockInstall", "chkdisableDownloads",
@@ -222,8 +222,9 @@ TEST_F(SettingsLoaderTest, ImplicitLocksFollowTheFlagsInTheirFixedOrder) {
   setString(Root::Machine, keys::Settings, "LockEx", "1");
   start();
   EXPECT_EQ(config().lstHiddenProgram.items(),
-            (std::vector<std::string>{"MozillaUIWindowClass", "OpWindow", "File Download", "file - Downloads",
-                                      "Download file", "Windows Task Manager", "Task Manager", "TaskManagerWindow", "My Computer", "Setup", "Install",
+            (std::vector<std::string>{"MozillaUIWindowClass", "OpWindow", "firefox.exe", "opera.exe", "File Download",
+                                      "file - Downloads", "Download file", "Windows Task Manager", "Task Manager",
+                                      "TaskManagerWindow", "Taskmgr.exe", "My Computer", "Setup", "Install",
                                       "Installer", "Extract"}));
   EXPECT_TRUE(state().LockInternetExplorer);
   EXPECT_TRUE(state().LockWindowsExplorer);
