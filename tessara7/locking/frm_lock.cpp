@@ -22,8 +22,9 @@ FrmLock::FrmLock(App& app) : Form(app.runtime(), "frmLock", "Select a Task to Lo
   lblTask.place({12, 10, 300, 18});
   lstWindows.place({12, 30, 300, 250});
   cmdSelect.place({324, 30, 84, 26});
-  cmdEdit.place({324, 62, 84, 26});
-  cmdRefresh.place({324, 94, 84, 26});
+  cmdSelectProgram.place({324, 62, 84, 26});
+  cmdEdit.place({324, 94, 84, 26});
+  cmdRefresh.place({324, 126, 84, 26});
   cmdCancel.place({324, 254, 84, 26});
   cmdwebpage.place({12, 290, 200, 18});
   cmdwebpage.setColor(0xC00000);  // blue, as a link
@@ -38,28 +39,46 @@ FrmLock::FrmLock(App& app) : Form(app.runtime(), "frmLock", "Select a Task to Lo
   cmdRefresh.onClick = [this] { FindTasks(); };
   cmdSelect.onClick = [this] { cmdSelect_Click(); };
   lstWindows.onDblClick = [this] { cmdSelect_Click(); };
+  cmdSelectProgram.onClick = [this] { cmdSelectProgram_Click(); };
   cmdEdit.onClick = [this] { cmdEdit_Click(); };
   cmdCancel.onClick = [this] { cmdCancel_Click(); };
   cmdwebpage.onClick = [this] { cmdwebpage_Click(); };
 }
 
-void FrmLock::FindTasks() { lstWindows.setItems(runningTasks(app_.os().desktop, handle())); }
+void FrmLock::FindTasks() {
+  tasks_ = runningTasks(app_.os().desktop, app_.programs(), handle());
+  std::vector<std::string> lines;
+  lines.reserve(tasks_.size());
+  for (const RunningTask& task : tasks_) lines.push_back(pickerLine(task));
+  lstWindows.setItems(std::move(lines));
+}
 
-std::string FrmLock::highlighted() const {
+RunningTask FrmLock::highlighted() const {
   const int index = lstWindows.listIndex();
-  return index >= 0 && index < lstWindows.count() ? lstWindows.item(index) : std::string{};
+  return index >= 0 && static_cast<std::size_t>(index) < tasks_.size() ? tasks_[static_cast<std::size_t>(index)]
+                                                                        : RunningTask{};
 }
 
 void FrmLock::cmdSelect_Click() {
-  std::string title = highlighted();
+  std::string title = highlighted().title;
   if (title.empty()) return;
   if (app_.lockList().append(std::move(title), true, true)) unload();
+}
+
+void FrmLock::cmdSelectProgram_Click() {
+  const RunningTask task = highlighted();
+  if (task.title.empty()) return;
+  if (task.program.empty()) {
+    app_.showNotice("The program of \"" + task.title + "\" cannot be read. Lock its title instead.");
+    return;
+  }
+  if (app_.lockList().append(task.program, true, true)) unload();
 }
 
 void FrmLock::cmdEdit_Click() {
   if (editing_) return;
   editing_ = true;
-  const std::optional<std::string> edited = app_.inputBox("Edit task name:", "Edit Task", highlighted());
+  const std::optional<std::string> edited = app_.inputBox("Edit task name:", "Edit Task", highlighted().title);
   editing_ = false;
   // The picker may have gone while the box was open.
   if (unloaded() || !edited || edited->empty()) return;

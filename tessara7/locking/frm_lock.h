@@ -1,8 +1,12 @@
 #pragma once
-// The task picker "Select a Task to Lock": the titles of the running tasks,
-// from which the user locks one, or edits one into a task name, instead of
-// typing it. The lock list takes what is picked.
+// The task picker "Select a Task to Lock": the titles of the running tasks
+// with their programs, from which the user locks a title or a program file,
+// or edits a title into a task name, instead of typing it. The lock list
+// takes what is picked.
+#include <vector>
+
 #include "forms/form.h"
+#include "tessara7/locking/tasks.h"
 
 namespace tessara {
 
@@ -15,6 +19,7 @@ class FrmLock : public forms::Form {
   forms::Label lblTask{*this, "lblTask", "Running tasks:"};
   forms::ListBox lstWindows{*this, "lstWindows"};
   forms::Button cmdSelect{*this, "cmdSelect", "Lock!"};
+  forms::Button cmdSelectProgram{*this, "cmdSelectProgram", "Lock Program"};
   forms::Button cmdEdit{*this, "cmdEdit", "Edit..."};
   forms::Button cmdRefresh{*this, "cmdRefresh", "Refresh"};
   forms::Button cmdCancel{*this, "cmdCancel", "Cancel"};
@@ -25,15 +30,17 @@ class FrmLock : public forms::Form {
   void FindTasks();
 
   void cmdSelect_Click();
+  void cmdSelectProgram_Click();
   void cmdEdit_Click();
   void cmdCancel_Click();
   void cmdwebpage_Click();
 
  private:
-  // The highlighted title, empty when none is.
-  std::string highlighted() const;
+  // The highlighted task, empty when none is.
+  RunningTask highlighted() const;
 
   App& app_;
+  std::vector<RunningTask> tasks_;  // as lstWindows lists them
   bool editing_ = false;  // the "Edit Task" box is open
 };
 

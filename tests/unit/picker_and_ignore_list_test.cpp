@@ -65,6 +65,33 @@ TEST_F(TaskPickerTest, ListsVisibleBorderedTitledWindowsTopmostFirstButNotThePro
   EXPECT_EQ(shown.lstWindows.item(0), "Paint");
 }
 
+// The picker shows each window's program; "Lock Program" adds the file name
+// ticked (a window whose program cannot be read gives a notice instead), and
+// "Edit..." still suggests the title alone.
+TEST_F(TaskPickerTest, ShowsEachWindowsProgramAndLockProgramAddsItsFileName) {
+  sim.desktop.startProcess(40, 1000, "pad2.exe", "NOTEPAD.EXE");
+  const auto pad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  sim.desktop.setWindowProcess(pad, 40);
+  sim.desktop.createWindow("No process", "X");
+  FrmLock& shown = open();
+  EXPECT_EQ(shown.lstWindows.items(), (Titles{"No process", "Untitled - Notepad  (pad2.exe)"}));
+
+  shown.lstWindows.userSelect(0);
+  shown.cmdSelectProgram.click();
+  EXPECT_EQ(noticeText(), "The program of \"No process\" cannot be read. Lock its title instead.");
+  EXPECT_EQ(config().lstProgram.count(), 0);
+
+  shown.lstWindows.userSelect(1);
+  answerEditBox(std::nullopt);
+  shown.cmdEdit.click();
+  EXPECT_EQ(asked, (Titles{"Edit Task", "Edit task name:", "Untitled - Notepad"}));
+  shown.cmdSelectProgram.click();
+  EXPECT_EQ(picker(), nullptr);
+  ASSERT_EQ(config().lstProgram.count(), 1);
+  EXPECT_EQ(config().lstProgram.item(0), "pad2.exe");
+  EXPECT_TRUE(config().lstProgram.checked(0));
+}
+
 TEST_F(TaskPickerTest, LockAndEditAddLikeTypingWhileNothingCancelOrAFullListKeepThePickerOpen) {
   sim.desktop.createWindow("Untitled - Notepad", "Notepad");
   FrmLock& shown = open();
