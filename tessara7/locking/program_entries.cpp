@@ -25,7 +25,14 @@ bool isProgramEntry(std::string_view task) {
 }
 
 bool namesProgram(std::string_view entry, const platform::ProgramFile& file) {
-  return sameFileName(entry, file.fileName) || sameFileName(entry, file.originalName);
+  // Windows' own programs give the name of their language file
+  // ("NOTEPAD.EXE.MUI", "Taskmgr.exe.mui"): the program is the name before it.
+  constexpr std::string_view kLanguageFile = ".mui";
+  std::string_view original = file.originalName;
+  if (original.size() > kLanguageFile.size() &&
+      lowerCase(original.substr(original.size() - kLanguageFile.size())) == kLanguageFile)
+    original.remove_suffix(kLanguageFile.size());
+  return sameFileName(entry, file.fileName) || sameFileName(entry, original);
 }
 
 std::optional<ProgramLookup::Found> ProgramLookup::of(platform::WindowHandle window) {

@@ -16,7 +16,9 @@ namespace tessara {
 bool isProgramEntry(std::string_view task);
 
 // Whether the program entry names the file: its own name or the original
-// name of its version resource (a renamed copy), compared case-blind.
+// name of its version resource (a renamed copy; Windows' own programs name
+// their ".mui" language file there, which counts as the program), compared
+// case-blind.
 bool namesProgram(std::string_view entry, const platform::ProgramFile& file);
 
 // The program behind a window, read once per process (by id and start, so

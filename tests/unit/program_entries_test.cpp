@@ -24,6 +24,8 @@ TEST(ProgramEntryTest, TheFileOrItsOriginalNameMatchesWithoutRegardToCase) {
   EXPECT_FALSE(namesProgram("notepad.exe", {"notepad.exe.bak", ""}));
   EXPECT_FALSE(namesProgram("", {"", ""})) << "an unreadable process matches nothing by accident";
   EXPECT_TRUE(namesProgram("\xC3\x89" "diteur.exe", {"\xC3\xA9" "DITEUR.exe", ""}));
+  EXPECT_TRUE(namesProgram("taskmgr.exe", {"tm.exe", "Taskmgr.exe.mui"})) << "Windows' own programs";
+  EXPECT_FALSE(namesProgram("taskmgr.exe.mui", {"tm.exe", "Taskmgr.exe.mui"}));
 }
 
 class ProgramLookupTest : public ::testing::Test {
