@@ -32,10 +32,12 @@ std::vector<std::string> lines(HWND form, const std::string& what) {
   return splitLines(query(form, what).value_or("<no answer>"));
 }
 
-// Where the picker lists the title, -1 when it does not.
+// Where the picker lists the title (with its program beside it), -1 when it does not.
 int indexIn(HWND picker, const std::string& title) {
   const auto titles = lines(picker, "lstWindows.items");
-  const auto found = std::find(titles.begin(), titles.end(), title);
+  const auto found = std::find_if(titles.begin(), titles.end(), [&](const std::string& line) {
+    return line == title || line.starts_with(title + "  (");
+  });
   return found == titles.end() ? -1 : static_cast<int>(found - titles.begin());
 }
 
@@ -90,6 +92,15 @@ TEST_F(TaskPickerE2eTest, BrowseListsTheTasksAndLockAndEditAddToTheListThatApply
   EXPECT_EQ(lines(main, "lstProgram.checks").back(), "1");
   EXPECT_EQ(query(main, "lstProgram.listindex"), std::to_string(rows));
 
+  // Each task shows its program: the test's own windows are this test program's.
+  picker = openPicker(main);
+  ASSERT_NE(picker, nullptr);
+  const int at = indexIn(picker, task);
+  ASSERT_GE(at, 0);
+  EXPECT_EQ(lines(picker, "lstWindows.items").at(static_cast<std::size_t>(at)), task + "  (e2e_tests.exe)");
+  ASSERT_TRUE(clickButton(picker, idOf("cmdCancel")));
+  EXPECT_TRUE(waitUntil(3000, [&] { return !IsWindow(picker); }));
+
   // "Edit..." asks for the name, suggesting the title, and appends the answer unticked.
   picker = openPicker(main);
   ASSERT_NE(picker, nullptr);
@@ -106,12 +117,23 @@ TEST_F(TaskPickerE2eTest, BrowseListsTheTasksAndLockAndEditAddToTheListThatApply
   EXPECT_EQ(lines(main, "lstProgram.items").back(), "Tsr edited task");
   EXPECT_EQ(lines(main, "lstProgram.checks").back(), "0");
 
-  // Apply stores both rows.
+  // "Lock Program" appends the highlighted window's program file, ticked.
+  picker = openPicker(main);
+  ASSERT_NE(picker, nullptr);
+  ASSERT_TRUE(selectListItem(picker, idOf("lstWindows"), indexIn(picker, task)));
+  ASSERT_TRUE(clickButton(picker, idOf("cmdSelectProgram")));
+  EXPECT_TRUE(waitUntil(3000, [&] { return !IsWindow(picker); })) << "the picker stays after Lock Program";
+  EXPECT_EQ(lines(main, "lstProgram.items").back(), "e2e_tests.exe");
+  EXPECT_EQ(lines(main, "lstProgram.checks").back(), "1");
+
+  // Apply stores the three rows.
   ASSERT_TRUE(clickButton(main, idOf("cmdok")));
   auto row = [&](int n, const char* name) {
     return RegistryFixture::readString(Root::Machine, "SOFTWARE\\TSR\\Windows" + std::to_string(n), name);
   };
-  EXPECT_TRUE(waitUntil(5000, [&] { return row(rows + 1, "Window") == "Tsr edited task"; }));
+  EXPECT_TRUE(waitUntil(5000, [&] { return row(rows + 2, "Window") == "e2e_tests.exe"; }));
+  EXPECT_EQ(row(rows + 2, "Enabled"), "1");
+  EXPECT_EQ(row(rows + 1, "Window"), "Tsr edited task");
   EXPECT_EQ(row(rows, "Window"), task);
   EXPECT_EQ(row(rows, "Enabled"), "1");
   EXPECT_EQ(row(rows + 1, "Enabled"), "0");
