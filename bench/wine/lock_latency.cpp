@@ -4,12 +4,14 @@
 //     brought to the front by another process (this one) to its being hidden,
 //     for a plain window without children and for a Notepad-like one whose
 //     edit child takes the focus, over 20 trials each; the plain window also
-//     with the program's WinEvent hooks left out (the diagnostics switch "NoWinEvent");
+//     locked by a program entry (this program's file) and with the program's
+//     WinEvent hooks left out (the diagnostics switch "NoWinEvent");
 //  3. a locked window that shows itself again every 200 ms: the share of the
 //     time it is visible, and its longest stretch;
 //  4. the cost of one master password check;
 //  5. idle cost: CPU time of tessara7.exe (from /proc) over a minute with 999
-//     ticked lock rows and 1000 ignored titles, and with the default list.
+//     ticked lock rows (every tenth a program file) and 1000 ignored titles,
+//     and with the default list.
 // Usage: wine_bench.exe lock [trials=20] [idle seconds=60] [re-show seconds=10];
 // 0 skips a part. tessara7.exe is taken from this program's folder; when
 // TESSARA_BENCH_BASELINE names another build of it, parts 2, 3 and 5 measure
@@ -19,6 +21,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +31,7 @@
 #include <vector>
 
 #include "bench/wine/unix_process.h"
+#include "platform/win32/win32_desktop.h"
 #include "shared/names.h"
 #include "shared/win32/handles.h"
 #include "shared/win32/module.h"
@@ -361,22 +365,41 @@ Stats stats(std::vector<double> v, int missed) {
   return s;
 }
 
-// Starts tessara7 with the probes' title as a ticked task name.
-void startWithProbeLocked(Started& tessara, bool hooks) {
+// What locks the probes: their title, or this benchmark's program file.
+enum class Entry { Title, Program };
+
+// Starts tessara7 with the probes' title, or this program's file, as a ticked task name.
+void startWithProbeLocked(Started& tessara, bool hooks, Entry entry = Entry::Title) {
   clearStore();
-  setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Window", L"LatencyProbe");
+  setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Window",
+            entry == Entry::Title ? L"LatencyProbe" : L"wine_bench.exe");
   setString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TSR\\Windows0", L"Enabled", L"1");
   win32kit::setMachineSwitch(L"NoWinEvent", !hooks);
   startTessara(tessara);
   win32kit::setMachineSwitch(L"NoWinEvent", false);
 }
 
-Stats measureLatency(const char* label, Probe kind, bool hooks, int trials) {
+Stats measureLatency(const char* label, Probe kind, bool hooks, int trials, Entry entry = Entry::Title,
+                     bool notepadBase = false) {
   Started tessara;
-  startWithProbeLocked(tessara, hooks);
-  Window base = makeWindow(registerClass(L"BenchBase", DefWindowProcW), L"Bench base");
-  ShowWindow(base.get(), SW_SHOW);
-  SetForegroundWindow(base.get());
+  startWithProbeLocked(tessara, hooks, entry);
+  // Between trials another window takes the front: for a program entry one
+  // of another process (Notepad), since every window of this one is locked.
+  Window ownBase;
+  Started notepad;
+  HWND base = nullptr;
+  if (entry == Entry::Program || notepadBase) {
+    notepad = start(windowsFolder() + L"\\notepad.exe");
+    pumpUntil(10000, [&] {
+      base = FindWindowW(L"Notepad", nullptr);
+      return base != nullptr && IsWindowVisible(base);
+    });
+  } else {
+    ownBase = makeWindow(registerClass(L"BenchBase", DefWindowProcW), L"Bench base");
+    base = ownBase.get();
+    ShowWindow(base, SW_SHOW);
+  }
+  SetForegroundWindow(base);
   pumpFor(2000);
 
   std::vector<double> samples;
@@ -399,10 +422,11 @@ Stats measureLatency(const char* label, Probe kind, bool hooks, int trials) {
     }
     std::fflush(stdout);
     probe = Window();
-    SetForegroundWindow(base.get());
+    SetForegroundWindow(base);
     pumpFor(300 + std::rand() % 500);  // the next trial at another phase of the half-second timer
   }
   std::printf("\n");
+  stop(notepad);
   stop(tessara);
   clearStore();
   return stats(samples, missed);
@@ -416,9 +440,25 @@ struct Reshown {
   bool locked = false;
 };
 
-Reshown measureReshowing(int seconds) {
+// The floor of the measurement: instead of tessara7, another process (a
+// copy of this program) that does nothing but look every 10 ms (the quick
+// checks' timer) and hide the probe when it is visible, minimising it first
+// or not; it ends with the probe.
+enum class Hider { Tessara, FloorHide, FloorMinimiseHide };
+int floorHider(HWND probe, bool minimise) {
+  SetTimer(nullptr, 0, 10, nullptr);
+  MSG m;
+  while (IsWindow(probe) && GetMessageW(&m, nullptr, 0, 0) > 0) {
+    if (m.message != WM_TIMER || !IsWindowVisible(probe)) continue;
+    if (minimise) ShowWindowAsync(probe, SW_MINIMIZE);
+    ShowWindowAsync(probe, SW_HIDE);
+  }
+  return 0;
+}
+
+Reshown measureReshowing(int seconds, Hider hider = Hider::Tessara) {
   Started tessara;
-  startWithProbeLocked(tessara, true);
+  if (hider == Hider::Tessara) startWithProbeLocked(tessara, true);
   Window base = makeWindow(registerClass(L"BenchBase", DefWindowProcW), L"Bench base");
   ShowWindow(base.get(), SW_SHOW);
   SetForegroundWindow(base.get());
@@ -426,6 +466,14 @@ Reshown measureReshowing(int seconds) {
 
   Reshown result;
   Window probe = makeProbe(Probe::Plain, L"LatencyProbe reshowing");
+  Started floor;
+  if (hider != Hider::Tessara) {
+    wchar_t self[MAX_PATH * 4];
+    GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
+    floor = start(std::wstring(self), L" lock --floor-hider " +
+                                          std::to_wstring(reinterpret_cast<std::uintptr_t>(probe.get())) +
+                                          (hider == Hider::FloorMinimiseHide ? L" 1" : L" 0"));
+  }
   g_probe = {};
   ShowWindow(probe.get(), SW_SHOW);
   SetForegroundWindow(probe.get());
@@ -455,6 +503,7 @@ Reshown measureReshowing(int seconds) {
     result.longestMs = g_probe.longestMs;
   }
   probe = Window();
+  stop(floor);
   stop(tessara);
   clearStore();
   return result;
@@ -477,6 +526,41 @@ void measurePasswordCheck() {
   std::fflush(stdout);
 }
 
+// --- 4b. Looking up a window's program ----------------------------------------------------
+
+// What the watchers pay for a program entry: per tick, the window's process
+// and its start (the cache's key); once per process, its file and version
+// resource. Measured on hivexfer.exe, whose file has a version resource.
+void measureProgramLookup() {
+  Started transfer = start(win32kit::inProgramFolder(win32kit::toWide(names::TransferProgram)));
+  HWND window = nullptr;
+  pumpUntil(10000, [&] {
+    window = FindWindowW(win32kit::toWide(names::TransferClass).c_str(), nullptr);
+    return window != nullptr;
+  });
+  platform::win32::Win32Desktop desktop;
+  const auto handle = reinterpret_cast<platform::WindowHandle>(window);
+  std::vector<double> keys, files;
+  std::string name, original;
+  for (int i = 0; i < 21; ++i) {
+    const double t0 = nowMs();
+    const auto key = desktop.process(desktop.windowProcessId(handle));
+    const double t1 = nowMs();
+    const platform::ProgramFile file = desktop.programFile(key ? key->id : 0);
+    const double t2 = nowMs();
+    keys.push_back((t1 - t0) * 1000.0);
+    files.push_back((t2 - t1) * 1000.0);
+    name = file.fileName;
+    original = file.originalName;
+  }
+  const Stats k = stats(keys, 0), f = stats(files, 0);
+  std::printf("  the window's process and start (each tick): median %6.0f us, max %6.0f\n", k.median, k.max);
+  std::printf("  its file and version resource (once a process): median %6.0f us, max %6.0f  (\"%s\", \"%s\")\n",
+              f.median, f.max, name.c_str(), original.c_str());
+  std::fflush(stdout);
+  stop(transfer);
+}
+
 // --- 5. Idle cost ---------------------------------------------------------------------
 
 void measureIdle(const char* label, bool fullLists, int seconds) {
@@ -484,7 +568,9 @@ void measureIdle(const char* label, bool fullLists, int seconds) {
   if (fullLists) {
     for (int row = 0; row < 999; ++row) {
       const std::wstring key = L"SOFTWARE\\TSR\\Windows" + std::to_wstring(row);
-      setString(HKEY_LOCAL_MACHINE, key, L"Window", L"Idle task " + std::to_wstring(row));
+      // Every tenth row names a program file, so that the ticks look the foreground's program up too.
+      setString(HKEY_LOCAL_MACHINE, key, L"Window",
+                L"Idle task " + std::to_wstring(row) + (row % 10 == 0 ? L".exe" : L""));
       setString(HKEY_LOCAL_MACHINE, key, L"Enabled", L"1");
     }
     for (int n = 0; n < 1000; ++n)
@@ -531,6 +617,8 @@ void besideBaseline(Measure measure) {
 // The "lock" group of wine_bench: trials (20), idle seconds (60), re-show seconds (10).
 int runLockLatencyBenchmarks(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--notify-child") == 0) return notifyChild();
+  if (argc > 3 && std::strcmp(argv[1], "--floor-hider") == 0)
+    return floorHider(reinterpret_cast<HWND>(std::strtoull(argv[2], nullptr, 10)), std::atoi(argv[3]) != 0);
   const int trials = argc > 1 ? std::max(0, std::atoi(argv[1])) : 20;
   const int idleSeconds = argc > 2 ? std::max(0, std::atoi(argv[2])) : 60;
   const int reshowSeconds = argc > 3 ? std::max(0, std::atoi(argv[3])) : 10;
@@ -548,6 +636,13 @@ int runLockLatencyBenchmarks(int argc, char** argv) {
                         measureLatency(("plain" + suffix).c_str(), Probe::Plain, true, trials));
       rows.emplace_back("Notepad-like (edit child takes focus)" + suffix,
                         measureLatency(("Notepad-like" + suffix).c_str(), Probe::Editor, true, trials));
+      if (!isBaseline) {
+        // Like for like: both with Notepad, another process, at the front between trials.
+        rows.emplace_back("plain window, title entry, Notepad between",
+                          measureLatency("plain, title, Notepad between", Probe::Plain, true, trials, Entry::Title, true));
+        rows.emplace_back("plain window, program entry, Notepad between",
+                          measureLatency("plain, program entry", Probe::Plain, true, trials, Entry::Program));
+      }
     });
     rows.emplace_back("plain window, timers only (no hooks)",
                       measureLatency("plain, no hooks", Probe::Plain, false, trials));
@@ -566,10 +661,19 @@ int runLockLatencyBenchmarks(int argc, char** argv) {
                     isBaseline ? "baseline" : "this build", r.share, r.longestMs, r.shows);
       std::fflush(stdout);
     });
+    for (const Hider floor : {Hider::FloorHide, Hider::FloorMinimiseHide}) {
+      const Reshown r = measureReshowing(reshowSeconds, floor);
+      std::printf("%-22s visible %5.1f%% of the time, longest stretch %5.0f ms, %d re-shows\n",
+                  floor == Hider::FloorHide ? "floor: 10 ms, hide" : "floor: minimise, hide", r.share, r.longestMs,
+                  r.shows);
+      std::fflush(stdout);
+    }
   }
   if (trials > 0) {
     std::printf("\n== One master password check ==\n");
     measurePasswordCheck();
+    std::printf("\n== One program lookup ==\n");
+    measureProgramLookup();
   }
   if (idleSeconds == 0) return 0;
   std::printf("\n== Idle cost of tessara7.exe (/proc utime + stime) ==\n");
