@@ -86,6 +86,28 @@ TEST_F(ProgramEntryE2eTest, NotepadIsLockedWhateverItsTitleAndARenamedCopyByItsO
   removeTree(folder);
 }
 
+// The Advanced menu's browser lock knows today's Firefox by its file, whatever
+// its window is called: here a program copied as firefox.exe.
+TEST_F(ProgramEntryE2eTest, TheBrowserLockKnowsFirefoxByItsProgramFile) {
+  storeSetting("LockFF", "1");
+  const std::string folder = freshTempFolder("tsr-browser");
+  const std::string browser = folder + "\\firefox.exe";
+  ASSERT_TRUE(CopyFileW(systemPath(programFolder() + "\\" + names::TransferProgram).c_str(),
+                        systemPath(browser).c_str(), FALSE));
+  RunningTessara tessara;
+  ASSERT_NE(tessara.window, nullptr);
+  {
+    Program firefox = Program::atPath(browser);
+    HWND window = waitForWindowOf(firefox.pid(), names::TransferClass);
+    ASSERT_NE(window, nullptr);
+    SetForegroundWindow(window);
+    HWND prompt = expectLocked(window);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(promptSubject(prompt), "Restrictions");
+  }
+  removeTree(folder);
+}
+
 TEST_F(ProgramEntryE2eTest, AnUntickedProgramEntryLocksNothing) {
   storeLockRow(0, "notepad.exe", false);
   RunningTessara tessara;
