@@ -39,13 +39,14 @@ bool PasswordRequests::askConfigPassword() {
 void PasswordRequests::ShowPWD() {
   FrmPassword& prompt = app_.frmPassword();
   auto attempt = [&](auto step) { prompt.fire(step); };  // each step is tried on its own
-  // Shown again where it belongs: restored if someone minimised it.
-  attempt([&] { prompt.raise(); });
+  // Its words first, so that it never shows for a moment with the last ones.
   attempt([&] {
     prompt.setCaption(masterPassword_.startPasswordTimer() ? "Restrictions - [30 Seconds Remaining]"
                                                            : "Restrictions");
   });
   attempt([&] { prompt.lblProgram.setCaption(app_.state().PendingTitle); });
+  // Shown again where it belongs: restored if someone minimised it.
+  attempt([&] { prompt.raise(); });
   attempt([&] { SetTopmost(prompt, true); });
   attempt([&] {
     prompt.setFocus(prompt.txtPass);
