@@ -71,12 +71,10 @@ void ForegroundWatcher::lockListedWindow() {
   if (program ? releases_.processReleased(*program) : releases_.classReleased(state.ForegroundClass)) return;
   if (ignoreList_.ignores(title)) return;
 
+  app_.requestPassword(Action::ListedWindow, title, window, state.ForegroundClass, program);
   auto& desktop = app_.os().desktop;
-  // Hidden first: the prompt and the bookkeeping can follow once the window
-  // is out of sight.
   desktop.showWindowAsync(window, platform::SwMinimize);
   desktop.showWindowAsync(window, platform::SwHide);
-  app_.requestPassword(Action::ListedWindow, title, window, state.ForegroundClass, program);
   app_.lockGuard().held(window, Action::ListedWindow, title, state.ForegroundClass, program);
 }
 
