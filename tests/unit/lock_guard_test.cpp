@@ -44,8 +44,8 @@ TEST_F(LockGuardTest, ALockedWindowThatShowsItselfAgainIsHiddenAgainWithinTheClo
     showsItself(notepad);
     ASSERT_FALSE(sim.desktop.isHidden(notepad));
     EXPECT_LE(msUntilHidden(notepad), LockGuard::CloseIntervalMs) << "round " << round;
-    EXPECT_TRUE(sim.desktop.isMinimised(notepad));
     sim.clock.advance(190);
+    EXPECT_TRUE(sim.desktop.isHidden(notepad)) << "stays hidden between its shows, round " << round;
   }
   EXPECT_EQ(state().PendingWindow, notepad) << "the prompt still guards it";
   EXPECT_FALSE(locked(other));
