@@ -1,6 +1,25 @@
 #include "tessara7/settings/registry_access.h"
 
+#include "tessara7/settings/store_keys.h"
+
 namespace tessara {
+
+namespace {
+
+bool sameKey(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> RegistryAccess::managedText(std::string_view key, std::string_view name) const {
+  if (managed_ == nullptr || !sameKey(key, keys::Settings)) return std::nullopt;
+  return managed_->setting(name);
+}
 
 // Every operation swallows what the platform throws (out of memory, in
 // practice): the callers are written for a layer that cannot fail.
@@ -8,6 +27,7 @@ namespace tessara {
 std::string RegistryAccess::GetStringValue(platform::Root root, std::string_view key,
                                            std::string_view name) const noexcept {
   try {
+    if (auto managed = managedText(key, name)) return *managed;
     const auto value = registry_.read(root, key, name);
     if (value && value->type == platform::ValueType::String) return value->text;
   } catch (...) {
@@ -18,6 +38,7 @@ std::string RegistryAccess::GetStringValue(platform::Root root, std::string_view
 void RegistryAccess::SaveStringValue(platform::Root root, std::string_view key, std::string_view name,
                                      std::string_view text) noexcept {
   try {
+    if (managedText(key, name)) return;
     registry_.writeString(root, key, name, text);
   } catch (...) {
   }
@@ -36,6 +57,7 @@ std::int32_t RegistryAccess::GetDwordValue(platform::Root root, std::string_view
 void RegistryAccess::SaveDwordValue(platform::Root root, std::string_view key, std::string_view name,
                                     std::int32_t value) noexcept {
   try {
+    if (managedText(key, name)) return;
     registry_.writeDword(root, key, name, static_cast<std::uint32_t>(value));
   } catch (...) {
   }
@@ -51,6 +73,7 @@ void RegistryAccess::DeleteKey(platform::Root root, std::string_view key) noexce
 void RegistryAccess::DeleteValue(platform::Root root, std::string_view key,
                                  std::string_view name) noexcept {
   try {
+    if (managedText(key, name)) return;
     registry_.deleteValue(root, key, name);
   } catch (...) {
   }
@@ -93,6 +116,8 @@ void RegistryAccess::readStrings(platform::Root root, std::string_view key, std:
     const auto values = registry_.readMany(root, key, names);
     for (std::size_t i = 0; i < texts.size() && i < values.size(); ++i)
       if (values[i] && values[i]->type == platform::ValueType::String) texts[i] = values[i]->text;
+    for (std::size_t i = 0; i < texts.size() && i < names.size(); ++i)
+      if (auto managed = managedText(key, names[i])) texts[i] = *managed;
   } catch (...) {
   }
 }
@@ -103,6 +128,8 @@ std::vector<RegistryAccess::NamedText> RegistryAccess::GetAllStringValues(platfo
     std::vector<NamedText> texts;
     for (auto& [name, value] : registry_.readAll(root, key))
       if (value.type == platform::ValueType::String) texts.push_back({std::move(name), std::move(value.text)});
+    for (NamedText& text : texts)
+      if (auto managed = managedText(key, text.name)) text.text = *managed;
     return texts;
   } catch (...) {
   }

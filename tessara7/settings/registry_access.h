@@ -6,18 +6,25 @@
 // callers treat an absent value and an empty one alike.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/registry.h"
+#include "tessara7/settings/managed_settings.h"
 
 namespace tessara {
 
 class RegistryAccess {
  public:
   explicit RegistryAccess(platform::Registry& registry) : registry_(registry) {}
+
+  // Settings an administrator manages: under the settings key, in either
+  // scope, a managed value is what reads; writes and deletes of it are
+  // dropped, so that Apply leaves the policy's value alone.
+  void manage(const ManagedSettings* managed) { managed_ = managed; }
 
   // The text of a string value up to its first NUL; "" otherwise.
   std::string GetStringValue(platform::Root root, std::string_view key,
@@ -63,7 +70,11 @@ class RegistryAccess {
   void readStrings(platform::Root root, std::string_view key, std::span<const std::string_view> names,
                    std::span<std::string> texts) const noexcept;
 
+  // The managed text of a value of the settings key, if it is managed.
+  std::optional<std::string> managedText(std::string_view key, std::string_view name) const;
+
   platform::Registry& registry_;
+  const ManagedSettings* managed_ = nullptr;
 };
 
 }  // namespace tessara

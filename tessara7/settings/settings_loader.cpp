@@ -27,6 +27,7 @@ void SettingsLoader::GetConfig() {
 
   state.Loading = true;
   state.SettingsRoot = Root::Machine;
+  steps_.run("managed settings", [&] { app_.managedSettings().load(app_.os().registry); });
   steps_.run("clear the lists", [&] {
     p_.ignoreList.clear();
     p_.advancedWatcher.clearImplicitLocks();

@@ -17,7 +17,7 @@ App::App(AppHost host)
     : host_(std::move(host)),
       runtime_{host_.os.clock, host_.views, {}, {}},
       registry_(host_.os.registry),
-      userScope_(registry_, host_.os.shell.userSid()),
+      userScope_((registry_.manage(&managed_), registry_), host_.os.shell.userSid()),
       programs_(host_.os.desktop),
       frmError_([this] { return std::make_unique<FrmError>(*this); }),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
@@ -26,6 +26,7 @@ App::App(AppHost host)
       frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
       frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
       frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }) {
+  registry_.manage(&managed_);
   runtime_.onHandlerError = [this](const std::string& description) { reportHandlerError(description); };
   runtime_.doEvents = [this] {
     if (host_.doEvents) host_.doEvents();

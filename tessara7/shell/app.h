@@ -87,6 +87,8 @@ class App {
   platform::Platform& os() { return host_.os; }
   platform::Tray& tray() { return host_.tray; }
   RegistryAccess& registry() { return registry_; }
+  // What Group Policy manages of the settings, read again at every load.
+  ManagedSettings& managedSettings() { return managed_; }
   // Whether this user's own store holds, and the owner's choice of it.
   UserScope& userScope() { return userScope_; }
   AppState& state() { return state_; }
@@ -153,6 +155,7 @@ class App {
 
   AppHost host_;
   forms::Runtime runtime_;
+  ManagedSettings managed_;
   RegistryAccess registry_;
   UserScope userScope_;
   AppState state_;

@@ -414,3 +414,56 @@ TEST_F(ApplyTest, OneApplyIsOnePolicyBroadcast) {
 
 }  // namespace
 }  // namespace tessara::testing
+
+namespace tessara::testing {
+namespace {
+
+constexpr const char* kManaged = "Software\\Policies\\TSR\\Settings";
+
+// Settings an administrator manages through Group Policy: the policy's value
+// is what the program loads and acts on, in either scope and whatever the
+// store says, the machine's policy over the user's; Apply leaves the store's
+// value of a managed setting alone, and a removed policy gives it back.
+TEST_F(ApplyTest, ManagedSettingsOverrideTheStoreAndApplyLeavesThemAlone) {
+  setString(Root::Machine, kSettings, "LockIE", "0");
+  setString(Root::Machine, kSettings, "LockFF", "1");
+  setDword(Root::Machine, kManaged, "LockIE", 1);           // a policy's "enabled"
+  setString(Root::User, kManaged, "LockFF", "0");           // the user's policy...
+  setString(Root::User, kManaged, "chkLockMyComputer", "1");
+  setString(Root::Machine, kManaged, "chkLockMyComputer", "0");  // ...loses to the machine's
+  start();
+  const auto find = [](const char* control) {
+    for (const auto& entry : allMenuSwitches())
+      if (std::string(entry.control) == control) return entry;
+    return Written{};
+  };
+  EXPECT_TRUE(ticked(find("chkLockIE")));
+  EXPECT_FALSE(ticked(find("chkLockFF")));
+  EXPECT_FALSE(ticked(find("chkLockMyComputer")));
+  EXPECT_TRUE(state().LockInternetExplorer) << "the watchers act on the policy";
+
+  // Apply writes what the owner ticked, except what is managed.
+  unlock();
+  tickAll(false);
+  setTick(find("chkLockIE"), false);
+  apply();
+  EXPECT_EQ(getString(Root::Machine, kSettings, "LockIE"), "0") << "the store kept its own value";
+  EXPECT_EQ(getString(Root::Machine, kSettings, "LockFF"), "1");
+  EXPECT_EQ(getString(Root::Machine, kSettings, "LockEx"), "0") << "an unmanaged setting is written";
+  EXPECT_TRUE(ticked(find("chkLockIE"))) << "the reload after Apply shows the policy again";
+
+  // In the user's own scope the machine's policy still holds.
+  selectThisUser();
+  EXPECT_TRUE(ticked(find("chkLockIE")));
+  EXPECT_EQ(getString(Root::User, kSettings, "LockIE"), "<absent>");
+
+  // The policy goes: the next load gives the store's value back.
+  sim.registry.deleteValue(Root::Machine, kManaged, "LockIE");
+  config().OptAllUsers.click();
+  EXPECT_FALSE(ticked(find("chkLockIE")));
+  EXPECT_FALSE(state().LockInternetExplorer);
+}
+
+}  // namespace
+}  // namespace tessara::testing
+

@@ -1,0 +1,42 @@
+#include "tessara7/settings/managed_settings.h"
+
+#include <algorithm>
+
+namespace tessara {
+namespace {
+
+std::string lowered(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  return lower;
+}
+
+}  // namespace
+
+bool ManagedSettings::load(platform::Registry& registry) {
+  std::map<std::string, std::string, std::less<>> values;
+  // The user's first, so that the machine's overwrite them.
+  for (const platform::Root root : {platform::Root::User, platform::Root::Machine}) {
+    try {
+      for (const auto& named : registry.readAll(root, PolicySettingsKey)) {
+        const platform::Value& value = named.value;
+        if (value.type == platform::ValueType::String) values[lowered(named.name)] = value.text;
+        else if (value.type == platform::ValueType::Dword) values[lowered(named.name)] = std::to_string(value.dword);
+      }
+    } catch (...) {
+      // An unreadable policy key manages nothing.
+    }
+  }
+  const bool changed = values != values_;
+  values_ = std::move(values);
+  return changed;
+}
+
+std::optional<std::string> ManagedSettings::setting(std::string_view name) const {
+  const auto found = values_.find(lowered(name));
+  if (found == values_.end()) return std::nullopt;
+  return found->second;
+}
+
+}  // namespace tessara
