@@ -1,5 +1,6 @@
 #include "tessara7/restrictions/switches.h"
 
+#include "tessara7/settings/managed_settings.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
@@ -29,6 +30,22 @@ bool RestrictionSwitches::on(const catalogue::Switch& entry) const {
 void RestrictionSwitches::set(const Bound& bound, bool on) {
   if (bound.item) bound.item->setChecked(on);
   else chkContextMenu_.setValue(on ? 1 : 0);
+}
+
+void RestrictionSwitches::showManaged(const ManagedSettings& managed) {
+  for (auto& bound : bound_) {
+    const auto& entry = *bound.entry;
+    const bool now = entry.encoding == catalogue::Encoding::Flag && managed.setting(entry.value).has_value();
+    if (now == bound.managed) continue;
+    bound.managed = now;
+    if (bound.item) {
+      bound.item->setEnabled(!now);
+      continue;
+    }
+    if (now) ownTip_ = chkContextMenu_.toolTip();
+    chkContextMenu_.setEnabled(!now);
+    chkContextMenu_.setToolTip(now ? ManagedTip : ownTip_);
+  }
 }
 
 void RestrictionSwitches::flipTicksOnClick() {

@@ -12,6 +12,7 @@ namespace tessara {
 
 class App;
 struct AppState;
+class ManagedSettings;
 class RegistryAccess;
 
 class RestrictionSwitches {
@@ -36,6 +37,11 @@ class RestrictionSwitches {
   // Explorer menu's password and the two whole-program locks.
   void applyProgramLocks(AppState& state) const;
 
+  // A switch an administrator manages is greyed (the check box also says
+  // so in its tooltip); one no longer managed is given back to the owner.
+  void showManaged(const ManagedSettings& managed);
+  static constexpr const char* ManagedTip = "Set by your administrator";
+
   // The window titles and classes the ticked Advanced locks watch, in order.
   std::vector<std::string> implicitLockNames() const;
 
@@ -43,11 +49,13 @@ class RestrictionSwitches {
   struct Bound {
     const catalogue::Switch* entry;
     forms::MenuItem* item;  // nullptr for the check box
+    bool managed = false;
   };
   const Bound* find(std::string_view control) const;
   void set(const Bound& bound, bool on);
 
   forms::CheckBox& chkContextMenu_;
+  std::string ownTip_;  // the check box's tooltip while it is not managed
   std::vector<Bound> bound_;
 };
 

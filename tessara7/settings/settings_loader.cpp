@@ -17,6 +17,10 @@ using platform::Root;
 
 SettingsLoader::SettingsLoader(App& app, Parts parts) : app_(app), p_(parts) {}
 
+void SettingsLoader::reloadWhenManagedChanged() {
+  if (app_.managedSettings().load(app_.os().registry)) GetConfig();
+}
+
 void SettingsLoader::GetConfig() {
   auto& state = app_.state();
   auto& reg = app_.registry();
@@ -67,6 +71,7 @@ void SettingsLoader::GetConfig() {
   steps_.run("policy ticks", [&] { p_.switches.loadPolicyTicks(reg, state.SettingsRoot); });
   steps_.run("USB protection", [&] { p_.protections.loadUsbTick(reg); });
   steps_.run("flags", [&] { p_.switches.loadFlags(reg, state.SettingsRoot); });
+  steps_.run("managed settings shown", [&] { p_.switches.showManaged(app_.managedSettings()); });
   steps_.run("Explorer menu", [&] {
     p_.explorerMenu.load(reg.GetStringValue(state.SettingsRoot, keys::Settings, "chkContextMenu") == "1");
   });

@@ -43,6 +43,9 @@ class SettingsLoader {
   SettingsLoader(App& app, Parts parts);
 
   void GetConfig();
+  // Reads the policy keys again (two small keys, not the store) and loads
+  // the configuration anew when what they manage changed.
+  void reloadWhenManagedChanged();
 
   // Runs after every load, once the window holds the store.
   std::function<void()> onLoaded;

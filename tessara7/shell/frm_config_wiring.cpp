@@ -52,7 +52,12 @@ void FrmConfig::connectHandlers() {
   cmdHelper1.onClick = [this] { encryptionPage.cmdHelper1_Click(); };
   cmdlockfile.onClick = [this] { encryptionPage.cmdlockfile_Click(); };
   startup.onCancelling = [this] { encryptionPage.reEncryptOnClose(); };
-  Timer1.onTimer = [this] { commandRunner.Timer1_Timer(); };
+  // The same second's tick looks at the policy keys: a Group Policy refresh
+  // shows within a second without a timer of its own.
+  Timer1.onTimer = [this] {
+    commandRunner.Timer1_Timer();
+    loader.reloadWhenManagedChanged();
+  };
 
   // The file protector and the uninstall commands.
   tmrFileProtector.onTimer = [this] { protector.tmrFileProtector_Timer(); };

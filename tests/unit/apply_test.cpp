@@ -441,6 +441,8 @@ TEST_F(ApplyTest, ManagedSettingsOverrideTheStoreAndApplyLeavesThemAlone) {
   EXPECT_FALSE(ticked(find("chkLockFF")));
   EXPECT_FALSE(ticked(find("chkLockMyComputer")));
   EXPECT_TRUE(state().LockInternetExplorer) << "the watchers act on the policy";
+  EXPECT_FALSE(config().findMenu("chkLockIE")->enabled()) << "a managed switch is greyed";
+  EXPECT_TRUE(config().findMenu("chkLockex")->enabled());
 
   // Apply writes what the owner ticked, except what is managed.
   unlock();
@@ -457,11 +459,21 @@ TEST_F(ApplyTest, ManagedSettingsOverrideTheStoreAndApplyLeavesThemAlone) {
   EXPECT_TRUE(ticked(find("chkLockIE")));
   EXPECT_EQ(getString(Root::User, kSettings, "LockIE"), "<absent>");
 
-  // The policy goes: the next load gives the store's value back.
-  sim.registry.deleteValue(Root::Machine, kManaged, "LockIE");
+  // The policy goes: within the next second the store's value is back, and the owner's to change.
   config().OptAllUsers.click();
+  sim.registry.deleteValue(Root::Machine, kManaged, "LockIE");
+  sim.clock.advance(1000);
   EXPECT_FALSE(ticked(find("chkLockIE")));
   EXPECT_FALSE(state().LockInternetExplorer);
+  EXPECT_TRUE(config().findMenu("chkLockIE")->enabled());
+
+  // A policy that arrives (a Group Policy refresh) holds at once, without Apply.
+  setString(Root::Machine, kManaged, "chkContextMenu", "1");
+  sim.clock.advance(1000);
+  EXPECT_EQ(config().chkContextMenu.value(), 1);
+  EXPECT_FALSE(config().chkContextMenu.enabled());
+  EXPECT_EQ(config().chkContextMenu.toolTip(), "Set by your administrator");
+  EXPECT_EQ(getString(Root::Machine, kSettings, "chkContextMenu"), "0") << "the store keeps what the owner applied";
 }
 
 }  // namespace
