@@ -33,7 +33,7 @@ tessara_add_windows_program(tessara7
 # (shared/) is header-only and compiles into each of them.
 file(GLOB HIVEXFER_SOURCES CONFIGURE_DEPENDS ${ROOT}/hivexfer/*.cpp)
 tessara_add_windows_program(hivexfer
-  SOURCES ${HIVEXFER_SOURCES} RESOURCES ${ROOT}/res/hivexfer.rc LIBRARIES comctl32 advapi32 user32 gdi32)
+  SOURCES ${HIVEXFER_SOURCES} RESOURCES ${ROOT}/res/hivexfer.rc LIBRARIES comctl32 advapi32 user32 gdi32 shell32)
 
 file(GLOB TSRRUN_SOURCES CONFIGURE_DEPENDS ${ROOT}/menu/*.cpp)
 tessara_add_windows_program(tsrrun

@@ -2,8 +2,11 @@
 // command: the main program retitles it "[Exporting]" or "[Importing]", and
 // the first tick of the timer, half a second after the start, carries the
 // command out and ends the tool. A title nobody changed means there is
-// nothing to do.
+// nothing to do. The setup runs it as `hivexfer.exe /import "<folder>"`
+// instead: the import from that folder, no window, the closing message on
+// the standard output and exit code 0 only when the import succeeded.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <optional>
 #include <string>
@@ -123,9 +126,37 @@ std::optional<LRESULT> onMessage(HWND window, UINT message, WPARAM wParam, LPARA
   }
 }
 
+enum ImportExit : int { importDone = 0, importFailed = 1, importUsage = 2 };
+
+// The message for whoever runs the command (the setup reads it through a pipe).
+void report(const std::string& line) {
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\r\n";
+  DWORD written = 0;
+  WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// The command line's import, or nothing when it holds no "/import".
+std::optional<int> runCommandLine() {
+  int count = 0;
+  win32kit::UniqueLocal arguments(reinterpret_cast<HLOCAL>(CommandLineToArgvW(GetCommandLineW(), &count)));
+  if (!arguments || count < 2) return std::nullopt;
+  const auto* argv = static_cast<wchar_t**>(arguments.get());
+  if (_wcsicmp(argv[1], L"/import") != 0) return std::nullopt;
+  if (count != 3 || argv[2][0] == L'\0') {
+    report("Usage: hivexfer.exe /import \"<folder with tsrlocusr.dat and tsrcurusr.dat>\"");
+    return importUsage;
+  }
+  const hivexfer::ImportOutcome outcome = hivexfer::importConfigurationFrom(win32kit::toUtf8(argv[2]));
+  report(outcome.message);
+  return outcome.imported ? importDone : importFailed;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+  if (const std::optional<int> code = runCommandLine()) return *code;
   win32kit::MainWindow tool;
   tool.className = win32kit::toWide(names::TransferClass);
   tool.handler = onMessage;

@@ -28,7 +28,11 @@ std::wstring onCurrentDrive(const char* file) {
   return length > 0 && length < MAX_PATH ? std::wstring(full, length) : relative;
 }
 
-std::wstring onDriveC(const char* file) { return L"C:\\" + win32kit::toWide(file); }
+std::wstring inFolder(const std::string& folder, const char* file) {
+  std::wstring path = win32kit::toWide(folder);
+  if (path.empty() || (path.back() != L'\\' && path.back() != L'/')) path += L'\\';
+  return path + win32kit::toWide(file);
+}
 
 std::string failure(const char* what, const std::wstring& path, Outcome outcome) {
   return std::string("The Configuration could not be ") + what + " " + win32kit::toUtf8(path) + ": " +
@@ -64,17 +68,20 @@ std::string untrusted(const std::wstring& path) {
 
 }  // namespace
 
-std::string importConfiguration() {
+std::string importConfiguration() { return importConfigurationFrom("C:\\").message; }
+
+ImportOutcome importConfigurationFrom(const std::string& folder) {
   // Both files are judged before either store is touched.
   for (const HiveFile& file : kFiles)
-    if (std::string refused = untrusted(onDriveC(file.name)); !refused.empty()) return refused;
+    if (std::string refused = untrusted(inFolder(folder, file.name)); !refused.empty()) return {false, refused};
   std::string failed;
   for (const HiveFile& file : kFiles) {
-    const std::wstring path = onDriveC(file.name);
+    const std::wstring path = inFolder(folder, file.name);
     const Outcome restored = restoreKey(file.root, kStoreKey, path);
     if (!restored && failed.empty()) failed = failure("imported from", path, restored);
   }
-  return failed.empty() ? "Importing the Registry Key Complete" : failed;
+  if (!failed.empty()) return {false, failed};
+  return {true, "Importing the Registry Key Complete"};
 }
 
 }  // namespace hivexfer
