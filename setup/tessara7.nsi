@@ -10,6 +10,7 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
 !include LogicLib.nsh
+!include FileFunc.nsh
 !include "${GENERATED}/setup.nsh"
 
 !define PRODUCT "Tessara 7"
@@ -25,6 +26,7 @@ RequestExecutionLevel admin
 !define WM_COMMAND 0x0111
 !define IDOK 1
 !define SYNCHRONIZE 0x00100000
+!define SETUP_LOG "setup.log"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -50,6 +52,7 @@ UninstPage instfiles
 
 Var DataFile   ; the uninstaller's data file, held open for the whole uninstall
 Var Drive      ; "C:", the drive of the program folder
+Var Config     ; the folder of /CONFIG=, empty without it
 
 ; ---------------------------------------------------------------------------
 ; Setup
@@ -63,6 +66,47 @@ Function .onInit
     SetErrorLevel 2
     Quit
   ${EndIf}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/CONFIG=" $Config
+  ${If} ${Errors}
+    StrCpy $Config ""
+  ${ElseIf} $Config != ""
+    ; The tool runs in the program folder: a relative folder means the setup's.
+    GetFullPathName $Config $Config
+  ${EndIf}
+FunctionEnd
+
+; /CONFIG=<folder>: the configuration exported on another PC, imported by
+; the transfer tool with the same checks as its Import. A failure leaves
+; the installation in place and the store untouched, and ends the setup
+; with exit code 3 and a line in the setup log.
+Function ImportConfiguration
+  ${IfThen} $Config == "" ${|} Return ${|}
+  nsExec::ExecToStack '"$INSTDIR\${TRANSFER_PROGRAM}" /import "$Config"'
+  Pop $0  ; the exit code, or "error" when the tool did not start
+  Pop $1  ; its message
+  ; Without its line break.
+  ${Do}
+    StrCpy $2 $1 1 -1
+    ${If} $2 != "$\n"
+    ${AndIf} $2 != "$\r"
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $1 $1 -1
+  ${Loop}
+  ${If} $0 == 0
+    StrCpy $1 "The configuration in $Config was imported."
+  ${Else}
+    ${IfThen} $1 == "" ${|} StrCpy $1 "The transfer tool could not be run ($0)." ${|}
+    StrCpy $1 "The configuration in $Config was not imported: $1"
+    SetErrorLevel 3
+  ${EndIf}
+  DetailPrint "$1"
+  FileOpen $2 "$INSTDIR\${SETUP_LOG}" a
+  FileSeek $2 0 END
+  FileWrite $2 "$1$\r$\n"
+  FileClose $2
 FunctionEnd
 
 ; Appends one installed file name to the data file.
@@ -119,6 +163,9 @@ Section "Tessara 7"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  ; Before the guard starts the program, so that it starts with the imported settings.
+  Call ImportConfiguration
 
   ; Last, with everything in place: the guard service, which starts the
   ; program in every session now and at each log-on, and again whenever it ends.
@@ -309,6 +356,7 @@ Section "un.Tessara 7"
   FileClose $DataFile
   Delete "$INSTDIR\${UNINSTALLER_DATA}"
   Delete "$INSTDIR\${UNINSTALLER}"
+  Delete "$INSTDIR\${SETUP_LOG}"
   RMDir "$INSTDIR"
   SetFileAttributes "$Drive\${SPARE_COPY}" NORMAL
   Delete "$Drive\${SPARE_COPY}"

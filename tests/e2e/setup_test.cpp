@@ -9,6 +9,7 @@
 
 #include "shared/win32/data_folder.h"
 #include "shared/win32/running_copy.h"
+#include "tests/e2e/file_helpers.h"
 #include "tests/e2e/guard_helpers.h"
 #include "tests/e2e/installer_helpers.h"
 #include "tests/e2e/lock_helpers.h"
@@ -23,6 +24,8 @@ constexpr const char* kRunValue = "Tessara 7";
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessara7";
 constexpr const char* kExplorerPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 constexpr const char* kStoragePolicies = "SYSTEM\\CurrentControlSet\\Control\\StorageDevicePolicies";
+constexpr const char* kSetupLog = "setup.log";
+constexpr const char* kConfigFolder = "C:\\TsrConfig";
 const std::string kMenuClassKey = std::string("Software\\Classes\\CLSID\\") + names::ExplorerMenuClsid;
 const std::string kMenuHandlerKey =
     std::string("Software\\Classes\\Directory\\shellex\\ContextMenuHandlers\\") + names::ExplorerMenuHandlerName;
@@ -82,7 +85,8 @@ void removeInstallation() {
   guard::deleteService();  // first, or it brings the program back
   endAllPrograms();
   for (const char* file : {names::MainProgram, names::TransferProgram, names::LauncherProgram, names::ExplorerMenuDll,
-                           names::GuardProgram, names::HelpFile, names::OrderForm, names::Uninstaller, names::UninstallerData})
+                           names::GuardProgram, names::HelpFile, names::OrderForm, names::Uninstaller, names::UninstallerData,
+                           kSetupLog})
     deleteFile(inFolder(kInstallFolder, file));
   RemoveDirectoryW(widen(kInstallFolder).c_str());
   for (const std::string& file : kRootFiles) deleteFile(file);
@@ -279,6 +283,86 @@ TEST_F(SetupTest, SilentUninstallWithoutTheProgramRemovesEverythingAndKeepsTheSe
     EXPECT_TRUE(fileExists(file)) << file << " was deleted by a line of the data file";
     deleteFile(file);
   }
+}
+
+// Saves Software\TSR of one root as a hive file, as Export does.
+bool saveStore(Root root, const std::string& file) {
+  for (const wchar_t* privilege : {SE_BACKUP_NAME, SE_RESTORE_NAME}) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+    const Handle owned(token);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!LookupPrivilegeValueW(nullptr, privilege, &privileges.Privileges[0].Luid)) return false;
+    AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+  }
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root == Root::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, L"Software\\TSR", 0, KEY_READ,
+                    &key) != ERROR_SUCCESS)
+    return false;
+  deleteFile(file);
+  const LONG saved = RegSaveKeyW(key, widen(file).c_str(), nullptr);
+  RegCloseKey(key);
+  return saved == ERROR_SUCCESS;
+}
+
+// Deploying to many PCs: the configuration exported from one PC, given to a
+// silent install on another, locks there what it locked on the first; a
+// damaged file fails the setup and leaves the store as it was.
+TEST_F(SetupTest, SilentInstallWithAConfigurationImportsItAndADamagedOneChangesNothing) {
+  const std::string machineFile = inFolder(kConfigFolder, names::MachineHiveFile);
+  const std::string userFile = inFolder(kConfigFolder, names::UserHiveFile);
+  CreateDirectoryW(widen(kConfigFolder).c_str(), nullptr);
+  constexpr const char* kTask = "Deployed Ledger";
+  lock::storeLockRow(0, kTask);
+  ASSERT_TRUE(RegistryFixture::writeString(Root::User, "Software\\TSR\\PWD", "title2", "user secret"));
+  ASSERT_TRUE(saveStore(Root::Machine, machineFile));
+  ASSERT_TRUE(saveStore(Root::User, userFile));
+  // The destination has a store of its own, which the import replaces whole.
+  RegistryFixture::clearStore();
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Stray", "Left", "over"));
+
+  ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", std::string("/S /CONFIG=") + kConfigFolder, 120000),
+            DWORD(0));
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Windows0", "Window"), kTask);
+  EXPECT_EQ(RegistryFixture::readString(Root::User, "Software\\TSR\\PWD", "title2"), "user secret");
+  EXPECT_FALSE(RegistryFixture::keyExists(Root::Machine, "Software\\TSR\\Stray"));
+  // The guard ran after the import: its record of the program is not lost.
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, names::GuardKey, names::ProgramDigestValue).value_or("").size(),
+            64u);
+  const std::string log = readFile(inFolder(kInstallFolder, kSetupLog)).value_or("");
+  EXPECT_NE(log.find(std::string("The configuration in ") + kConfigFolder + " was imported."), std::string::npos) << log;
+  // The program the guard started locks the imported task's window.
+  ASSERT_NE(waitForMainWindow(15000), nullptr);
+  OwnedWindow locked = lock::makeWindow("SetupConfigWindow", std::string(kTask) + " - Accounts", true);
+  ASSERT_TRUE(locked);
+  ShowWindow(locked.get(), SW_RESTORE);
+  SetForegroundWindow(locked.get());
+  EXPECT_TRUE(waitUntil(lock::kSettleMs, [&] { return lock::isLockedAway(locked.get()); }))
+      << "the imported task's window was not locked";
+  locked.reset();
+
+  // Again over the installation, with a damaged machine file: exit code 3,
+  // the reason in the log, the store untouched and the program installed.
+  removeInstallation();
+  RegistryFixture::clearStore();
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Settings", "LockIE", "1"));
+  writeFile(machineFile, "not a registry hive at all");
+  ASSERT_TRUE(fileExists(machineFile));
+  deleteFile(userFile);
+  EXPECT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", std::string("/S /CONFIG=") + kConfigFolder, 120000),
+            DWORD(3));
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Settings", "LockIE"), "1");
+  EXPECT_FALSE(RegistryFixture::keyExists(Root::Machine, "Software\\TSR\\Windows0"));
+  EXPECT_FALSE(RegistryFixture::keyExists(Root::User, "Software\\TSR"));
+  EXPECT_TRUE(fileExists(inFolder(kInstallFolder, names::MainProgram)));
+  const std::string failed = readFile(inFolder(kInstallFolder, kSetupLog)).value_or("");
+  EXPECT_NE(failed.find(std::string("was not imported: The Configuration could not be imported from ") + machineFile),
+            std::string::npos)
+      << failed;
+  deleteFile(machineFile);
+  RemoveDirectoryW(widen(kConfigFolder).c_str());
 }
 
 // The clean-up in a folder of its own: the launcher, stand-ins for the
