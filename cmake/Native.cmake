@@ -33,6 +33,22 @@ if(benchmark_FOUND)
   endif()
 endif()
 
+# The Group Policy templates, checked against the settings the program
+# manages each time the tree builds (and as a test).
+find_package(LibXml2 REQUIRED)
+add_executable(check_policy_templates ${ROOT}/setup/check_policy_templates.cpp
+  ${ROOT}/tessara7/restrictions/catalogue.cpp)
+target_include_directories(check_policy_templates PRIVATE ${ROOT})
+target_link_libraries(check_policy_templates PRIVATE LibXml2::LibXml2)
+set(POLICY_TEMPLATES ${ROOT}/setup/policy/tessara.admx ${ROOT}/setup/policy/en-US/tessara.adml)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/policy_templates.checked
+  COMMAND check_policy_templates ${POLICY_TEMPLATES}
+  COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/policy_templates.checked
+  DEPENDS check_policy_templates ${POLICY_TEMPLATES} VERBATIM)
+add_custom_target(policy_templates ALL DEPENDS ${CMAKE_BINARY_DIR}/policy_templates.checked)
+add_test(NAME policy_templates COMMAND check_policy_templates ${POLICY_TEMPLATES})
+set_tests_properties(policy_templates PROPERTIES LABELS native)
+
 # A short run of the .ts7 reader's fuzz target (its own clang tree, build/fuzz);
 # scripts/fuzz runs it for longer.
 add_test(NAME ts7_reader_fuzz COMMAND ${ROOT}/scripts/fuzz 15)

@@ -40,7 +40,8 @@ add_custom_command(
   OUTPUT ${SETUP_EXE}
   COMMAND ${MAKENSIS} -V2 -DBIN=${CMAKE_BINARY_DIR}/bin -DGENERATED=${SETUP_DIR} -DSOURCE=${ROOT}/setup
           -DVERSION=${PROJECT_VERSION} -DOUTFILE=${SETUP_EXE} ${ROOT}/setup/tessara7.nsi
-  DEPENDS ${ROOT}/setup/tessara7.nsi ${ROOT}/setup/tsrorder.doc ${ROOT}/res/tessara.ico ${SETUP_DIR}/setup.nsh ${SETUP_DIR}/tessara.chm
+  DEPENDS ${ROOT}/setup/tessara7.nsi ${ROOT}/setup/tsrorder.doc ${ROOT}/setup/policy/tessara.admx
+          ${ROOT}/setup/policy/en-US/tessara.adml ${ROOT}/res/tessara.ico ${SETUP_DIR}/setup.nsh ${SETUP_DIR}/tessara.chm
           ${SETUP_PROGRAMS} ${SETUP_PROGRAM_FILES}
   COMMENT "Building the setup"
   VERBATIM)

@@ -124,6 +124,12 @@ Section "Tessara 7"
   File "${BIN}/${GUARD_PROGRAM}"
   File "${GENERATED}/${HELP_FILE}"
   File "${SOURCE}/${ORDER_FORM}"
+  ; The Group Policy templates, for an administrator to copy to the central store.
+  SetOutPath "$INSTDIR\PolicyDefinitions"
+  File "${SOURCE}/policy/tessara.admx"
+  SetOutPath "$INSTDIR\PolicyDefinitions\en-US"
+  File "${SOURCE}/policy/en-US/tessara.adml"
+  SetOutPath "$INSTDIR"
 
   ; A spare copy of an earlier version would bring that version back (the
   ; guard program places this version's in the data folder, below).
@@ -354,6 +360,10 @@ Section "un.Tessara 7"
     ${EndIf}
   ${Loop}
   FileClose $DataFile
+  Delete "$INSTDIR\PolicyDefinitions\en-US\tessara.adml"
+  RMDir "$INSTDIR\PolicyDefinitions\en-US"
+  Delete "$INSTDIR\PolicyDefinitions\tessara.admx"
+  RMDir "$INSTDIR\PolicyDefinitions"
   Delete "$INSTDIR\${UNINSTALLER_DATA}"
   Delete "$INSTDIR\${UNINSTALLER}"
   Delete "$INSTDIR\${SETUP_LOG}"

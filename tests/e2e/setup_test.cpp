@@ -88,6 +88,10 @@ void removeInstallation() {
                            names::GuardProgram, names::HelpFile, names::OrderForm, names::Uninstaller, names::UninstallerData,
                            kSetupLog})
     deleteFile(inFolder(kInstallFolder, file));
+  for (const char* file : {"PolicyDefinitions\\tessara.admx", "PolicyDefinitions\\en-US\\tessara.adml"})
+    deleteFile(inFolder(kInstallFolder, file));
+  RemoveDirectoryW(widen(inFolder(kInstallFolder, "PolicyDefinitions\\en-US")).c_str());
+  RemoveDirectoryW(widen(inFolder(kInstallFolder, "PolicyDefinitions")).c_str());
   RemoveDirectoryW(widen(kInstallFolder).c_str());
   for (const std::string& file : kRootFiles) deleteFile(file);
   RemoveDirectoryW(win32kit::tessaraDataFolder().c_str());
@@ -123,6 +127,8 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
   ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", "/S", 120000), DWORD(0));
   for (const char* file : {names::MainProgram, names::TransferProgram, names::LauncherProgram, names::GuardProgram,
                            names::HelpFile, names::OrderForm, names::Uninstaller, names::UninstallerData})
+    EXPECT_TRUE(fileExists(inFolder(kInstallFolder, file))) << file;
+  for (const char* file : {"PolicyDefinitions\\tessara.admx", "PolicyDefinitions\\en-US\\tessara.adml"})
     EXPECT_TRUE(fileExists(inFolder(kInstallFolder, file))) << file;
   EXPECT_TRUE(fileExists(startMenuFolder() + "\\Configure.lnk"));
   EXPECT_TRUE(fileExists(startMenuFolder() + "\\Uninstall.lnk"));
