@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tessara7/restrictions/catalogue.h"
 #include "tessara7/settings/managed_settings.h"
@@ -87,11 +88,25 @@ int main(int argc, char** argv) {
     else if (!strings.count(id)) fail(where + ": the string \"" + id + "\" is not in the ADML");
   };
 
-  // What the program manages: its flags under the settings key.
-  std::set<std::string> managed;
+  // The presentations the ADML defines, with the element ids they show.
+  std::set<std::string> presentations, shownElements;
+  xmlNode* presentationTable = resources ? child(resources, "presentationTable") : nullptr;
+  for (xmlNode* node = presentationTable ? presentationTable->children : nullptr; node; node = node->next) {
+    if (!named(node, "presentation")) continue;
+    presentations.insert(attribute(node, "id"));
+    for (xmlNode* part = node->children; part; part = part->next)
+      if (part->type == XML_ELEMENT_NODE) shownElements.insert(attribute(part, "refId"));
+  }
+
+  // What the program reads, as (key, value name): its flags and the master
+  // password under the settings key, and the lock list's values (any name).
+  using Place = std::pair<std::string, std::string>;
+  const std::string settingsKey = tessara::ManagedSettings::PolicySettingsKey;
+  std::set<Place> managed{{settingsKey, tessara::ManagedSettings::MasterPasswordValue},
+                          {tessara::ManagedSettings::PolicyTasksKey, "*"}};
   for (const auto& entry : tessara::catalogue::switches())
     if (entry.encoding == tessara::catalogue::Encoding::Flag && entry.key == tessara::keys::Settings)
-      managed.insert(std::string(entry.value));
+      managed.insert({settingsKey, std::string(entry.value)});
 
   xmlNode* top = xmlDocGetRootElement(admx);
   for (const char* section : {"policyNamespaces", "resources", "supportedOn", "categories", "policies"})
@@ -112,7 +127,13 @@ int main(int argc, char** argv) {
         }
   if (!categories.count("Tessara")) fail("the ADMX has no category \"Tessara\"");
 
-  std::set<std::string> covered;
+  std::set<Place> covered;
+  const auto reads = [&](const std::string& where, const Place& place) {
+    if (!managed.count(place))
+      fail(where + ": Tessara reads no value \"" + place.second + "\" under \"" + place.first + "\"");
+    else if (!covered.insert(place).second)
+      fail(where + ": a second policy for \"" + place.second + "\" under \"" + place.first + "\"");
+  };
   xmlNode* policies = child(top, "policies");
   for (xmlNode* node = policies ? policies->children : nullptr; node; node = node->next) {
     if (!named(node, "policy")) continue;
@@ -122,19 +143,34 @@ int main(int argc, char** argv) {
     if (kind != "User" && kind != "Machine" && kind != "Both") fail(where + ": class \"" + kind + "\"");
     needString(where, attribute(node, "displayName"));
     needString(where + " (explain)", attribute(node, "explainText"));
-    if (attribute(node, "key") != tessara::ManagedSettings::PolicySettingsKey)
-      fail(where + ": key \"" + attribute(node, "key") + "\" is not the one Tessara reads");
-    const std::string value = attribute(node, "valueName");
-    if (!managed.count(value)) fail(where + ": Tessara reads no setting \"" + value + "\"");
-    if (!covered.insert(value).second) fail(where + ": a second policy for \"" + value + "\"");
+    const std::string key = attribute(node, "key");
+    xmlNode* elements = child(node, "elements");
+    if (elements) {
+      // Each element writes a value of its own, under its own key or the policy's.
+      const std::string shown = attribute(node, "presentation");
+      constexpr std::string_view prefix = "$(presentation.";
+      if (shown.size() <= prefix.size() + 1 || shown.compare(0, prefix.size(), prefix) != 0 || shown.back() != ')' ||
+          !presentations.count(shown.substr(prefix.size(), shown.size() - prefix.size() - 1)))
+        fail(where + ": its presentation is not in the ADML");
+      for (xmlNode* element = elements->children; element; element = element->next) {
+        if (element->type != XML_ELEMENT_NODE) continue;
+        const std::string id = attribute(element, "id");
+        if (!shownElements.count(id)) fail(where + ": no presentation shows the element \"" + id + "\"");
+        const std::string elementKey = attribute(element, "key").empty() ? key : attribute(element, "key");
+        reads(where + " element " + id, {elementKey, named(element, "list") ? "*" : attribute(element, "valueName")});
+      }
+    } else {
+      reads(where, {key, attribute(node, "valueName")});
+      if (!child(node, "enabledValue") || !child(node, "disabledValue"))
+        fail(where + ": no enabled and disabled values");
+    }
     xmlNode* parent = child(node, "parentCategory");
     if (!parent || !categories.count(attribute(parent, "ref"))) fail(where + ": no known parent category");
     xmlNode* on = child(node, "supportedOn");
     if (!on || !supported.count(attribute(on, "ref"))) fail(where + ": no known supportedOn");
-    if (!child(node, "enabledValue") || !child(node, "disabledValue")) fail(where + ": no enabled and disabled values");
   }
-  for (const std::string& value : managed)
-    if (!covered.count(value)) fail("no policy for the setting \"" + value + "\"");
+  for (const Place& place : managed)
+    if (!covered.count(place)) fail("no policy for \"" + place.second + "\" under \"" + place.first + "\"");
 
   xmlFreeDoc(admx);
   xmlFreeDoc(adml);

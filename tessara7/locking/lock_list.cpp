@@ -142,8 +142,21 @@ void LockList::loadRows(RegistryAccess& registry, platform::Root root) {
   c_.lstProgram.setEntries(std::move(entries));
 }
 
+void LockList::showManaged(const std::optional<std::vector<std::string>>& tasks) {
+  if (tasks) {
+    std::vector<forms::CheckList::Entry> entries;
+    for (const std::string& task : *tasks) entries.push_back({task, true});
+    c_.lstProgram.setEntries(std::move(entries));
+  }
+  if (tasks.has_value() == managed_) return;
+  managed_ = tasks.has_value();
+  for (forms::Control* control : std::initializer_list<forms::Control*>{&c_.lstProgram, &c_.txtTask, &c_.cmdAdd, &c_.cmdDel})
+    control->setEnabled(!managed_);
+  c_.lstProgram.setToolTip(managed_ ? "Set by your administrator" : "");
+}
+
 void LockList::suggestWhenEmpty() {
-  if (c_.lstProgram.count() != 0) return;
+  if (managed_ || c_.lstProgram.count() != 0) return;
   std::vector<forms::CheckList::Entry> entries;
   for (const char* suggestion : kSuggestions) entries.push_back({suggestion, false});
   c_.lstProgram.setEntries(std::move(entries));

@@ -3,6 +3,7 @@
 // the master password guards, with the handlers that edit it, its loading
 // from and its rows for the store.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ class LockList {
   // Appends the rows Windows0 to Windows998 found under the root; a row with
   // an empty "Window" is skipped, an "Enabled" other than "0" ticks it.
   void loadRows(RegistryAccess& registry, platform::Root root);
+  // The administrator's list in place of the owner's: shown ticked, and the
+  // list and its buttons greyed; nothing when the owner's list holds again.
+  void showManaged(const std::optional<std::vector<std::string>>& tasks);
+  bool managed() const { return managed_; }
   // An empty list gets the suggested task names, unticked.
   void suggestWhenEmpty();
 
@@ -63,6 +68,7 @@ class LockList {
 
  private:
   void changed();
+  bool managed_ = false;
   static std::vector<int> rowsToRead(RegistryAccess& registry, platform::Root root);
 
   App& app_;

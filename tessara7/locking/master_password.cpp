@@ -56,6 +56,12 @@ void MasterPassword::chkPasswordTimer_Click() { c_.chkPasswordTimer.setChecked(!
 
 void MasterPassword::tmrPassword_Timer() { c_.tmrPassword.setRunning(false); }
 
+void MasterPassword::showManaged(bool managed) {
+  c_.cmdsetpassword.setEnabled(!managed);
+  c_.txtsetpassword.setEnabled(!managed);
+  c_.cmdsetpassword.setToolTip(managed ? "Set by your administrator" : "");
+}
+
 void MasterPassword::load(RegistryAccess& registry, platform::Root scopeRoot) {
   auto& state = app_.state();
   const std::string stored = registry.GetStringValue(scopeRoot, keys::Password, "title2");

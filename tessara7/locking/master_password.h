@@ -30,6 +30,9 @@ class MasterPassword {
   };
   MasterPassword(App& app, Controls controls);
 
+  // A password the administrator set: the boxes to set another are greyed.
+  void showManaged(bool managed);
+
   void cmdpassword_Click();
   void cmdsetpassword_Click();
   void mClearPassword_Click();

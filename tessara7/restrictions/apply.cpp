@@ -46,7 +46,9 @@ void Apply::cmdok_Click() {
   reg.DeleteKey(Root::Machine, keys::ShelterItems);
 
   p_.ignoreList.store(false);
-  clearLockRows(Root::Machine, 0);
+  // The list shown is the administrator's while it is managed: the owner's rows stay as stored.
+  const bool rowsManaged = p_.lockList.managed();
+  if (!rowsManaged) clearLockRows(Root::Machine, 0);
 
   const forms::CheckList& rows = p_.lockList.rows();
   if (p_.OptThisUser.value()) {
@@ -54,14 +56,14 @@ void Apply::cmdok_Click() {
     reg.DeleteKey(Root::User, keys::Programs);
     app_.userScope().choose(true);
     // Rows of an earlier, longer per-user list would come back at the next load.
-    clearLockRows(Root::User, rows.count());
+    if (!rowsManaged) clearLockRows(Root::User, rows.count());
   } else {
     state.SettingsRoot = Root::Machine;
     app_.userScope().choose(false);
     reg.DeleteKey(Root::Machine, keys::Programs);
   }
 
-  for (int n = 0; n < rows.count(); ++n) {
+  for (int n = 0; n < (rowsManaged ? 0 : rows.count()); ++n) {
     const std::string key = keys::WindowRowPrefix + std::to_string(n);
     reg.SaveStringValue(state.SettingsRoot, key, "Window", rows.item(n));
     reg.SaveStringValue(state.SettingsRoot, key, "Enabled", rows.checked(n) ? "1" : "0");

@@ -28,8 +28,25 @@ bool ManagedSettings::load(platform::Registry& registry) {
       // An unreadable policy key manages nothing.
     }
   }
-  const bool changed = values != values_;
+  std::optional<std::vector<std::string>> tasks;
+  for (const platform::Root root : {platform::Root::Machine, platform::Root::User}) {
+    try {
+      if (!registry.keyExists(root, PolicyTasksKey)) continue;
+      std::vector<platform::NamedValue> named = registry.readAll(root, PolicyTasksKey);
+      // In name order, Task2 before Task10 (the template's list names them so).
+      std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) {
+        return a.name.size() != b.name.size() ? a.name.size() < b.name.size() : lowered(a.name) < lowered(b.name);
+      });
+      tasks.emplace();
+      for (const auto& value : named)
+        if (value.value.type == platform::ValueType::String && !value.value.text.empty()) tasks->push_back(value.value.text);
+      break;
+    } catch (...) {
+    }
+  }
+  const bool changed = values != values_ || tasks != tasks_;
   values_ = std::move(values);
+  tasks_ = std::move(tasks);
   return changed;
 }
 

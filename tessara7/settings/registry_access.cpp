@@ -17,8 +17,12 @@ bool sameKey(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::optional<std::string> RegistryAccess::managedText(std::string_view key, std::string_view name) const {
-  if (managed_ == nullptr || !sameKey(key, keys::Settings)) return std::nullopt;
-  return managed_->setting(name);
+  if (managed_ == nullptr) return std::nullopt;
+  if (sameKey(key, keys::Settings)) return managed_->setting(name);
+  // The master password: a hash text, set for every scope.
+  if (sameKey(key, keys::Password) && sameKey(name, "title2"))
+    return managed_->setting(ManagedSettings::MasterPasswordValue);
+  return std::nullopt;
 }
 
 // Every operation swallows what the platform throws (out of memory, in

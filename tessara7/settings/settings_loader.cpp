@@ -48,8 +48,17 @@ void SettingsLoader::GetConfig() {
       state.SettingsRoot = Root::Machine;
     }
   });
-  steps_.run("lock rows", [&] { p_.lockList.loadRows(reg, state.SettingsRoot); });
-  steps_.run("master password", [&] { p_.masterPassword.load(reg, state.SettingsRoot); });
+  steps_.run("lock rows", [&] {
+    // A lock list the administrator manages stands in place of the owner's.
+    const auto& tasks = app_.managedSettings().tasks();
+    if (!tasks) p_.lockList.loadRows(reg, state.SettingsRoot);
+    p_.lockList.showManaged(tasks);
+  });
+  steps_.run("master password", [&] {
+    p_.masterPassword.load(reg, state.SettingsRoot);
+    p_.masterPassword.showManaged(
+        app_.managedSettings().setting(ManagedSettings::MasterPasswordValue).has_value());
+  });
   steps_.run("ignore list", [&] { p_.ignoreList.load(); });
   steps_.run("suggestions", [&] { p_.lockList.suggestWhenEmpty(); });
   steps_.run("file list", [&] {

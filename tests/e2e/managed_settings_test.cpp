@@ -61,5 +61,38 @@ TEST_F(ManagedSettingsE2e, APolicyLocksWithoutApplyOutlivesApplyAndGoesWithinTwo
   EXPECT_EQ(waitForAnswer(tessara.window, "menu.chkLockIE.enabled", "1", 2000), "1");
 }
 
+// The administrator's lock list: a task in it is locked without Apply, the
+// list is greyed and outlives Apply, and the owner's list is back within two
+// seconds of the policy's end.
+TEST_F(ManagedSettingsE2e, AManagedTaskIsLockedUntilThePolicyGoes) {
+  RunningTessara tessara;
+  ASSERT_NE(tessara.window, nullptr);
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\Policies\\TSR\\Tasks", "Task1", "Ledger"));
+  EXPECT_EQ(waitForAnswer(tessara.window, "lstProgram.enabled", "0", 2000), "0") << "not greyed";
+  EXPECT_EQ(waitForAnswer(tessara.window, "lstProgram.tooltip", "Set by your administrator"),
+            "Set by your administrator");
+  {
+    OwnedWindow ledger = makeWindow("E2eLedger", "Ledger - Accounts", true);
+    ASSERT_TRUE(ledger);
+    EXPECT_TRUE(waitUntil(kSettleMs, [&] { return isLockedAway(ledger.get()); })) << "the policy's task was not locked";
+    HWND prompt = waitForPrompt();
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_TRUE(enterPassword(prompt, kMasterPassword));
+    ASSERT_TRUE(waitForNoPrompt());
+  }
+  ASSERT_TRUE(unlockConfiguration(tessara.window));
+  ASSERT_TRUE(clickButton(tessara.window, idOf("cmdok")));
+  EXPECT_TRUE(holdsFor(1500, [] { return !RegistryFixture::keyExists(Root::Machine, "Software\\TSR\\Windows0"); }))
+      << "Apply wrote the policy's list into the store";
+  EXPECT_EQ(waitForAnswer(tessara.window, "lstProgram.enabled", "0"), "0");
+
+  ASSERT_TRUE(RegistryFixture::deleteTree(Root::Machine, "Software\\Policies\\TSR\\Tasks"));
+  EXPECT_EQ(waitForAnswer(tessara.window, "lstProgram.enabled", "1", 2000), "1");
+  OwnedWindow later = makeWindow("E2eLedgerLater", "Ledger - Later", true);
+  ASSERT_TRUE(later);
+  EXPECT_TRUE(holdsFor(1500, [&] { return !isLockedAway(later.get()) && visiblePrompt() == nullptr; }))
+      << "the policy's task was still locked after the policy went";
+}
+
 }  // namespace
 }  // namespace e2e

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tessara7/locking/password_hash.h"
 #include "tests/unit/app_fixture.h"
 
 namespace tessara::testing {
@@ -476,6 +477,47 @@ TEST_F(ApplyTest, ManagedSettingsOverrideTheStoreAndApplyLeavesThemAlone) {
   EXPECT_EQ(getString(Root::Machine, kSettings, "chkContextMenu"), "0") << "the store keeps what the owner applied";
 }
 
+// The lock list and the master password an administrator manages: the
+// machine's list over the user's, shown ticked and greyed in place of the
+// owner's, whose rows Apply leaves as stored; the policy's password is the
+// one that counts, and setting another is greyed.
+TEST_F(ApplyTest, AManagedLockListAndPasswordStandInForTheOwnersAndApplyLeavesTheStoreAlone) {
+  setString(Root::Machine, rowKey(0), "Window", "Owner's Game");
+  setString(Root::Machine, rowKey(0), "Enabled", "1");
+  setString(Root::User, "Software\\Policies\\TSR\\Tasks", "Task1", "User policy");
+  setString(Root::Machine, "Software\\Policies\\TSR\\Tasks", "Task2", "notepad.exe");
+  setString(Root::Machine, "Software\\Policies\\TSR\\Tasks", "Task1", "Solitaire");
+  const std::string hash = PasswordHash::make("admin secret", 1000);
+  setString(Root::Machine, kManaged, "MasterPassword", hash);
+  start();
+  ASSERT_EQ(config().lstProgram.count(), 2);
+  EXPECT_EQ(config().lstProgram.item(0), "Solitaire");
+  EXPECT_EQ(config().lstProgram.item(1), "notepad.exe");
+  EXPECT_TRUE(config().lstProgram.checked(0) && config().lstProgram.checked(1));
+  EXPECT_FALSE(config().lstProgram.enabled());
+  EXPECT_FALSE(config().cmdAdd.enabled());
+  EXPECT_EQ(config().lstProgram.toolTip(), "Set by your administrator");
+  EXPECT_EQ(state().MasterPassword, hash);
+  EXPECT_FALSE(config().cmdsetpassword.enabled());
+
+  unlock();
+  apply();
+  EXPECT_EQ(getString(Root::Machine, rowKey(0), "Window"), "Owner's Game") << "Apply wrote the policy's list";
+  EXPECT_EQ(getString(Root::Machine, rowKey(1), "Window"), "<absent>");
+  EXPECT_EQ(getString(Root::Machine, "Software\\TSR\\PWD", "title2"), "<absent>");
+  EXPECT_EQ(config().lstProgram.item(0), "Solitaire");
+
+  // The policies go: the owner's list and password are back, and theirs to change.
+  sim.registry.deleteKey(Root::Machine, "Software\\Policies\\TSR\\Tasks");
+  sim.registry.deleteKey(Root::User, "Software\\Policies\\TSR\\Tasks");
+  sim.registry.deleteValue(Root::Machine, kManaged, "MasterPassword");
+  sim.clock.advance(1000);
+  ASSERT_EQ(config().lstProgram.count(), 1);
+  EXPECT_EQ(config().lstProgram.item(0), "Owner's Game");
+  EXPECT_TRUE(config().lstProgram.enabled());
+  EXPECT_TRUE(config().cmdsetpassword.enabled());
+  EXPECT_NE(state().MasterPassword, hash);
+}
+
 }  // namespace
 }  // namespace tessara::testing
-
