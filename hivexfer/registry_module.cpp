@@ -103,15 +103,7 @@ Outcome saveKey(HKEY root, std::wstring_view subKey, std::wstring_view file) {
   // Wine takes no security with the save: the file gets it right after.
   if (const LONG plain = RegSaveKeyW(key.get(), path.c_str(), nullptr); plain != ERROR_SUCCESS)
     return {static_cast<DWORD>(plain)};
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
-  GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
-  return {SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
-                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                    PROTECTED_DACL_SECURITY_INFORMATION,
-                                owner, nullptr, dacl, nullptr)};
+  return {win32kit::setFileSecurity(path, win32kit::AdministratorsOnlySecurity)};
 }
 
 Outcome copyTree(HKEY from, HKEY to, int depth) {

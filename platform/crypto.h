@@ -7,8 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::crypto {
 
@@ -42,6 +45,30 @@ class Sha256 {
   struct State;
   std::unique_ptr<State> state_;
 };
+
+// The SHA-256 of everything `read` gives, in lower-case hex, or empty when a
+// read fails. `read(buffer)` fills the buffer and returns how much it put
+// there (0 at the end) or std::nullopt; a file is read block by block.
+template <typename Read>
+std::string sha256Hex(Read&& read) {
+  Sha256 hash;
+  std::vector<std::uint8_t> buffer(1 << 16);
+  for (;;) {
+    const std::optional<std::size_t> got = read(std::span<std::uint8_t>(buffer));
+    if (!got) return {};
+    if (*got == 0) break;
+    if (!hash.update(std::span<const std::uint8_t>(buffer).first(*got))) return {};
+  }
+  Digest digest{};
+  if (!hash.finish(digest)) return {};
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const std::uint8_t byte : digest) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 15];
+  }
+  return hex;
+}
 
 // HKDF with SHA-256 (extract, then expand to out.size() bytes, at most
 // 255 * 32), built on hmacSha256 above, so it is the same on every platform.

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/win32_files.h"
@@ -18,17 +19,29 @@ using win32kit::toWide;
 using win32kit::UniqueKernelHandle;
 using win32kit::UniqueLocal;
 
+namespace {
+
+// The absolute form of a path, or nothing when the system cannot make it.
+std::optional<std::wstring> fullPathName(const std::wstring& path) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return std::nullopt;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return std::nullopt;
+  full.resize(length);
+  return full;
+}
+
+}  // namespace
+
 std::wstring systemPath(std::string_view path) {
   std::wstring wide = toWide(path);
   // CreateDirectoryW's limit is MAX_PATH - 12; below it every function
   // takes the plain form, which also accepts "/" and doubled backslashes.
   if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
-  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return wide;
-  std::wstring full(needed, L'\0');
-  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return wide;
-  full.resize(length);
+  const std::optional<std::wstring> absolute = fullPathName(wide);
+  if (!absolute) return wide;
+  const std::wstring& full = *absolute;
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
@@ -81,13 +94,7 @@ namespace {
 std::wstring fullPath(std::string_view path) {
   const std::wstring wide = systemPath(path);
   if (wide.starts_with(L"\\\\?\\")) return wide;
-  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return wide;
-  std::wstring full(needed, L'\0');
-  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return wide;
-  full.resize(length);
-  return full;
+  return fullPathName(wide).value_or(wide);
 }
 
 template <typename OnFailure>

@@ -7,6 +7,7 @@
 #include <sddl.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "shared/win32/handles.h"
@@ -16,6 +17,24 @@ namespace win32kit {
 // The descriptor such files are written with: owned by Administrators,
 // Administrators and SYSTEM full, nobody else, nothing inherited.
 inline constexpr const wchar_t* AdministratorsOnlySecurity = L"O:BAG:SYD:PAI(A;;FA;;;BA)(A;;FA;;;SY)";
+
+// Gives an existing file or folder the owner and the protected DACL of an
+// SDDL text (a folder's inheritable entries reach what it holds).
+inline DWORD setFileSecurity(const std::wstring& path, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+    return GetLastError();
+  const UniqueLocal freed(descriptor);
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
+  GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+  return SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                   PROTECTED_DACL_SECURITY_INFORMATION,
+                               owner, nullptr, dacl, nullptr);
+}
 
 enum class FileTrust { OnlyAdministrators, OthersMayChange, Unreadable };
 

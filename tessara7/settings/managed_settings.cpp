@@ -2,17 +2,9 @@
 
 #include <algorithm>
 
+#include "tessara7/common/text.h"
+
 namespace tessara {
-namespace {
-
-std::string lowered(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  return lower;
-}
-
-}  // namespace
 
 bool ManagedSettings::load(platform::Registry& registry) {
   std::map<std::string, std::string, std::less<>> values;
@@ -21,8 +13,8 @@ bool ManagedSettings::load(platform::Registry& registry) {
     try {
       for (const auto& named : registry.readAll(root, PolicySettingsKey)) {
         const platform::Value& value = named.value;
-        if (value.type == platform::ValueType::String) values[lowered(named.name)] = value.text;
-        else if (value.type == platform::ValueType::Dword) values[lowered(named.name)] = std::to_string(value.dword);
+        if (value.type == platform::ValueType::String) values[lowerCase(named.name)] = value.text;
+        else if (value.type == platform::ValueType::Dword) values[lowerCase(named.name)] = std::to_string(value.dword);
       }
     } catch (...) {
       // An unreadable policy key manages nothing.
@@ -35,7 +27,7 @@ bool ManagedSettings::load(platform::Registry& registry) {
       std::vector<platform::NamedValue> named = registry.readAll(root, PolicyTasksKey);
       // In name order, Task2 before Task10 (the template's list names them so).
       std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) {
-        return a.name.size() != b.name.size() ? a.name.size() < b.name.size() : lowered(a.name) < lowered(b.name);
+        return a.name.size() != b.name.size() ? a.name.size() < b.name.size() : lowerCase(a.name) < lowerCase(b.name);
       });
       tasks.emplace();
       for (const auto& value : named)
@@ -51,7 +43,7 @@ bool ManagedSettings::load(platform::Registry& registry) {
 }
 
 std::optional<std::string> ManagedSettings::setting(std::string_view name) const {
-  const auto found = values_.find(lowered(name));
+  const auto found = values_.find(lowerCase(name));
   if (found == values_.end()) return std::nullopt;
   return found->second;
 }
