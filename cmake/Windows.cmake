@@ -42,7 +42,7 @@ tessara_add_windows_program(tsrrun
 # The guard service: keeps tessara7 running in the users' sessions. Like the
 # two small programs it links nothing of the main program (only the
 # platform's cryptography, for the program file's digest).
-file(GLOB TSRGUARD_SOURCES CONFIGURE_DEPENDS ${ROOT}/guard/*.cpp)
+file(GLOB TSRGUARD_SOURCES CONFIGURE_DEPENDS ${ROOT}/guard/*.cpp ${ROOT}/history/*.cpp)
 tessara_add_windows_program(tsrguard
   SOURCES ${TSRGUARD_SOURCES} RESOURCES ${ROOT}/guard/tsrguard.rc
   LIBRARIES platform_crypto advapi32 wtsapi32 userenv user32 shell32 ole32

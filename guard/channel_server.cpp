@@ -59,7 +59,8 @@ std::optional<DWORD> overlappedCall(GuardState& state, HANDLE pipe, DWORD timeou
 
 class ChannelServer {
  public:
-  ChannelServer(GuardState& state, std::wstring program) : state_(state), program_(std::move(program)) {}
+  ChannelServer(GuardState& state, HistoryKeeper& history, std::wstring program)
+      : state_(state), history_(history), program_(std::move(program)) {}
 
   void run() {
     if (!makePipe()) return;
@@ -85,7 +86,7 @@ class ChannelServer {
     pipe_.reset(CreateNamedPipeW(win32kit::toWide(names::GuardPipe).c_str(),
                                  PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-                                 static_cast<DWORD>(guard_channel::MaxBytes), static_cast<DWORD>(guard_channel::MaxBytes),
+                                 static_cast<DWORD>(guard_channel::MaxReplyBytes), static_cast<DWORD>(guard_channel::MaxBytes),
                                  0, &attributes));
     if (!pipe_) {
       logEvent(EVENTLOG_ERROR_TYPE, "The channel could not be opened (error " + std::to_string(GetLastError()) + ").");
@@ -146,17 +147,28 @@ class ChannelServer {
         // Not stored is not agreed: the program must not think the count kept.
         if (!writeTries(message->tries)) return std::string(guard_channel::Refused);
         break;
+      case guard_channel::Request::Record:
+        if (!history_.recordFor(client, message->kind, message->detail)) return std::string(guard_channel::Refused);
+        break;
+      case guard_channel::Request::ReadHistory:
+        return history_.page(message->from);
+      case guard_channel::Request::ClearHistory:
+        if (!history_.clear(client)) return std::string(guard_channel::Refused);
+        break;
     }
     return std::string(guard_channel::Ok);
   }
 
   GuardState& state_;
+  HistoryKeeper& history_;
   const std::wstring program_;
   win32kit::UniqueFileHandle pipe_;
 };
 
 }  // namespace
 
-void serveChannel(GuardState& state, const std::wstring& program) { ChannelServer(state, program).run(); }
+void serveChannel(GuardState& state, HistoryKeeper& history, const std::wstring& program) {
+  ChannelServer(state, history, program).run();
+}
 
 }  // namespace guard

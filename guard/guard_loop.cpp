@@ -18,7 +18,8 @@ bool hasEnded(const UserProcess& process) { return WaitForSingleObject(process.h
 
 class Guard {
  public:
-  Guard(GuardState& state, std::wstring program) : state_(state), program_(std::move(program)) {}
+  Guard(GuardState& state, HistoryKeeper& history, std::wstring program)
+      : state_(state), history_(history), program_(std::move(program)) {}
 
   void run() {
     while (!state_.stopping()) {
@@ -36,7 +37,11 @@ class Guard {
         continue;
       }
       const DWORD session = it->first, id = it->second.id;
-      state_.update([&](SessionBook& book) { book.ended(session, id); });
+      const Mark mark = state_.update([&](SessionBook& book) {
+        book.ended(session, id);
+        return book.mark(session);
+      });
+      if (mark == Mark::Guarded) endedUnguarded_.insert_or_assign(session, id);
       it = watched_.erase(it);
     }
   }
@@ -57,6 +62,11 @@ class Guard {
     StartResult started = startInSession(program_, session);
     if (started.process) {
       failures_.erase(session);
+      if (const auto ended = endedUnguarded_.find(session); ended != endedUnguarded_.end()) {
+        history_.recordForSession(session, history::Kind::Restarted,
+                                  "process " + std::to_string(ended->second) + " ended without Exit");
+        endedUnguarded_.erase(ended);
+      }
       watched_.emplace(session, std::move(*started.process));
     } else if (failures_[session] != started.error) {
       // Once per kind of failure: a session without a user fails every half second.
@@ -76,13 +86,17 @@ class Guard {
   }
 
   GuardState& state_;
+  HistoryKeeper& history_;
   const std::wstring program_;
+  std::map<DWORD, DWORD> endedUnguarded_;  // by session: the process that ended
   std::map<DWORD, UserProcess> watched_;  // by session
   std::map<DWORD, DWORD> failures_;       // the last start error, by session
 };
 
 }  // namespace
 
-void runGuard(GuardState& state, const std::wstring& program) { Guard(state, program).run(); }
+void runGuard(GuardState& state, HistoryKeeper& history, const std::wstring& program) {
+  Guard(state, history, program).run();
+}
 
 }  // namespace guard

@@ -31,7 +31,7 @@ std::string fileSha256Hex(const std::wstring& path) {
   });
 }
 
-DWORD placeSpareCopy(const std::wstring& program) {
+DWORD makeDataFolder() {
   const std::wstring folder = win32kit::tessaraDataFolder();
   if (folder.empty()) return ERROR_PATH_NOT_FOUND;
   // Made with its rights, so that no user can put anything in it first.
@@ -44,8 +44,13 @@ DWORD placeSpareCopy(const std::wstring& program) {
   if (!CreateDirectoryW(folder.c_str(), &attributes)) {
     if (GetLastError() != ERROR_ALREADY_EXISTS) return GetLastError();
     // There before the setup: made by whoever could, so the rights are set anew.
-    if (const DWORD secured = win32kit::setFileSecurity(folder, win32kit::AdministratorsWriteSecurity)) return secured;
+    return win32kit::setFileSecurity(folder, win32kit::AdministratorsWriteSecurity);
   }
+  return ERROR_SUCCESS;
+}
+
+DWORD placeSpareCopy(const std::wstring& program) {
+  if (const DWORD made = makeDataFolder()) return made;
   const std::wstring spare = win32kit::spareCopyPath();
   SetFileAttributesW(spare.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (!CopyFileW(program.c_str(), spare.c_str(), FALSE)) return GetLastError();

@@ -13,6 +13,9 @@ namespace guard {
 // Administrators and SYSTEM full, users read and run, on the folder and all
 // it holds, wherever it is.
 DWORD secureInstallFolder(const std::wstring& folder);
+// Creates Tessara's data folder with those rights (or gives them to the one
+// that is there).
+DWORD makeDataFolder();
 // Creates the data folder with those rights, copies the program there
 // (hidden), and records its SHA-256.
 DWORD placeSpareCopy(const std::wstring& program);

@@ -2,8 +2,10 @@
 //   tsrguard.exe /install   create the service and start it (the setup runs this, with
 //                           the installing administrator's rights: it also records that
 //                           person's own "This user" choice where Tessara looks for it)
-//                           and it secures the install folder and places the spare copy
-//   tsrguard.exe /remove    stop and delete it (the uninstaller runs this)
+//                           and it secures the install folder, places the spare copy and
+//                           registers the history's source in the Application event log
+//   tsrguard.exe /remove    stop and delete it, and the event source (the uninstaller runs this;
+//                           the history stays for the administrators)
 //   tsrguard.exe /trusted <file>
 //                           exit code 0 when only administrators may change the file (the
 //                           uninstaller asks this of its data file before acting on it)
@@ -12,6 +14,7 @@
 
 #include <string_view>
 
+#include "guard/history_keeper.h"
 #include "guard/install.h"
 #include "guard/installation.h"
 #include "guard/owner_scope.h"
@@ -44,16 +47,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t* commandLine, int) {
     guard::recordInstallingUsersScope();
     const DWORD secured = guard::secureInstallFolder(win32kit::programFolder());
     const DWORD spare = guard::placeSpareCopy(win32kit::inProgramFolder(win32kit::toWide(names::MainProgram)));
+    const DWORD source = guard::registerEventSource(win32kit::modulePath());
     // The service matters most: it is installed whatever went wrong before.
     const DWORD service = guard::installService();
-    return static_cast<int>(service ? service : secured ? secured : spare);
+    return static_cast<int>(service ? service : secured ? secured : spare ? spare : source);
   }
   if (argument.size() > 9 && is(argument.substr(0, 9), L"/trusted ")) {
     std::wstring file(trimmed(std::wstring(argument.substr(9)).c_str()));
     if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"') file = file.substr(1, file.size() - 2);
     return win32kit::fileTrust(file.c_str()).trust == win32kit::FileTrust::OnlyAdministrators ? 0 : 1;
   }
-  if (is(argument, L"/remove")) return static_cast<int>(guard::removeService());
+  if (is(argument, L"/remove")) {
+    const DWORD service = guard::removeService();
+    const DWORD source = guard::removeEventSource();
+    return static_cast<int>(service ? service : source);
+  }
   if (!argument.empty()) {
     win32kit::messageBox(nullptr, "Usage: tsrguard.exe /install or tsrguard.exe /remove.", names::GuardDisplayName,
                          MB_OK | MB_ICONINFORMATION);

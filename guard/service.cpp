@@ -74,6 +74,7 @@ DWORD WINAPI control(DWORD code, DWORD event, void* data, void*) noexcept {
 
 void run() {
   static GuardState state;
+  static HistoryKeeper history;
   if (!state.ready()) {
     report(SERVICE_STOPPED, GetLastError());
     return;
@@ -82,14 +83,14 @@ void run() {
   g_service.state = &state;
   std::thread channel([&] {
     try {
-      serveChannel(state, program);
+      serveChannel(state, history, program);
     } catch (...) {
       logEvent(EVENTLOG_ERROR_TYPE, "The channel stopped on an unexpected error.");
     }
   });
   report(SERVICE_RUNNING);
   try {
-    runGuard(state, program);
+    runGuard(state, history, program);
   } catch (...) {
     logEvent(EVENTLOG_ERROR_TYPE, "The guard stopped on an unexpected error.");
   }

@@ -44,6 +44,8 @@ inline constexpr const char* GuardService = "TessaraGuard";
 inline constexpr const char* GuardDisplayName = "Tessara 7 Guard";
 // The service's channel (shared/guard_channel.h).
 inline constexpr const char* GuardPipe = "\\\\.\\pipe\\Tessara7.Guard";
+// The source of the history's events in the Application event log.
+inline constexpr const char* HistoryEventSource = "Tessara";
 
 // --- Diagnostics ---------------------------------------------------------------
 

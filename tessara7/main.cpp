@@ -138,6 +138,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         bool accepted = false;
         config.fire([&] { accepted = app.uninstall().endForUninstaller(); });
         if (!accepted) return 0;
+        app.history().record(history::Kind::Uninstall, "the program ended for the uninstaller");
         app.os().guard.tell(guard_channel::Request::HandOver);  // the guard must not bring it back
         app.End();
         return names::EndForUninstallAccepted;

@@ -16,30 +16,69 @@ namespace {
 // short: the service answers at once, and the program's window waits.
 std::optional<std::string> call(const guard_channel::Message& message) {
   const std::string request = guard_channel::encode(message);
-  std::array<char, guard_channel::MaxBytes> reply{};
+  std::string reply(guard_channel::MaxReplyBytes, '\0');
   DWORD read = 0;
   const std::wstring pipe = win32kit::toWide(names::GuardPipe);
   if (!CallNamedPipeW(pipe.c_str(), const_cast<char*>(request.data()), static_cast<DWORD>(request.size()),
                       reply.data(), static_cast<DWORD>(reply.size()), &read, 1000))
     return std::nullopt;
-  return std::string(reply.data(), read);
+  reply.resize(read);
+  return reply;
+}
+
+template <typename Fill>
+guard_channel::Message with(Fill fill) {
+  guard_channel::Message message;
+  fill(message);
+  return message;
 }
 
 }  // namespace
 
 bool Win32Guard::tell(guard_channel::Request request) {
-  const auto reply = call({request, {}});
+  const auto reply = call(guard_channel::only(request));
   return reply && *reply == guard_channel::Ok;
 }
 
 std::optional<guard_channel::Tries> Win32Guard::readTries() {
-  const auto reply = call({guard_channel::Request::ReadTries, {}});
+  const auto reply = call(guard_channel::only(guard_channel::Request::ReadTries));
   if (!reply) return std::nullopt;
   return guard_channel::decodeTries(*reply);
 }
 
 bool Win32Guard::writeTries(const guard_channel::Tries& tries) {
-  const auto reply = call({guard_channel::Request::WriteTries, tries});
+  const auto reply = call(with([&](auto& m) { m.request = guard_channel::Request::WriteTries; m.tries = tries; }));
+  return reply && *reply == guard_channel::Ok;
+}
+
+bool Win32Guard::record(history::Kind kind, const std::string& detail) {
+  const auto reply = call(with([&](auto& m) {
+    m.request = guard_channel::Request::Record;
+    m.kind = kind;
+    m.detail = detail;
+  }));
+  return reply && *reply == guard_channel::Ok;
+}
+
+std::optional<std::vector<history::Entry>> Win32Guard::readHistory() {
+  std::vector<history::Entry> entries;
+  // Page by page: the service reads the files at the first and serves the
+  // rest from what it read.
+  for (;;) {
+    const auto reply = call(with([&](auto& m) {
+      m.request = guard_channel::Request::ReadHistory;
+      m.from = static_cast<std::uint32_t>(entries.size());
+    }));
+    if (!reply) return std::nullopt;
+    auto page = guard_channel::decodeHistoryPage(*reply);
+    if (!page) return std::nullopt;
+    for (auto& entry : page->entries) entries.push_back(std::move(entry));
+    if (entries.size() >= page->total || page->entries.empty()) return entries;
+  }
+}
+
+bool Win32Guard::clearHistory() {
+  const auto reply = call(guard_channel::only(guard_channel::Request::ClearHistory));
   return reply && *reply == guard_channel::Ok;
 }
 

@@ -82,6 +82,9 @@ void EncryptionRun::Enc() {
     ~Ended() { running = false; }
   } ended{running_};
   errorsListed_ = false;
+  filesDone_ = filesFailed_ = 0;
+  const std::string mode = CryptMode == "en" ? "Encrypt " : "Decrypt ";
+  const std::string path = p_.txtPath.text();
   const std::optional<std::string> givenPassword = std::exchange(commandPassword, std::nullopt);
   try {
     run(givenPassword);
@@ -92,6 +95,9 @@ void EncryptionRun::Enc() {
     app_.showNotice(failure.what());
   }
   endOfRun();
+  if (!path.empty())
+    app_.history().record(history::Kind::Encryption, mode + path + ": " + std::to_string(filesDone_) +
+                                                         " files done, " + std::to_string(filesFailed_) + " errors");
 }
 
 void EncryptionRun::run(const std::optional<std::string>& givenPassword) {
@@ -213,6 +219,7 @@ void EncryptionRun::encryptOne(const std::string& source, const std::string& fil
   p_.RSPEncrypt1.setActive(true);
   const std::string target = source + ".ts7";
   p_.RSPEncrypt1.encrypt(file, target, password);
+  ++(ComponentErrorCode != 0 ? filesFailed_ : filesDone_);
   if (ComponentErrorCode != 0) {
     listError(ComponentErrorText);
     listError(std::to_string(ComponentErrorCode) + ", " + ComponentErrorText + ", " + source);
@@ -229,6 +236,7 @@ void EncryptionRun::decryptOne(const std::string& source, const std::string& fil
     ComponentErrorText.clear();
     p_.RSPEncrypt1.setActive(true);
     p_.RSPEncrypt1.decrypt(file, target, password);
+    ++(ComponentErrorCode != 0 ? filesFailed_ : filesDone_);
     if (ComponentErrorCode != 0) {
       listError(ComponentErrorCode == encryption::ErrorWrongPassword
                     ? "Error  4: Check Password " + source

@@ -74,6 +74,8 @@ class EncryptionRun {
   Parts p_;
   bool running_ = false;
   bool errorsListed_ = false;
+  int filesDone_ = 0;    // this run's, for the history
+  int filesFailed_ = 0;
   std::string file1Path_;  // the folder File1 lists, as it reports it
   static constexpr std::chrono::milliseconds ProgressPace{40};
   std::chrono::steady_clock::time_point lastProgressShown_{};

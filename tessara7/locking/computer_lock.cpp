@@ -11,6 +11,7 @@ namespace tessara {
 ComputerLock::ComputerLock(App& app) : app_(app) {}
 
 void ComputerLock::mLockWorkstation_Click() {
+  app_.history().record(history::Kind::ComputerLocked, "");
   FrmBlank& blank = app_.frmBlank();
   blank.show();
   SetTopmost(blank, true);

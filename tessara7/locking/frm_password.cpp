@@ -109,10 +109,14 @@ void FrmPassword::cmdok_Click() {
       // Every wrong one is counted, also where the prompt then closes:
       // otherwise those prompts would be a way to guess without a price.
       const auto wait = app_.passwordThrottle().wrong();
+      app_.history().record(history::Kind::PasswordWrong, std::string("for ") + std::string(rule.purpose));
+      if (wait > 0)
+        app_.history().record(history::Kind::Lockout, "the prompt waits " + std::to_string(wait) + " seconds");
       if (rule.wrong == WrongPassword::Counted) return wrongPassword(wait);
       return closePrompt();
     }
     app_.passwordThrottle().right();
+    app_.history().record(history::Kind::PasswordRight, std::string("for ") + std::string(rule.purpose));
   }
   accept(action, action == Action::ExplorerDecrypt ? asTyped : typed);
   if (app_.ended()) return;
@@ -167,6 +171,7 @@ void FrmPassword::accept(Action action, const std::string& typed) {
       break;
     case Action::ComputerLock:
       if (FrmBlank* blank = app_.openBlank()) blank->unload();
+      app_.history().record(history::Kind::ComputerUnlocked, "");
       break;
     case Action::Exit:
       app_.exitForGood();

@@ -13,21 +13,21 @@ constexpr WrongPassword Counted = WrongPassword::Counted;
 constexpr WrongPassword Closes = WrongPassword::ClosesPrompt;
 
 // In the order of the enumeration.
-//  action            code      window  over a dialog  compared  a wrong one  stays open
+//  action            code      window  over a dialog  compared  a wrong one  stays open  in the history
 constexpr std::array<ActionRule, 13> kRules{{
-    {None,             "",       false,  false,         Any,      Closes,      false},
-    {ListedWindow,     "app",    true,   false,         Master,   Counted,     false},
-    {InternetExplorer, "ie",     true,   false,         Master,   Counted,     false},
-    {WindowsExplorer,  "ex",     true,   false,         Master,   Counted,     false},
-    {AdvancedLock,     "adv",    true,   false,         Master,   Counted,     false},
-    {Installation,     "ins",    false,  false,         Master,   Counted,     true},
-    {Configuration,    "cfg",    false,  false,         Master,   Counted,     false},
-    {Uninstall,        "un",     false,  true,          Master,   Closes,      false},
-    {ExplorerEncrypt,  "en",     false,  false,         Master,   Closes,      false},
-    {ExplorerDecrypt,  "de",     false,  false,         Any,      Closes,      false},
-    {ComputerLock,     "blk",    false,  false,         Master,   Counted,     false},
-    {Exit,             "exit",   false,  false,         Master,   Counted,     false},
-    {Cancel,           "cancel", false,  false,         Any,      Closes,      false},
+    {None,             "",       false,  false,         Any,      Closes,      false, "nothing"},
+    {ListedWindow,     "app",    true,   false,         Master,   Counted,     false, "a locked window"},
+    {InternetExplorer, "ie",     true,   false,         Master,   Counted,     false, "Internet Explorer"},
+    {WindowsExplorer,  "ex",     true,   false,         Master,   Counted,     false, "Windows Explorer"},
+    {AdvancedLock,     "adv",    true,   false,         Master,   Counted,     false, "a window of the Advanced locks"},
+    {Installation,     "ins",    false,  false,         Master,   Counted,     true, "software installation"},
+    {Configuration,    "cfg",    false,  false,         Master,   Counted,     false, "the configuration"},
+    {Uninstall,        "un",     false,  true,          Master,   Closes,      false, "the uninstall"},
+    {ExplorerEncrypt,  "en",     false,  false,         Master,   Closes,      false, "Explorer's Encrypt"},
+    {ExplorerDecrypt,  "de",     false,  false,         Any,      Closes,      false, "Explorer's Decrypt"},
+    {ComputerLock,     "blk",    false,  false,         Master,   Counted,     false, "the computer lock"},
+    {Exit,             "exit",   false,  false,         Master,   Counted,     false, "Exit"},
+    {Cancel,           "cancel", false,  false,         Any,      Closes,      false, "Cancel"},
 }};
 
 constexpr bool inEnumerationOrder() {

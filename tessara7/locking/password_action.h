@@ -38,6 +38,7 @@ struct ActionRule {
   Check check;
   WrongPassword wrong;
   bool staysOpen;            // the right password leaves the prompt open (until Cancel)
+  std::string_view purpose;  // what the password was for, in the history
 };
 
 const ActionRule& ruleOf(Action action);

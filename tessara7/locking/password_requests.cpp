@@ -25,9 +25,30 @@ void PasswordRequests::requestPassword(Action action, std::optional<std::string>
   state.PendingWindow = rule.guardsWindow ? window : 0;
   state.PendingProcess = rule.guardsWindow ? process : std::nullopt;
   if (item) state.PendingItem = std::move(*item);
+  noteLocked(action, window, process);
   if (state.Loading) return;  // a load only notes what is pending
   if (state.DialogOpen && !rule.raisedOverDialog) return;
   ShowPWD();
+}
+
+// Once per window and action: a watcher asks again at every tick the window
+// comes back to the front.
+void PasswordRequests::noteLocked(Action action, platform::WindowHandle window,
+                                  const std::optional<platform::ProcessKey>& process) {
+  if (!ruleOf(action).guardsWindow || window == 0) return;
+  const auto& state = app_.state();
+  // Windows reuses a closed window's handle: the title tells a new window apart.
+  if (window == lastLocked_ && action == lastLockedAction_ && state.PendingTitle == lastLockedTitle_) return;
+  lastLocked_ = window;
+  lastLockedAction_ = action;
+  lastLockedTitle_ = state.PendingTitle;
+  std::string detail = "\"" + state.PendingTitle + "\"";
+  if (process) {
+    if (const auto found = app_.programs().of(window); found && found->file) detail += " (" + found->file->fileName + ")";
+  } else if (action == Action::ListedWindow && !state.PendingItem.empty()) {
+    detail += " (task \"" + state.PendingItem + "\")";
+  }
+  app_.history().record(history::Kind::Locked, detail);
 }
 
 bool PasswordRequests::askConfigPassword() {

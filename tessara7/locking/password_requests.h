@@ -37,8 +37,13 @@ class PasswordRequests {
   void ShowPWD();
 
  private:
+  void noteLocked(Action action, platform::WindowHandle window, const std::optional<platform::ProcessKey>& process);
+
   App& app_;
   MasterPassword& masterPassword_;
+  platform::WindowHandle lastLocked_ = 0;
+  Action lastLockedAction_ = Action::None;
+  std::string lastLockedTitle_;
 };
 
 }  // namespace tessara

@@ -40,6 +40,7 @@ void Apply::cmdok_Click() {
   auto& reg = app_.registry();
   PolicyChangeBatch batch(app_);
 
+  const std::string changes = changesToApply();
   reg.SaveStringValue(Root::Machine, keys::Settings, "tmp", "testadminrights");
   if (reg.GetStringValue(Root::Machine, keys::Settings, "tmp").empty()) app_.showNotice(kRightsMessage);
   reg.DeleteValue(Root::Machine, keys::Settings, "tmp");
@@ -74,6 +75,29 @@ void Apply::cmdok_Click() {
 
   p_.loader.GetConfig();
   p_.cmdCancel.setCaption("Close");
+  app_.history().record(history::Kind::Apply, changes);
+}
+
+// The names of what Apply is about to change, never the values: the lock
+// list as a whole, the scope, and each switch by its registry value.
+std::string Apply::changesToApply() {
+  auto& reg = app_.registry();
+  const platform::Root root = app_.state().SettingsRoot;
+  std::vector<std::string> changed;
+  if ((p_.OptThisUser.value() != 0) != (root == Root::User)) changed.emplace_back("scope");
+  const forms::CheckList& rows = p_.lockList.rows();
+  bool rowsChanged = false;
+  for (int n = 0; n <= rows.count() && !rowsChanged; ++n) {
+    const std::string key = keys::WindowRowPrefix + std::to_string(n);
+    const std::string stored = reg.GetStringValue(root, key, "Window");
+    if (n == rows.count()) rowsChanged = !stored.empty();
+    else rowsChanged = stored != rows.item(n) || (reg.GetStringValue(root, key, "Enabled") == "1") != rows.checked(n);
+  }
+  if (rowsChanged && !p_.lockList.managed()) changed.emplace_back("lock list");
+  for (std::string& name : p_.switches.changedSinceLoad()) changed.push_back(std::move(name));
+  std::string text;
+  for (const std::string& name : changed) text += (text.empty() ? "" : ", ") + name;
+  return text.empty() ? "nothing changed" : text;
 }
 
 }  // namespace tessara

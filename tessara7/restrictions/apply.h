@@ -4,6 +4,8 @@
 #include "forms/controls.h"
 #include "platform/registry.h"
 
+#include <string>
+
 namespace tessara {
 
 class App;
@@ -28,6 +30,7 @@ class Apply {
 
  private:
   void clearLockRows(platform::Root root, int first);
+  std::string changesToApply();
 
   App& app_;
   Parts p_;

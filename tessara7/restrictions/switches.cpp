@@ -74,6 +74,18 @@ void RestrictionSwitches::loadFlags(RegistryAccess& registry, Root scopeRoot) {
   }
 }
 
+void RestrictionSwitches::noteLoaded() {
+  loaded_.clear();
+  for (const auto& bound : bound_) loaded_.push_back(on(*bound.entry));
+}
+
+std::vector<std::string> RestrictionSwitches::changedSinceLoad() const {
+  std::vector<std::string> changed;
+  for (std::size_t i = 0; i < bound_.size() && i < loaded_.size(); ++i)
+    if (on(*bound_[i].entry) != loaded_[i]) changed.emplace_back(bound_[i].entry->value);
+  return changed;
+}
+
 void RestrictionSwitches::save(App& app, Root scopeRoot) const {
   auto& registry = app.registry();
   for (const auto& bound : bound_) {

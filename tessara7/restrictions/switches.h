@@ -30,6 +30,10 @@ class RestrictionSwitches {
   // Advanced and Settings items and the Explorer-menu box.
   void loadPolicyTicks(RegistryAccess& registry, platform::Root scopeRoot);
   void loadFlags(RegistryAccess& registry, platform::Root scopeRoot);
+  // The ticks as the load left them, and the registry values of the
+  // switches whose tick differs from them now (what Apply changes).
+  void noteLoaded();
+  std::vector<std::string> changedSinceLoad() const;
   // Apply: every switch under its root with its encoding, in the catalogue's order.
   void save(App& app, platform::Root scopeRoot) const;
 
@@ -57,6 +61,7 @@ class RestrictionSwitches {
   forms::CheckBox& chkContextMenu_;
   std::string ownTip_;  // the check box's tooltip while it is not managed
   std::vector<Bound> bound_;
+  std::vector<bool> loaded_;
 };
 
 }  // namespace tessara

@@ -79,7 +79,10 @@ void SettingsLoader::GetConfig() {
   });
   steps_.run("policy ticks", [&] { p_.switches.loadPolicyTicks(reg, state.SettingsRoot); });
   steps_.run("USB protection", [&] { p_.protections.loadUsbTick(reg); });
-  steps_.run("flags", [&] { p_.switches.loadFlags(reg, state.SettingsRoot); });
+  steps_.run("flags", [&] {
+    p_.switches.loadFlags(reg, state.SettingsRoot);
+    p_.switches.noteLoaded();
+  });
   steps_.run("managed settings shown", [&] { p_.switches.showManaged(app_.managedSettings()); });
   steps_.run("Explorer menu", [&] {
     p_.explorerMenu.load(reg.GetStringValue(state.SettingsRoot, keys::Settings, "chkContextMenu") == "1");

@@ -19,6 +19,7 @@ App::App(AppHost host)
       registry_(host_.os.registry),
       userScope_((registry_.manage(&managed_), registry_), host_.os.shell.userSid()),
       programs_(host_.os.desktop),
+      history_(host_.os.guard),
       frmError_([this] { return std::make_unique<FrmError>(*this); }),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
       frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
@@ -71,6 +72,7 @@ LockGuard& App::lockGuard() { return frmConfig_->lockGuard; }
 void App::showConfiguration() { frmConfig_->show(); }
 
 void App::exitForGood() {
+  history_.record(history::Kind::Exit, "");
   host_.os.guard.tell(guard_channel::Request::Exit);
   End();
 }

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/tray.h"
 #include "tessara7/encryption/encryption_component.h"
+#include "tessara7/history/history_queue.h"
 #include "tessara7/locking/password_action.h"
 #include "tessara7/locking/program_entries.h"
 #include "tessara7/settings/registry_access.h"
@@ -94,6 +95,8 @@ class App {
   AppState& state() { return state_; }
   // The program file behind a window, kept per process.
   ProgramLookup& programs() { return programs_; }
+  // What happened, for the history the guard service keeps.
+  HistoryQueue& history() { return history_; }
   forms::Runtime& runtime() { return runtime_; }
   const std::array<std::uint16_t, 4>& version() const { return host_.version; }
   const encryption::ComponentOptions& encryptionOptions() const { return host_.encryption; }
@@ -160,6 +163,7 @@ class App {
   UserScope userScope_;
   AppState state_;
   ProgramLookup programs_;
+  HistoryQueue history_;
   std::unique_ptr<FrmConfig> frmConfig_;
   std::unique_ptr<PasswordRequests> passwordRequests_;
   std::unique_ptr<PasswordThrottle> passwordThrottle_;

@@ -41,6 +41,7 @@ void Startup::Form_Load() {
   // The guard watches the copy that says so, not any process of this file
   // (which a user could start suspended, to be watched in place of this one).
   app_.os().guard.tell(guard_channel::Request::Running);
+  app_.history().record(history::Kind::Started, app_.os().shell.programPath());
 
   p_.loader.GetConfig();
   p_.window.setCaption(names::MainTitle);

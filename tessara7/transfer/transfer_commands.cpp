@@ -9,9 +9,15 @@ namespace tessara {
 
 TransferCommands::TransferCommands(App& app) : app_(app) {}
 
-void TransferCommands::cmdExport_Click() { startTool(names::TransferExportTitle); }
+void TransferCommands::cmdExport_Click() {
+  app_.history().record(history::Kind::Export, "the transfer tool was started to export");
+  startTool(names::TransferExportTitle);
+}
 
-void TransferCommands::cmdImport_Click() { startTool(names::TransferImportTitle); }
+void TransferCommands::cmdImport_Click() {
+  app_.history().record(history::Kind::Import, "the transfer tool was started to import");
+  startTool(names::TransferImportTitle);
+}
 
 void TransferCommands::startTool(const char* commandTitle) {
   if (starting_) return;
