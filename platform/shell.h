@@ -50,6 +50,10 @@ class Shell {
   // The system's browse dialog, offering files as well as folders; the
   // chosen path, or empty when the user cancelled. Returns when it closes.
   virtual std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) = 0;
+  // The system's Save As dialog for one kind of file ("CSV files", "*.csv"),
+  // asking before it replaces a file; the chosen path, or empty after Cancel.
+  virtual std::string saveFileName(WindowHandle parent, std::string_view title, std::string_view suggested,
+                                   std::string_view filterName, std::string_view pattern) = 0;
 };
 
 }  // namespace platform

@@ -52,6 +52,11 @@ class SimShell final : public Shell {
   std::string userSid() override { return userSid_; }
   // Recorded; answers with the next queued path, or empty (cancelled).
   std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;
+  // Answered from the browse answers' queue too.
+  std::string saveFileName(WindowHandle parent, std::string_view title, std::string_view, std::string_view,
+                           std::string_view) override {
+    return browseForFileOrFolder(parent, title);
+  }
 
   // --- for tests ---
   void failStart(std::string_view path, std::string_view error);

@@ -4,6 +4,9 @@
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <commdlg.h>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -150,6 +153,32 @@ std::string Win32Shell::browseForFileOrFolder(WindowHandle parent, std::string_v
   // Longer than MAX_PATH is fine: the Ex form takes the buffer's size.
   std::wstring path(1024, L'\0');
   if (!SHGetPathFromIDListEx(chosen.get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) return {};
+  path.resize(wcsnlen(path.c_str(), path.size()));
+  return toUtf8(path);
+}
+
+std::string Win32Shell::saveFileName(WindowHandle parent, std::string_view title, std::string_view suggested,
+                                     std::string_view filterName, std::string_view pattern) {
+  const std::wstring wideTitle = toWide(title);
+  // Name, NUL, pattern, NUL, NUL.
+  std::wstring filter = toWide(filterName);
+  filter += L'\0';
+  filter += toWide(pattern);
+  filter += L'\0';
+  std::wstring path = toWide(suggested);
+  path.resize(std::max<std::size_t>(path.size() + 1, 1024), L'\0');
+  std::wstring extension = toWide(pattern);
+  if (const auto dot = extension.find(L'.'); dot != std::wstring::npos) extension = extension.substr(dot + 1);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = reinterpret_cast<HWND>(parent);
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrTitle = wideTitle.c_str();
+  dialog.lpstrDefExt = extension.c_str();
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (!GetSaveFileNameW(&dialog)) return {};
   path.resize(wcsnlen(path.c_str(), path.size()));
   return toUtf8(path);
 }

@@ -14,6 +14,8 @@ class Win32Shell final : public Shell {
                  std::uint32_t flags) override;
   std::string programPath() override;
   std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;
+  std::string saveFileName(WindowHandle parent, std::string_view title, std::string_view suggested,
+                           std::string_view filterName, std::string_view pattern) override;
   bool claimSingleInstance(std::string_view name) override;
   void releaseSingleInstance() override;
   std::string userSid() override;

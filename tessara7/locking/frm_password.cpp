@@ -5,6 +5,7 @@
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/master_password.h"
+#include "tessara7/history/frm_history.h"
 #include "tessara7/locking/password_throttle.h"
 #include "tessara7/locking/releases.h"
 #include "tessara7/settings/store_keys.h"
@@ -176,6 +177,10 @@ void FrmPassword::accept(Action action, const std::string& typed) {
     case Action::Exit:
       app_.exitForGood();
       return;
+    case Action::ClearHistory:
+      if (FrmHistory* window = app_.openHistory()) window->clearConfirmed();
+      else app_.history().clear();
+      break;
     case Action::Cancel:
       if (state.PendingWindow != 0) desktop.postClose(state.PendingWindow);
       break;

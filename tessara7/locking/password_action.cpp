@@ -14,7 +14,7 @@ constexpr WrongPassword Closes = WrongPassword::ClosesPrompt;
 
 // In the order of the enumeration.
 //  action            code      window  over a dialog  compared  a wrong one  stays open  in the history
-constexpr std::array<ActionRule, 13> kRules{{
+constexpr std::array<ActionRule, 14> kRules{{
     {None,             "",       false,  false,         Any,      Closes,      false, "nothing"},
     {ListedWindow,     "app",    true,   false,         Master,   Counted,     false, "a locked window"},
     {InternetExplorer, "ie",     true,   false,         Master,   Counted,     false, "Internet Explorer"},
@@ -27,6 +27,7 @@ constexpr std::array<ActionRule, 13> kRules{{
     {ExplorerDecrypt,  "de",     false,  false,         Any,      Closes,      false, "Explorer's Decrypt"},
     {ComputerLock,     "blk",    false,  false,         Master,   Counted,     false, "the computer lock"},
     {Exit,             "exit",   false,  false,         Master,   Counted,     false, "Exit"},
+    {ClearHistory,     "hist",   false,  true,          Master,   Counted,     false, "clearing the history"},
     {Cancel,           "cancel", false,  false,         Any,      Closes,      false, "Cancel"},
 }};
 

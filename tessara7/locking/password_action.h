@@ -22,6 +22,7 @@ enum class Action {
   ExplorerDecrypt,    // "de"     Explorer's Decrypt: asks for the encryption password
   ComputerLock,       // "blk"    the blank screen of "Lock Computer"
   Exit,               // "exit"   the tray menu's Exit: the program ends for good
+  ClearHistory,       // "hist"   the History window's Clear
   Cancel,             // "cancel" the prompt's own Cancel
 };
 

@@ -1,6 +1,7 @@
 #include "tessara7/shell/app.h"
 
 #include "tessara7/encryption/frm_crypt.h"
+#include "tessara7/history/frm_history.h"
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/frm_ignore.h"
 #include "tessara7/locking/frm_lock.h"
@@ -26,7 +27,8 @@ App::App(AppHost host)
       frmLock_([this] { return std::make_unique<FrmLock>(*this); }),
       frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
       frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
-      frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }) {
+      frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }),
+      frmHistory_([this] { return std::make_unique<FrmHistory>(*this); }) {
   registry_.manage(&managed_);
   runtime_.onHandlerError = [this](const std::string& description) { reportHandlerError(description); };
   runtime_.doEvents = [this] {
@@ -52,6 +54,8 @@ FrmIgnore* App::openIgnore() { return frmIgnore_.peek(); }
 FrmInput* App::openInput() { return frmInput_.peek(); }
 FrmCrypt& App::frmCrypt() { return frmCrypt_.get(); }
 FrmCrypt* App::openCrypt() { return frmCrypt_.peek(); }
+FrmHistory& App::frmHistory() { return frmHistory_.get(); }
+FrmHistory* App::openHistory() { return frmHistory_.peek(); }
 
 void App::start() { frmConfig_->load(); }
 
@@ -83,7 +87,7 @@ void App::End() {
   frmConfig_->halt();
   for (forms::Form* form : std::initializer_list<forms::Form*>{frmError_.peek(), frmPassword_.peek(), frmBlank_.peek(),
                                                                frmLock_.peek(), frmIgnore_.peek(), frmInput_.peek(),
-                                                               frmCrypt_.peek()})
+                                                               frmCrypt_.peek(), frmHistory_.peek()})
     if (form) form->halt();
   // Leave no dead icon behind in the notification area.
   deleteTrayIcon();
@@ -105,6 +109,7 @@ void App::collect() {
   frmIgnore_.collect();
   frmInput_.collect();
   frmCrypt_.collect();
+  frmHistory_.collect();
 }
 
 void App::waitEvents() {

@@ -28,6 +28,7 @@ class FrmIgnore;
 class FrmInput;
 class FrmLock;
 class FrmCrypt;
+class FrmHistory;
 class ComputerLock;
 class IgnoreList;
 class LockGuard;
@@ -116,6 +117,8 @@ class App {
   FrmInput* openInput();
   FrmCrypt& frmCrypt();
   FrmCrypt* openCrypt();
+  FrmHistory& frmHistory();
+  FrmHistory* openHistory();
 
   // Asks for the master password before a guarded operation (the pending
   // values, then the prompt; see PasswordRequests). A title of nullopt keeps
@@ -174,6 +177,7 @@ class App {
   forms::FormSlot<FrmIgnore> frmIgnore_;
   forms::FormSlot<FrmInput> frmInput_;
   forms::FormSlot<FrmCrypt> frmCrypt_;
+  forms::FormSlot<FrmHistory> frmHistory_;
   bool ended_ = false;
   bool trayIconAdded_ = false;
   platform::WindowHandle trayOwner_ = 0;

@@ -39,6 +39,7 @@ FrmConfig::FrmConfig(App& app)
       chkPasswordTimer(afterSeparator(mSettings, "mSettingsSep1", "chkPasswordTimer",
                                       "Password Timer (30 Seconds)")),
       mEnPwd(mSettings.add("mEnPwd", "Require Master Password to use Encryption from Windows Explorer")),
+      mHistory(mSettings.add("mHistory", "History...")),
       mhideconfigure(afterSeparator(mSettings, "mSettingsSep2", "mhideconfigure",
                                     "Disable Configure (on sys tray)")),
       mhidecoffebreak(mSettings.add("mhidecoffebreak", "Disable Lock Computer (on sys tray)")),

@@ -166,6 +166,7 @@ class FrmConfig : public forms::Form {
   forms::MenuItem& mignore;
   forms::MenuItem& chkPasswordTimer;
   forms::MenuItem& mEnPwd;
+  forms::MenuItem& mHistory;
   forms::MenuItem& mhideconfigure;
   forms::MenuItem& mhidecoffebreak;
   forms::MenuItem& mTweaks;

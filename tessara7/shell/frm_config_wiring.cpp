@@ -1,5 +1,6 @@
 // The configuration window's wiring: every event of its controls, menus and
 // timers goes to the handler of the subsystem that owns it.
+#include "tessara7/history/frm_history.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
 
@@ -36,6 +37,9 @@ void FrmConfig::connectHandlers() {
   cmdSelect.onClick = [this] { lockList.cmdSelect_Click(); };
   cmdIgnore.onClick = [this] { ignoreList.cmdIgnore_Click(); };
   mignore.onClick = [this] { ignoreList.cmdIgnore_Click(); };
+  mHistory.onClick = [this] {
+    if (!app_.askConfigPassword()) app_.frmHistory().show();
+  };
   mnuResetLocks.onClick = [this] { releases.mnuResetLocks_Click(); };
 
   // The configuration transfer.

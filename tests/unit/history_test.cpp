@@ -7,6 +7,8 @@
 #include <random>
 
 #include "history/history_log.h"
+#include "tessara7/history/frm_history.h"
+#include "tessara7/history/history_view.h"
 #include "tests/unit/app_fixture.h"
 
 namespace tessara::testing {
@@ -168,6 +170,71 @@ TEST_F(HistoryEventsTest, WithoutAServiceTheEventsAreShownForThisRunAndSaidNotTo
   sim.guard.installed = true;
   EXPECT_TRUE(app().history().clear());
   EXPECT_EQ(app().history().lines().entries.size(), 1u);
+}
+
+// The owner reads the history: newest first, one kind at a time, a changed
+// line said to be changed, exported as CSV, and cleared with the password.
+TEST_F(HistoryEventsTest, TheWindowFiltersExportsAndClearsWithThePassword) {
+  sim.guard.installed = true;
+  start();
+  app().history().flush();
+  sim.guard.events.clear();  // (touched by the test only while the queue is idle)
+  app().history().record(history::Kind::Locked, "\"Ledger, \"Q4\"\"");
+  app().history().record(history::Kind::PasswordWrong, "for a locked window");
+  app().history().record(history::Kind::Locked, "\"Notepad\"");
+  app().history().flush();
+
+  config().mHistory.click();
+  EXPECT_NE(prompt(), nullptr) << "the history is behind the master password";
+  ASSERT_EQ(app().openHistory(), nullptr);
+  unlock();
+  config().mHistory.click();
+  FrmHistory* window = app().openHistory();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(window->lblNotKept.visible());
+  ASSERT_EQ(window->lstEvents.count(), 3);
+  EXPECT_NE(window->lstEvents.item(0).find("Window locked:  \"Notepad\""), std::string::npos) << "newest first";
+  window->lstKinds.userSelect(3);  // Password wrong
+  ASSERT_EQ(window->lstEvents.count(), 1);
+  EXPECT_NE(window->lstEvents.item(0).find("Password wrong"), std::string::npos);
+
+  window->lstKinds.userSelect(1);  // Window locked
+  sim.files.addFolder("C:\\Users\\ann");
+  sim.shell.queueBrowseAnswer("C:\\Users\\ann\\history.csv");
+  window->cmdExport.click();
+  const auto csv = sim.files.content("C:\\Users\\ann\\history.csv");
+  ASSERT_TRUE(csv.has_value());
+  EXPECT_EQ(*csv, "\xEF\xBB\xBFTime,User,Session,Event,Detail,Chain\r\n"
+                  "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Notepad\"\"\",\"holds\"\r\n"
+                  "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Ledger, \"\"Q4\"\"\"\"\",\"holds\"\r\n");
+
+  window->cmdClear.click();
+  ASSERT_NE(prompt(), nullptr);
+  typePassword("wrong one");
+  app().history().flush();
+  ASSERT_EQ(sim.guard.recorded().size(), 4u) << "not cleared without the password";
+  EXPECT_EQ(sim.guard.recorded()[3].detail, "for clearing the history");
+  typePassword("openbox");
+  window = app().openHistory();
+  ASSERT_NE(window, nullptr);
+  window->lstKinds.userSelect(0);
+  app().history().flush();
+  const auto left = sim.guard.recorded();
+  ASSERT_GE(left.size(), 1u);
+  EXPECT_EQ(left[0].kind, history::Kind::Cleared);
+  EXPECT_EQ(window->lstEvents.count(), static_cast<int>(left.size()));
+}
+
+TEST(HistoryRows, ALineWhoseChainDoesNotHoldIsShownAsChanged) {
+  const std::vector<history::Entry> entries{
+      {{"t1", "PC\\ann", 1, history::Kind::Started, ""}, true, true},
+      {{"t2", "PC\\ann", 1, history::Kind::Exit, ""}, true, false},
+      {{{}, {}, 0, history::Kind::Started, "garbage"}, false, false}};
+  EXPECT_EQ(historyRows(entries, std::nullopt),
+            (std::vector<std::string>{"Changed or removed outside Tessara:  garbage",
+                                      "Changed or removed outside Tessara:  t2   PC\\ann (session 1)   Exit",
+                                      "t1   PC\\ann (session 1)   Program started"}));
+  EXPECT_EQ(historyRows(entries, history::Kind::Started).size(), 2u) << "an unreadable line shows under every kind";
 }
 
 }  // namespace

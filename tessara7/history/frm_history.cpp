@@ -1,0 +1,76 @@
+#include "tessara7/history/frm_history.h"
+
+#include "tessara7/history/history_view.h"
+#include "tessara7/shell/app.h"
+
+namespace tessara {
+namespace {
+
+forms::FormStyle historyStyle() {
+  forms::FormStyle style;
+  style.width = 720;
+  style.height = 440;
+  style.border = forms::Border::FixedDialog;
+  style.centred = true;
+  return style;
+}
+
+}  // namespace
+
+FrmHistory::FrmHistory(App& app) : Form(app.runtime(), "frmHistory", "History", historyStyle()), app_(app) {
+  lblShow.place({12, 12, 140, 18});
+  lstKinds.place({12, 32, 180, 330});
+  lstEvents.place({204, 12, 504, 350});
+  lblNotKept.place({12, 370, 500, 30});
+  cmdExport.place({444, 404, 84, 26});
+  cmdClear.place({534, 404, 84, 26});
+  cmdClose.place({624, 404, 84, 26});
+  setDefaultButton(cmdClose);
+
+  onLoad = [this] { Form_Load(); };
+  lstKinds.onClick = [this] { lstKinds_Click(); };
+  cmdExport.onClick = [this] { cmdExport_Click(); };
+  cmdClear.onClick = [this] { cmdClear_Click(); };
+  cmdClose.onClick = [this] { cmdClose_Click(); };
+}
+
+void FrmHistory::Form_Load() {
+  lstKinds.setItems(historyFilterItems());
+  lstKinds.setListIndex(0);
+  refresh();
+}
+
+void FrmHistory::refresh() { showLines(app_.history().lines()); }
+
+void FrmHistory::showLines(const HistoryQueue::Lines& lines) {
+  lines_ = lines;
+  lblNotKept.setVisible(!lines_.kept);
+  lstEvents.setItems(historyRows(lines_.entries, kindOfFilter(lstKinds.listIndex())));
+}
+
+void FrmHistory::lstKinds_Click() { showLines(lines_); }
+
+void FrmHistory::cmdExport_Click() {
+  const std::string path = app_.os().shell.saveFileName(handle(), "Export the History", "Tessara history.csv",
+                                                        "CSV files (*.csv)", "*.csv");
+  if (path.empty()) return;
+  const std::string csv = historyCsv(lines_.entries, kindOfFilter(lstKinds.listIndex()));
+  auto& files = app_.os().files;
+  // The dialog asked before a file is replaced.
+  if (files.attributes(path)) files.deleteFile(path);
+  auto file = files.createNew(path);
+  const bool written = file && file->write({reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()}) &&
+                       file->flush();
+  if (!written) app_.showNotice("The history could not be written to " + path + ".");
+}
+
+void FrmHistory::cmdClear_Click() { app_.requestPassword(Action::ClearHistory, "Clear the History"); }
+
+void FrmHistory::clearConfirmed() {
+  app_.history().clear();
+  refresh();
+}
+
+void FrmHistory::cmdClose_Click() { unload(); }
+
+}  // namespace tessara
