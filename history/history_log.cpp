@@ -96,8 +96,14 @@ bool HistoryLog::clear(const Event& event) {
   out_.close();
   std::error_code error;
   bool removed = true;
-  for (int rolled = 0; rolled <= KeptRolled; ++rolled)
+  for (int rolled = 1; rolled <= KeptRolled; ++rolled)
     if (!fs::remove(pathOf(rolled), error) && error) removed = false;
+  // Emptied rather than deleted: a reader that has it open (without leave to
+  // delete) cannot stop that, and the file keeps its access rights.
+  if (fs::exists(pathOf(0), error)) {
+    std::ofstream(pathOf(0), std::ios::binary | std::ios::trunc);
+    if (fs::file_size(pathOf(0), error) != 0 || error) removed = false;
+  }
   previous_ = ChainStart;
   tailRead_ = true;
   return removed && append(event);

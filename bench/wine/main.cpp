@@ -6,6 +6,7 @@
 //   wine_bench lock [args...]       the lock-latency group only, with its arguments
 //   wine_bench encryption FILE [N]  encrypting and decrypting FILE, N times (default 3)
 //   wine_bench guard [N]            the guard service bringing the lock back, N times (default 10)
+//   wine_bench history              handing an event over, and the service's cost for 10,000
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,8 @@ void runTransferBenchmarks();
 int runEncryptionBenchmarks(const std::string& file, int repetitions);
 // guard_bench.cpp
 int runGuardBenchmarks(int trials);
+// history_bench.cpp
+int runHistoryBenchmarks();
 
 int main(int argc, char** argv) {
   const char* group = argc > 1 ? argv[1] : nullptr;
@@ -28,6 +31,8 @@ int main(int argc, char** argv) {
     runSettingsBenchmarks();
     std::printf("\n");
     runTransferBenchmarks();
+    std::printf("\n");
+    runHistoryBenchmarks();
     std::printf("\n");
     char* none[] = {argv[0], nullptr};
     return runLockLatencyBenchmarks(1, none);
@@ -47,6 +52,8 @@ int main(int argc, char** argv) {
   if (std::strcmp(group, "encryption") == 0 && argc > 2)
     return runEncryptionBenchmarks(argv[2], argc > 3 ? std::atoi(argv[3]) : 3);
   if (std::strcmp(group, "guard") == 0) return runGuardBenchmarks(argc > 2 ? std::atoi(argv[2]) : 10);
-  std::fprintf(stderr, "usage: wine_bench [settings | transfer | lock [args...] | encryption FILE [N] | guard [N]]\n");
+  if (std::strcmp(group, "history") == 0) return runHistoryBenchmarks();
+  std::fprintf(stderr,
+               "usage: wine_bench [settings | transfer | lock [args...] | encryption FILE [N] | guard [N] | history]\n");
   return 2;
 }

@@ -17,13 +17,22 @@ namespace {
 std::optional<std::string> call(const guard_channel::Message& message) {
   const std::string request = guard_channel::encode(message);
   std::string reply(guard_channel::MaxReplyBytes, '\0');
-  DWORD read = 0;
   const std::wstring pipe = win32kit::toWide(names::GuardPipe);
-  if (!CallNamedPipeW(pipe.c_str(), const_cast<char*>(request.data()), static_cast<DWORD>(request.size()),
-                      reply.data(), static_cast<DWORD>(reply.size()), &read, 1000))
-    return std::nullopt;
-  reply.resize(read);
-  return reply;
+  // The service serves one caller at a time: the program's window and its
+  // history thread may meet there, and the one that comes second waits its
+  // turn. No service at all answers at once.
+  const ULONGLONG deadline = GetTickCount64() + 1000;
+  for (;;) {
+    DWORD read = 0;
+    if (CallNamedPipeW(pipe.c_str(), const_cast<char*>(request.data()), static_cast<DWORD>(request.size()),
+                       reply.data(), static_cast<DWORD>(reply.size()), &read, 1000)) {
+      reply.resize(read);
+      return reply;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_MORE_DATA || GetTickCount64() >= deadline) return std::nullopt;
+    Sleep(10);
+  }
 }
 
 template <typename Fill>

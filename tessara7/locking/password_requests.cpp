@@ -43,11 +43,8 @@ void PasswordRequests::noteLocked(Action action, platform::WindowHandle window,
   lastLockedAction_ = action;
   lastLockedTitle_ = state.PendingTitle;
   std::string detail = "\"" + state.PendingTitle + "\"";
-  if (process) {
+  if (process)
     if (const auto found = app_.programs().of(window); found && found->file) detail += " (" + found->file->fileName + ")";
-  } else if (action == Action::ListedWindow && !state.PendingItem.empty()) {
-    detail += " (task \"" + state.PendingItem + "\")";
-  }
   app_.history().record(history::Kind::Locked, detail);
 }
 

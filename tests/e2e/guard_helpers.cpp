@@ -61,6 +61,10 @@ void removeInstallation() {
   RemoveDirectoryW(widen(kInstallFolder).c_str());
   for (const char* file : {names::SpareCopy, names::RootTextFile}) remove(std::string("C:\\") + file);
   remove(narrow(win32kit::spareCopyPath()));
+  const std::string data = narrow(win32kit::tessaraDataFolder());
+  for (const char* file : {"history.log", "history.1.log", "history.2.log", "history.3.log", "history.4.log",
+                           "history.key"})
+    remove(data + "\\" + file);
   RemoveDirectoryW(win32kit::tessaraDataFolder().c_str());
   RegistryFixture::deleteValue(Root::Machine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tessara 7");
   RegistryFixture::deleteTree(Root::Machine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessara7");

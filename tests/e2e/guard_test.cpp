@@ -3,9 +3,17 @@
 // (TerminateProcess again and again, a stop order written to its channel),
 // each time the program is back and its lock holds again; and the uninstall
 // through the master password takes the service away with everything else.
+#include <aclapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
 #include "shared/guard_channel.h"
+#include "shared/win32/data_folder.h"
+#include "shared/win32/module.h"
 #include "shared/win32/running_copy.h"
 #include "tests/e2e/guard_helpers.h"
 #include "tests/e2e/installer_helpers.h"
@@ -61,6 +69,8 @@ class GuardTest : public E2eTest {
   void SetUp() override {
     E2eTest::SetUp();
     guard::removeInstallation();
+    // The copies the service starts answer state queries too (read once, at their start).
+    win32kit::setMachineSwitch(L"StateQuery", true);
   }
   void TearDown() override {
     guard::removeInstallation();
@@ -214,6 +224,170 @@ TEST_F(GuardTest, UninstallWithTheMasterPasswordTakesTheServiceAway) {
   EXPECT_TRUE(holdsFor(3000, [] { return processIds(names::MainProgram).empty(); })) << "something started tessara7";
   for (const char* file : {names::MainProgram, names::GuardProgram})
     EXPECT_FALSE(fileExists(installed(file))) << file;
+}
+
+// The history of a day at a guarded PC: every step leaves its line, in
+// order, with a chain that holds; a line edited by hand shows as changed;
+// Clear leaves one line; and only Administrators and SYSTEM may open the file.
+class HistoryE2eTest : public GuardTest {
+ protected:
+  static std::string historyFile() { return narrow(win32kit::tessaraDataFolder()) + "\\history.log"; }
+  static std::vector<std::string> historyLines() {
+    std::vector<std::string> lines;
+    std::ifstream in(std::filesystem::path(widen(historyFile())));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  // The event names of the lines, the fourth field.
+  static std::vector<std::string> kinds(const std::vector<std::string>& lines) {
+    std::vector<std::string> names;
+    for (const std::string& line : lines) {
+      std::size_t at = 0;
+      for (int tab = 0; tab < 3 && at != std::string::npos; ++tab) at = line.find('\t', at + (tab ? 1 : 0));
+      const std::size_t end = at == std::string::npos ? at : line.find('\t', at + 1);
+      names.push_back(at == std::string::npos ? line : line.substr(at + 1, end - at - 1));
+    }
+    return names;
+  }
+  static bool inOrder(const std::vector<std::string>& all, const std::vector<std::string>& wanted) {
+    std::size_t next = 0;
+    for (const std::string& name : all)
+      if (next < wanted.size() && name == wanted[next]) ++next;
+    return next == wanted.size();
+  }
+  static HWND promptFor(const std::string& text) {
+    struct Search {
+      std::string text;
+      HWND found = nullptr;
+    } search{text};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto& s = *reinterpret_cast<Search*>(data);
+          if (windowClass(window) == kPromptClass && isVisible(window) &&
+              query(window, "lblProgram.caption", 1000) == s.text)
+            s.found = window;
+          return s.found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+  // The History window, opened from the Settings menu of the unlocked configuration.
+  HWND openHistory() {
+    if (!unlockConfiguration(main_)) return nullptr;
+    if (!postMenuCommand(main_, idOf("mHistory"))) return nullptr;
+    return waitForVisibleWindow("Tessara.frmHistory", 5000);
+  }
+};
+
+TEST_F(HistoryE2eTest, EachStepLeavesItsLineInOrderAndAnEditShowsAsChanged) {
+  ASSERT_NO_FATAL_FAILURE(installAndLock());
+  HWND prompt = waitForVisibleWindow(kPromptClass, 5000);
+  ASSERT_NE(prompt, nullptr);
+  ASSERT_TRUE(submitPassword(prompt, "not the password"));
+  ASSERT_EQ(waitForAnswer(prompt, "lblPWD.caption", "Password, wrong:"), "Password, wrong:");
+  ASSERT_TRUE(submitPassword(prompt, kDefaultPassword));
+  ASSERT_TRUE(waitUntil(5000, [&] { return !lock::isLockedAway(locked_.get()); })) << "the password did not release";
+  ASSERT_NO_FATAL_FAILURE(killAndExpectBack("kill"));
+  ASSERT_TRUE(postMenuCommand(main_, idOf("mExit")));
+  prompt = waitForVisibleWindow(kPromptClass, 5000);
+  ASSERT_NE(prompt, nullptr);
+  ASSERT_TRUE(submitPassword(prompt, kDefaultPassword));
+  ASSERT_TRUE(waitUntil(5000, [] { return processIds(names::MainProgram).empty(); }));
+
+  std::vector<std::string> lines = historyLines();
+  const auto names = kinds(lines);
+  EXPECT_TRUE(inOrder(names, {"Started", "Locked", "PasswordWrong", "PasswordRight", "Restarted", "Started", "Locked",
+                              "PasswordRight", "Exit"}))
+      << ::testing::PrintToString(lines);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Restarted"), 1) << ::testing::PrintToString(lines);
+  for (const std::string& line : lines) {
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 5) << line;
+    EXPECT_EQ(line.find(kDefaultPassword), std::string::npos) << line;
+    EXPECT_EQ(line.find("not the password"), std::string::npos) << line;
+  }
+
+  // Administrators and SYSTEM only, nothing inherited. Wine keeps no file
+  // security (it makes up a descriptor from the Unix rights), so the check
+  // holds on Windows only.
+  const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_EQ(GetNamedSecurityInfoW(widen(historyFile()).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, &dacl, nullptr, &descriptor),
+            DWORD(ERROR_SUCCESS));
+  ASSERT_NE(dacl, nullptr);
+  for (DWORD i = 0; i < dacl->AceCount && !wine; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+    PSID sid = &ace->SidStart;
+    EXPECT_TRUE(IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid)) << i;
+  }
+  LocalFree(descriptor);
+
+  // The owner starts it again and reads the history: every line holds. (The
+  // ledger is closed first: its lock would raise the prompt again.)
+  locked_ = OwnedWindow();
+  {
+    // The launcher's window, while it stands, asks for the configuration's password.
+    Program launcher = Program::atPath(installed(names::LauncherProgram));
+    main_ = waitForProgramOtherThan(0, 15000);
+  }
+  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(waitForNoWindow(names::LauncherTitle, 5000));
+  HWND history = openHistory();
+  ASSERT_NE(history, nullptr) << "no History window";
+  auto shown = query(history, "lstEvents.items");
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_NE(shown->find("Ended without Exit, started again"), std::string::npos) << *shown;
+  EXPECT_EQ(shown->find("Changed or removed outside Tessara"), std::string::npos) << *shown;
+  ASSERT_TRUE(clickButton(history, idOf("cmdClose")));
+  ASSERT_TRUE(waitUntil(5000, [&] { return !IsWindow(history) || !isVisible(history); }));
+
+  // Someone with the file in an editor turns "Locked" lines into nothing much.
+  lines = historyLines();
+  const auto locked = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.find("\tLocked\t") != std::string::npos;
+  });
+  ASSERT_NE(locked, lines.end());
+  locked->replace(locked->find(kLockedTask), std::strlen(kLockedTask), "Nothing to see");
+  {
+    std::ofstream out(std::filesystem::path(widen(historyFile())), std::ios::binary | std::ios::trunc);
+    for (const std::string& line : lines) out << line << '\n';
+  }
+  ASSERT_TRUE(postMenuCommand(main_, idOf("mHistory")));
+  history = waitForVisibleWindow("Tessara.frmHistory", 5000);
+  ASSERT_NE(history, nullptr);
+  shown = query(history, "lstEvents.items");
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_NE(shown->find("Changed or removed outside Tessara:  "), std::string::npos) << *shown;
+  EXPECT_NE(shown->find("Nothing to see"), std::string::npos) << *shown;
+
+  // Clear, with the password once more: one line says who cleared it.
+  ASSERT_TRUE(clickButton(history, idOf("cmdClear")));
+  // The prompt that asks for it, among any other the program has up.
+  ASSERT_TRUE(waitUntil(5000, [&] { return (prompt = promptFor("Clear the History")) != nullptr; }));
+  ASSERT_TRUE(submitPassword(prompt, kDefaultPassword));
+  ASSERT_TRUE(waitUntil(5000, [&] {
+    const auto items = query(history, "lstEvents.items");
+    return items && items->find("History cleared") != std::string::npos && items->find('\n') == std::string::npos;
+  })) << query(history, "lstEvents.items").value_or("");
+  EXPECT_EQ(kinds(historyLines()), std::vector<std::string>{"Cleared"}) << ::testing::PrintToString(historyLines());
+  EXPECT_NE(historyLines()[0].find("\tby "), std::string::npos);
+
+  // The setup registered the event source, with a message table that shows the event's text.
+  const auto source = RegistryFixture::readString(
+      Root::Machine, "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Tessara", "EventMessageFile");
+  ASSERT_TRUE(source.has_value());
+  HMODULE messages = LoadLibraryExW(widen(*source).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(messages, nullptr);
+  const wchar_t* text = L"Exit";
+  DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(text)};
+  wchar_t formatted[64] = {};
+  EXPECT_GT(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, messages, 1, 0, formatted, 64,
+                           reinterpret_cast<va_list*>(arguments)),
+            0u);
+  EXPECT_EQ(narrow(formatted), "Exit\r\n");
+  FreeLibrary(messages);
 }
 
 }  // namespace

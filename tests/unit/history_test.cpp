@@ -153,7 +153,7 @@ TEST_F(HistoryEventsTest, EachStepLeavesItsEventInOrderAndNoPasswordEver) {
   using enum history::Kind;
   EXPECT_EQ(kinds, (std::vector<history::Kind>{Started, Locked, PasswordWrong, PasswordRight, Apply, Exit}));
   const auto events = sim.guard.recorded();
-  EXPECT_EQ(events[1].detail, "\"Untitled - Notepad\" (task \"Notepad\")");
+  EXPECT_EQ(events[1].detail, "\"Untitled - Notepad\"");
   EXPECT_EQ(events[2].detail, "for a locked window");
   EXPECT_NE(events[4].detail.find("LockIE"), std::string::npos) << events[4].detail;
 }
