@@ -127,6 +127,10 @@ TEST_F(GuardTest, EveryAttackFromAnotherProgramFailsAndTheLockHoldsAgain) {
   EXPECT_EQ(callGuard("TRIES 0 0"), std::string(guard_channel::Refused));
   EXPECT_EQ(callGuard("TRIES?"), std::string(guard_channel::Refused));
   EXPECT_EQ(callGuard("RUNNING"), std::string(guard_channel::Refused));
+  // Nor can it write, read or clear the history.
+  EXPECT_EQ(callGuard("EVENT Exit\tforged"), std::string(guard_channel::Refused));
+  EXPECT_EQ(callGuard("HISTORY? 0"), std::string(guard_channel::Refused));
+  EXPECT_EQ(callGuard("CLEAR-HISTORY"), std::string(guard_channel::Refused));
   EXPECT_FALSE(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Guard", "Tries").has_value());
   EXPECT_FALSE(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Guard", "NotBefore").has_value());
   ASSERT_NO_FATAL_FAILURE(killAndExpectBack("kill after the refused requests"));
@@ -221,6 +225,11 @@ TEST_F(GuardTest, UninstallWithTheMasterPasswordTakesTheServiceAway) {
 
   EXPECT_TRUE(waitUntil(30000, [] { return !fileExists(kInstallFolder); })) << "the program folder stayed";
   EXPECT_EQ(guard::openServiceError(), DWORD(ERROR_SERVICE_DOES_NOT_EXIST));
+  EXPECT_FALSE(RegistryFixture::readString(Root::Machine,
+                                           "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Tessara",
+                                           "EventMessageFile")
+                   .has_value())
+      << "the history's event source stayed";
   EXPECT_TRUE(holdsFor(3000, [] { return processIds(names::MainProgram).empty(); })) << "something started tessara7";
   for (const char* file : {names::MainProgram, names::GuardProgram})
     EXPECT_FALSE(fileExists(installed(file))) << file;

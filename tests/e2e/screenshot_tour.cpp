@@ -112,6 +112,14 @@ TEST_F(ScreenshotTour, DISABLED_EveryTabMenuPromptAndNotice) {
   EXPECT_TRUE(waitUntil(3000, [] { return FindWindowW(L"#32768", nullptr) == nullptr ||
                                           !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
 
+  // The History window of a copy no service answers: this run's events, said not to be kept.
+  ASSERT_TRUE(postMenuCommand(main, idOf("mHistory")));
+  HWND history = waitForVisibleWindow("Tessara.frmHistory", 5000);
+  ASSERT_NE(history, nullptr);
+  EXPECT_TRUE(picture("history"));
+  ASSERT_TRUE(clickButton(history, idOf("cmdClose")));
+  EXPECT_TRUE(waitUntil(3000, [&] { return !IsWindow(history) || !isVisible(history); }));
+
   // The tray menu, as a right click on the icon opens it.
   SetCursorPos(900, 700);
   PostMessageW(main, platform::win32::kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
