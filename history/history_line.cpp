@@ -1,22 +1,22 @@
 #include "history/history_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
 #include "platform/crypto.h"
+#include "shared/hex.h"
 
 namespace history {
 namespace {
 
 constexpr std::size_t MaxUserBytes = 128;
 
-std::optional<Mac> macFromHex(std::string_view hex) {
-  if (hex.size() != 64) return std::nullopt;
+std::optional<Mac> macFromHex(std::string_view text) {
+  const auto bytes = hex::fromHex(text, Mac{}.size());
+  if (!bytes) return std::nullopt;
   Mac mac{};
-  for (std::size_t i = 0; i < mac.size(); ++i) {
-    const auto [end, error] = std::from_chars(hex.data() + 2 * i, hex.data() + 2 * i + 2, mac[i], 16);
-    if (error != std::errc() || end != hex.data() + 2 * i + 2) return std::nullopt;
-  }
+  std::copy(bytes->begin(), bytes->end(), mac.begin());
   return mac;
 }
 
@@ -35,17 +35,6 @@ std::string cleanField(std::string_view text, std::size_t maxBytes) {
   for (char& c : clean)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   return clean;
-}
-
-std::string hexOf(std::span<const std::uint8_t> bytes) {
-  static constexpr char digits[] = "0123456789abcdef";
-  std::string hex;
-  hex.reserve(bytes.size() * 2);
-  for (const std::uint8_t byte : bytes) {
-    hex += digits[byte >> 4];
-    hex += digits[byte & 15];
-  }
-  return hex;
 }
 
 std::string lineBody(const Event& event) {
@@ -67,7 +56,7 @@ std::optional<std::string> formatLine(const Event& event, std::span<const std::u
   const auto computed = chainMac(key, previous, line);
   if (!computed) return std::nullopt;
   mac = *computed;
-  return line + '\t' + hexOf(mac);
+  return line + '\t' + hex::toHex(mac);
 }
 
 std::optional<ParsedLine> parseLine(std::string_view line) {

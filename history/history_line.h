@@ -58,6 +58,4 @@ class ChainCheck {
   bool previousKnown_ = true;
 };
 
-std::string hexOf(std::span<const std::uint8_t> bytes);
-
 }  // namespace history

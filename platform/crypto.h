@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "shared/hex.h"
+
 namespace platform::crypto {
 
 constexpr std::size_t Sha256Size = 32;
@@ -61,13 +63,7 @@ std::string sha256Hex(Read&& read) {
   }
   Digest digest{};
   if (!hash.finish(digest)) return {};
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (const std::uint8_t byte : digest) {
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 15];
-  }
-  return hex;
+  return hex::toHex(digest);
 }
 
 // HKDF with SHA-256 (extract, then expand to out.size() bytes, at most

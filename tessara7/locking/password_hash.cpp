@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/crypto.h"
+#include "shared/hex.h"
 
 namespace tessara {
 namespace {
@@ -14,29 +15,6 @@ constexpr std::size_t SaltSize = 16;
 constexpr std::size_t HashSize = platform::crypto::Sha256Size;
 // Far above any count this program writes; bounds the cost of a forged text.
 constexpr std::uint32_t MaxIterations = 10'000'000;
-
-std::string hex(std::span<const std::uint8_t> bytes) {
-  static constexpr char digits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const std::uint8_t b : bytes) {
-    text += digits[b >> 4];
-    text += digits[b & 0xF];
-  }
-  return text;
-}
-
-std::optional<std::vector<std::uint8_t>> fromHex(std::string_view text, std::size_t size) {
-  if (text.size() != size * 2) return std::nullopt;
-  std::vector<std::uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) {
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data() + 2 * i, text.data() + 2 * i + 2, value, 16);
-    if (error != std::errc() || end != text.data() + 2 * i + 2) return std::nullopt;
-    bytes[i] = static_cast<std::uint8_t>(value);
-  }
-  return bytes;
-}
 
 struct Parsed {
   std::uint32_t iterations = 0;
@@ -61,8 +39,8 @@ std::optional<Parsed> parse(std::string_view stored) {
   if (error != std::errc() || end != parts[0].data() + parts[0].size() || parts[0].starts_with('0') ||
       parsed.iterations == 0 || parsed.iterations > MaxIterations)
     return std::nullopt;
-  auto salt = fromHex(parts[1], SaltSize);
-  auto hash = fromHex(parts[2], HashSize);
+  auto salt = hex::fromHex(parts[1], SaltSize);
+  auto hash = hex::fromHex(parts[2], HashSize);
   if (!salt || !hash) return std::nullopt;
   parsed.salt = std::move(*salt);
   parsed.hash = std::move(*hash);
@@ -86,7 +64,8 @@ std::string PasswordHash::make(std::string_view password, std::uint32_t iteratio
   if (iterations == 0 || iterations > MaxIterations || !platform::crypto::randomBytes(salt) ||
       !platform::crypto::pbkdf2Sha256(password, salt, iterations, hash))
     return {};
-  std::string text = "$" + std::string(Scheme) + "$" + std::to_string(iterations) + "$" + hex(salt) + "$" + hex(hash);
+  std::string text = "$" + std::string(Scheme) + "$" + std::to_string(iterations) + "$" + hex::toHex(salt) + "$" +
+                     hex::toHex(hash);
   platform::crypto::wipe(hash);
   return text;
 }
