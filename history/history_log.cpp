@@ -48,7 +48,18 @@ bool HistoryLog::open() {
   size_ = fs::file_size(path, error);
   if (error) return false;
   out_.open(path, std::ios::binary | std::ios::app);
-  return out_.is_open();
+  if (!out_.is_open()) return false;
+  // A line cut short (a full disk, a killed service) is ended, so that the
+  // next line starts on its own; the cut one then reads as changed.
+  if (size_ > 0) {
+    std::ifstream last(path, std::ios::binary);
+    last.seekg(-1, std::ios::end);
+    if (last.get() != '\n') {
+      out_ << '\n';
+      ++size_;
+    }
+  }
+  return true;
 }
 
 bool HistoryLog::rollOver() {

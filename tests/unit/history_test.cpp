@@ -86,6 +86,17 @@ TEST_F(HistoryLogTest, AChangedOrRemovedLineBreaksTheChainWhereItHappened) {
   // The first line removed: the new first line no longer starts a chain.
   rewrite(file, {lines.begin() + 1, lines.end()});
   EXPECT_EQ(intact(history.read()), (std::vector<bool>{false, true, true}));
+  // A line cut short by a full disk: the next one starts on a line of its own.
+  rewrite(file, lines);
+  {
+    std::ofstream cut(file, std::ios::app);
+    cut << lines[3].substr(0, 30);
+  }
+  ASSERT_TRUE(log().append(event(history::Kind::Started, "")));
+  entries = history.read();
+  ASSERT_EQ(entries.size(), 6u);
+  EXPECT_FALSE(entries[4].readable);
+  EXPECT_EQ(entries[5].event.kind, history::Kind::Started);
   // A line that is no line at all.
   rewrite(file, {lines[0], "rubbish", lines[2], lines[3]});
   entries = history.read();
