@@ -6,6 +6,11 @@
 namespace tessara {
 namespace {
 
+// Bounds against a flood (windows opened and closed by a script): events
+// beyond them are dropped rather than taking the program's memory.
+constexpr std::size_t MaxPending = 1000;
+constexpr std::size_t MaxKeptHere = 10000;
+
 std::string utcNow() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::tm parts{};
@@ -35,6 +40,7 @@ HistoryQueue::~HistoryQueue() {
 void HistoryQueue::record(history::Kind kind, std::string detail) {
   {
     const std::lock_guard lock(mutex_);
+    if (pending_.size() >= MaxPending) return;
     pending_.emplace_back(kind, std::move(detail));
   }
   changed_.notify_one();
@@ -46,6 +52,7 @@ void HistoryQueue::flush() {
 }
 
 void HistoryQueue::keepHere(history::Kind kind, std::string detail) {
+  if (unsent_.size() >= MaxKeptHere) unsent_.erase(unsent_.begin());
   unsent_.push_back({history::Event{utcNow(), "", 0, kind, history::cleanField(detail)}, true, true});
 }
 
