@@ -26,8 +26,8 @@ class OutputCheck {
   std::optional<std::string> upTo(std::uint64_t end);
 
  private:
-  // Exactly `bytes.size()` bytes at `offset`, or why not.
-  std::optional<std::string> readExactly(std::uint64_t offset, std::span<std::uint8_t> bytes);
+  // Up to `bytes.size()` bytes at `offset` (`got`: fewer only at the end), or why not.
+  std::optional<std::string> readAll(std::uint64_t offset, std::span<std::uint8_t> bytes, std::size_t& got);
   std::size_t chunkLength(std::uint64_t index) const;
 
   platform::OpenFile& file_;
