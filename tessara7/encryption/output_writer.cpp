@@ -41,13 +41,17 @@ OutputWriter::Block OutputWriter::takeBuffer() {
 
 bool OutputWriter::runCheck(std::uint64_t end) {
   if (!check_) return true;
+  std::optional<std::string> why;
   try {
-    checkFailure_ = check_(end);
+    why = check_(end);
   } catch (const std::exception&) {
     // Not on this thread's way out: the call fails as a check that failed.
-    checkFailure_ = "it could not be checked";
+    why = "it could not be checked";
   }
-  return !checkFailure_;
+  if (!why) return true;
+  const std::lock_guard lock(mutex_);
+  checkFailure_ = std::move(why);
+  return false;
 }
 
 bool OutputWriter::writeNow(const Block& block) {
@@ -55,14 +59,18 @@ bool OutputWriter::writeNow(const Block& block) {
   unflushed_ += block.size();
   written_ += block.size();
   if (!threaded_ || unflushed_ < FlushStep) return true;
-  // One flush at a time; the next blocks are written while it runs, and
-  // then while what it flushed is checked.
+  // One flush at a time, and the writing never waits for it: the next
+  // blocks are written while it runs and while what it flushed is checked;
+  // a flush still running lets the next one start later, with more to do.
+  if (flushing_.joinable() && !flushDone_) return true;
   if (!joinFlush()) return false;
   unflushed_ = 0;
+  flushDone_ = false;
   flushing_ = std::thread([this, end = written_] {
     flushOk_ = file_.flush();
     if (!flushOk_) flushFailure_ = file_.lastFailure();
     else flushOk_ = runCheck(end);
+    flushDone_ = true;
   });
   return true;
 }

@@ -1,13 +1,14 @@
 #pragma once
 // Writes the component's output, flushes it to the disk and has it checked.
 // A large output is written by a worker thread, block by block as the
-// caller hands them over, and flushed every 32 MiB by a second thread while
-// the writing goes on; that thread then has what the flush covered checked
+// caller hands them over, and flushed every 32 MiB or so by a second thread
+// while the writing goes on; that thread then has what the flush covered checked
 // (read back and authenticated), so the check follows the writing instead
 // of waiting for its end. The disk works while the caller seals the next
 // blocks, and a disk that stalls never stalls the caller, whose events keep
 // running whenever it has to wait. A small output is written on the
 // caller's thread, flushed once at the end, then checked.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -71,8 +72,8 @@ class OutputWriter {
   std::uint64_t written_ = 0;    // the same
   std::thread flushing_;          // started and joined by the worker
   bool flushOk_ = true;           // set by the flushing thread before it ends
+  std::atomic<bool> flushDone_ = false;  // the same, once flushOk_ is set
   platform::FileFailure flushFailure_;
-  std::optional<std::string> checkFailure_;  // set by the thread that checked, before it ends
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
@@ -85,6 +86,7 @@ class OutputWriter {
   bool stopped_ = false;  // the worker has ended, its last flush too
   bool failed_ = false;
   platform::FileFailure failure_;
+  std::optional<std::string> checkFailure_;
   std::thread worker_;
 };
 
