@@ -22,9 +22,10 @@ using std::chrono::steady_clock;
 constexpr std::size_t BlockChunks = 16;
 constexpr auto EventInterval = std::chrono::milliseconds(10);
 // A large file's target is looked for before any work, so that an existing
-// one is reported at once. For a small file the rename (which never
-// replaces) finds it: looking up a name that does not exist scans the whole
-// folder under Wine, ~3 ms per lookup in a folder of 10,000 files.
+// one is reported at once. For a small file the creation of its output
+// under the target's name (which never replaces) finds it: looking up a name
+// that does not exist scans the whole folder under Wine, ~3 ms per lookup in
+// a folder of 10,000 files.
 constexpr std::uint64_t LookAheadSize = 1u << 20;
 constexpr std::string_view TemporaryPrefix = "~ts7";
 constexpr std::string_view TemporarySuffix = ".tmp";
