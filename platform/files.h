@@ -38,7 +38,8 @@ struct FileIdentity {
 using FileTime = std::uint64_t;
 
 // A file opened by Files::openRead or Files::createNew; closed when destroyed.
-// flush() may run on another thread while the owner writes; nothing else may.
+// flush() and readAt() may run on another thread while the owner writes;
+// nothing else may.
 class OpenFile {
  public:
   virtual ~OpenFile() = default;
@@ -52,6 +53,9 @@ class OpenFile {
   virtual bool setLastWriteTime(FileTime time) = 0;
   // Back to the first byte, to read what was written through this handle.
   virtual bool rewind() = 0;
+  // Up to buffer.size() bytes from `offset`, leaving the current position
+  // where it was (a writer checks what it flushed without losing its place).
+  virtual std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> buffer) = 0;
   // Gives this very file another name (a full path on the same drive),
   // whatever was done with names meanwhile; fails when `to` exists.
   virtual bool renameNoReplace(std::string_view to) = 0;

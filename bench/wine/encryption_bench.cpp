@@ -1,6 +1,6 @@
 // Encryption benchmarks on one large file under Wine: a plain CopyFileW of
 // it beside the encryption component encrypting and decrypting it (CNG, real
-// files, every output flushed and an encryption read back), the key
+// files, every output flushed and an encryption checked), the key
 // derivation on its own, the process's private memory meanwhile, the longest
 // gap between the component's "let events run" calls, and how long an abort
 // takes. Figures only; nothing here passes or fails.
@@ -191,7 +191,8 @@ int runEncryptionBenchmarks(const std::string& file, int repetitions) {
     begin = Clock::now();
     lastEvents = begin;
     component.setActive(true);
-    component.encrypt(file, sealed, "benchmark password");
+    // A failure is reported as it is, not hidden behind the decryption's.
+    if (!component.encrypt(file, sealed, "benchmark password")) break;
     encryptRates.push_back(megabytes / secondsSince(begin));
 
     begin = Clock::now();
@@ -231,10 +232,13 @@ int runEncryptionBenchmarks(const std::string& file, int repetitions) {
   std::printf("%-44s %10s\n", "Encryption, one file of", (std::to_string(static_cast<long>(megabytes)) + " MB").c_str());
   std::printf("%-44s %10.0f MB/s (median of %d)\n", "  CopyFileW (the ceiling)", medianOf(copyRates), repetitions);
   std::printf("%-44s %10.0f MB/s\n", "  CopyFileW, then FlushFileBuffers", medianOf(flushedCopyRates));
-  std::printf("%-44s %10.0f MB/s  %.2fx the copy\n", "  encrypt (write, flush, read back, rename)",
-              medianOf(encryptRates), medianOf(encryptRates) / medianOf(copyRates));
-  std::printf("%-44s %10.0f MB/s  %.2fx the copy\n", "  decrypt (authenticate, write, flush, rename)",
-              medianOf(decryptRates), medianOf(decryptRates) / medianOf(copyRates));
+  // The flushed copy is the fair ceiling: every output here is flushed too.
+  std::printf("%-44s %10.0f MB/s  %.2fx the copy, %.2fx the flushed copy\n", "  encrypt (write, flush, check, name)",
+              medianOf(encryptRates), medianOf(encryptRates) / medianOf(copyRates),
+              medianOf(encryptRates) / medianOf(flushedCopyRates));
+  std::printf("%-44s %10.0f MB/s  %.2fx the copy, %.2fx the flushed copy\n",
+              "  decrypt (authenticate, write, flush, name)", medianOf(decryptRates),
+              medianOf(decryptRates) / medianOf(copyRates), medianOf(decryptRates) / medianOf(flushedCopyRates));
   std::printf("%-44s %10.0f MB/s\n", "  AES-128-GCM alone, in memory", aesRate);
   std::printf("%-44s %10.0f ms\n", "  key derivation (600,000 iterations, once)", derivation * 1000);
   std::printf("%-44s %10.1f MiB (%.1f MiB before)\n", "  private memory (RssAnon), peak in the runs", peakMemory,

@@ -230,6 +230,7 @@ class SimOpenFile final : public OpenFile {
   }
 
   std::optional<std::size_t> read(std::span<std::uint8_t> buffer) override {
+    const std::lock_guard io(files_.ioMutex_);
     SimFiles::Entry* entry = this->entry();
     if (!readable_ || entry == nullptr) return fail(FileError::AccessDenied), std::nullopt;
     FileFailure injected;
@@ -241,6 +242,7 @@ class SimOpenFile final : public OpenFile {
   }
 
   bool write(std::span<const std::uint8_t> data) override {
+    const std::lock_guard io(files_.ioMutex_);
     SimFiles::Entry* entry = this->entry();
     if (!writer_ || entry == nullptr) return fail(FileError::AccessDenied);
     FileFailure injected;
@@ -257,6 +259,7 @@ class SimOpenFile final : public OpenFile {
   }
 
   bool flush() override {
+    const std::lock_guard io(files_.ioMutex_);
     if (entry() == nullptr) return fail(FileError::Other);
     FileFailure injected;
     if (files_.injectedFailure(FileOperation::Flush, &injected)) return fail(injected.error);
@@ -264,6 +267,7 @@ class SimOpenFile final : public OpenFile {
   }
 
   std::optional<std::uint64_t> size() override {
+    const std::lock_guard io(files_.ioMutex_);
     SimFiles::Entry* entry = this->entry();
     if (entry == nullptr) return fail(FileError::Other), std::nullopt;
     return entry->content.size();
@@ -279,6 +283,15 @@ class SimOpenFile final : public OpenFile {
   bool rewind() override {
     position_ = 0;
     return entry() != nullptr || fail(FileError::Other);
+  }
+
+  std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> buffer) override {
+    const std::lock_guard io(files_.ioMutex_);
+    const std::size_t kept = position_;
+    position_ = static_cast<std::size_t>(offset);
+    const auto got = read(buffer);
+    position_ = kept;
+    return got;
   }
 
   bool renameNoReplace(std::string_view to) override {
@@ -454,6 +467,12 @@ std::optional<FileIdentity> SimFiles::identity(std::string_view path) {
 std::size_t SimFiles::fileCount() const {
   return static_cast<std::size_t>(
       std::count_if(entries_.begin(), entries_.end(), [](const auto& e) { return !e.second.directory; }));
+}
+
+void SimFiles::damage(std::string_view path, std::size_t offset) {
+  const std::lock_guard io(ioMutex_);
+  Entry* entry = find(path);
+  if (entry != nullptr && offset < entry->content.size()) entry->content[offset] = static_cast<char>(~entry->content[offset]);
 }
 
 }  // namespace platform::sim

@@ -5,6 +5,7 @@
 // current directory.
 #include <array>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/files.h"
@@ -73,6 +74,9 @@ class SimFiles final : public Files {
   // As if another program held the file open without sharing it.
   void lockFile(std::string_view path, bool locked = true);
   void setLastWriteTime(std::string_view path, FileTime time);
+  // As if the disk gave back another byte at `offset` of the file from now on
+  // (safe beside a writer's thread).
+  void damage(std::string_view path, std::size_t offset);
 
  private:
   static std::uint64_t nextIdentity() {
@@ -100,6 +104,14 @@ class SimFiles final : public Files {
   Entry* find(std::string_view path);
   const Entry* find(std::string_view path) const;
 
+  // The component reads, writes and flushes one file each from its own
+  // thread; their calls take turns here, as the system serialises them.
+  struct IoMutex : std::recursive_mutex {
+    IoMutex() = default;
+    IoMutex(const IoMutex&) {}  // a copy or assignment brings no lock along
+    IoMutex& operator=(const IoMutex&) { return *this; }
+  };
+  IoMutex ioMutex_;
   std::map<std::string, Entry> entries_;  // by folded normalised path
   std::string windowsFolder_;
   std::string currentDirectory_;

@@ -112,22 +112,26 @@ class Win32OpenFile final : public OpenFile {
  public:
   explicit Win32OpenFile(HANDLE handle) : handle_(handle) {}
 
+  // Every read and write names its offset, and the handle's own position is
+  // never used: a check may read what was flushed (readAt, on another
+  // thread) while the owner writes on.
   std::optional<std::size_t> read(std::span<std::uint8_t> buffer) override {
-    DWORD got = 0;
-    const DWORD wanted = buffer.size() > UINT_MAX / 2 ? UINT_MAX / 2 : static_cast<DWORD>(buffer.size());
-    if (!ReadFile(handle_.get(), buffer.data(), wanted, &got, nullptr)) return failedWith(std::nullopt);
+    const auto got = readAt(position_, buffer);
+    if (got) position_ += *got;
     return got;
   }
 
   bool write(std::span<const std::uint8_t> data) override {
     while (!data.empty()) {
       const DWORD wanted = data.size() > UINT_MAX / 2 ? UINT_MAX / 2 : static_cast<DWORD>(data.size());
+      OVERLAPPED at = offset(position_);
       DWORD written = 0;
-      if (!WriteFile(handle_.get(), data.data(), wanted, &written, nullptr)) return failedWith(false);
+      if (!WriteFile(handle_.get(), data.data(), wanted, &written, &at)) return failedWith(false);
       if (written == 0) {
         SetLastError(ERROR_DISK_FULL);
         return failedWith(false);
       }
+      position_ += written;
       data = data.subspan(written);
     }
     return true;
@@ -147,8 +151,18 @@ class Win32OpenFile final : public OpenFile {
   }
 
   bool rewind() override {
-    LARGE_INTEGER start = {};
-    return SetFilePointerEx(handle_.get(), start, nullptr, FILE_BEGIN) ? true : failedWith(false);
+    position_ = 0;
+    return true;
+  }
+
+  std::optional<std::size_t> readAt(std::uint64_t from, std::span<std::uint8_t> buffer) override {
+    OVERLAPPED at = offset(from);
+    DWORD got = 0;
+    const DWORD wanted = buffer.size() > UINT_MAX / 2 ? UINT_MAX / 2 : static_cast<DWORD>(buffer.size());
+    // Past the end a read at an offset fails with ERROR_HANDLE_EOF: nothing read.
+    if (!ReadFile(handle_.get(), buffer.data(), wanted, &got, &at) && GetLastError() != ERROR_HANDLE_EOF)
+      return failedWith(std::nullopt);
+    return got;
   }
 
   bool renameNoReplace(std::string_view to) override {
@@ -189,7 +203,15 @@ class Win32OpenFile final : public OpenFile {
     return value;
   }
 
+  static OVERLAPPED offset(std::uint64_t at) {
+    OVERLAPPED overlapped = {};
+    overlapped.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
+    overlapped.OffsetHigh = static_cast<DWORD>(at >> 32);
+    return overlapped;
+  }
+
   UniqueKernelHandle handle_;
+  std::uint64_t position_ = 0;  // the owner's, for read() and write()
   // A flush may run on a worker thread beside a write.
   mutable std::mutex failureMutex_;
   FileFailure lastFailure_;

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/crypto.h"
+#include "tessara7/encryption/input_reader.h"
+#include "tessara7/encryption/output_check.h"
 #include "tessara7/encryption/output_writer.h"
 #include "tessara7/encryption/ts7_format.h"
 
@@ -20,9 +22,10 @@ using std::chrono::steady_clock;
 constexpr std::size_t BlockChunks = 16;
 constexpr auto EventInterval = std::chrono::milliseconds(10);
 // A large file's target is looked for before any work, so that an existing
-// one is reported at once. For a small file the rename (which never
-// replaces) finds it: looking up a name that does not exist scans the whole
-// folder under Wine, ~3 ms per lookup in a folder of 10,000 files.
+// one is reported at once. For a small file the creation of its output
+// under the target's name (which never replaces) finds it: looking up a name
+// that does not exist scans the whole folder under Wine, ~3 ms per lookup in
+// a folder of 10,000 files.
 constexpr std::uint64_t LookAheadSize = 1u << 20;
 constexpr std::string_view TemporaryPrefix = "~ts7";
 constexpr std::string_view TemporarySuffix = ".tmp";
@@ -47,72 +50,37 @@ std::optional<std::size_t> readFully(platform::OpenFile& file, std::span<std::ui
   return got;
 }
 
-// True when the file has no byte left; nullopt when reading fails.
-std::optional<bool> atEnd(platform::OpenFile& file) {
-  std::uint8_t extra = 0;
-  const auto n = file.read({&extra, 1});
-  if (!n) return std::nullopt;
-  return *n == 0;
-}
-
-// How reading one block of sealed chunks ended.
-enum class BlockRead { Opened, ReadFailed, Short, NotAuthentic, Stopped };
-
-// Reads the next block of sealed chunks, `blockLength` plain bytes of them,
-// and opens every chunk into `plain`. `index` counts the file's chunks
-// (`chunks` in all); `afterChunk(length)` runs after each chunk, and the
-// work stops when it returns false.
-template <typename AfterChunk>
-BlockRead openNextBlock(platform::OpenFile& in, AesGcm& aes, std::span<const std::uint8_t> aad,
-                        std::size_t blockLength, std::uint64_t& index, std::uint64_t chunks,
-                        std::vector<std::uint8_t>& sealed, std::span<std::uint8_t> plain, AfterChunk&& afterChunk) {
-  const std::uint64_t blockChunks = blockLength == 0 ? 1 : (blockLength - 1) / ts7::ChunkSize + 1;
-  const std::size_t wanted = blockLength + static_cast<std::size_t>(blockChunks) * ts7::TagSize;
-  const auto got = readFully(in, std::span(sealed).first(wanted));
-  if (!got) return BlockRead::ReadFailed;
-  if (*got != wanted) return BlockRead::Short;
-  std::size_t offset = 0;
-  std::size_t position = 0;
-  do {
-    const std::size_t length = std::min(ts7::ChunkSize, blockLength - offset);
-    const auto nonce = ts7::chunkNonce(index, index + 1 == chunks);
-    const auto cipher = std::span<const std::uint8_t>(sealed).subspan(position, length);
-    const auto tag = std::span<const std::uint8_t>(sealed).subspan(position + length).first<ts7::TagSize>();
-    if (!aes.open(nonce, aad, cipher, tag, plain.subspan(offset, length))) return BlockRead::NotAuthentic;
-    offset += length;
-    position += length + ts7::TagSize;
-    ++index;
-    if (!afterChunk(length)) return BlockRead::Stopped;
-  } while (offset < blockLength);
-  return BlockRead::Opened;
-}
-
 struct WipeOnExit {
   std::span<std::uint8_t> bytes;
   ~WipeOnExit() { platform::crypto::wipe(bytes); }
 };
 
-// The output file until it has its real name: deleted unless kept.
-class Temporary {
+// The output file until it is done: deleted, through its handle, unless
+// kept. A large output is written under a temporary name and renamed when
+// done; a small one under the target's own name, as a plain copy would be
+// (docs/ts7-format.md says why a cut one is never taken for a whole one).
+class Output {
  public:
-  Temporary(platform::Files& files, const ComponentOptions& options) : files_(files), options_(options) {}
-  ~Temporary() {
+  Output(platform::Files& files, const ComponentOptions& options) : files_(files), options_(options) {}
+  ~Output() {
     // Through the handle: the file written is the file deleted.
     const bool gone = kept_ || !file || file->deleteOnClose();
     file.reset();
     if (!path.empty() && !gone) files_.deleteFile(path);
   }
-  // The real name, given to the file this handle wrote.
-  bool rename(const std::string& target) {
-    if (!file->renameNoReplace(target)) return false;
-    kept_ = true;
-    file.reset();
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  // The target's name, never replacing a file that has it.
+  bool createDirect(const std::string& target) {
+    file = files_.createNew(target);
+    if (!file) return false;
+    path = target;
+    direct_ = true;
     return true;
   }
-  Temporary(const Temporary&) = delete;
-  Temporary& operator=(const Temporary&) = delete;
 
-  bool create(const std::string& target) {
+  bool createTemporary(const std::string& target) {
     const std::string folder = folderOf(target);
     for (int attempt = 0; attempt < 4; ++attempt) {
       std::array<std::uint8_t, TemporaryDigits / 2> random{};
@@ -133,14 +101,58 @@ class Temporary {
     }
     return false;
   }
+
+  // The file this handle wrote, checked, keeps the target's name.
+  bool keep(const std::string& target) {
+    if (!direct_ && !file->renameNoReplace(target)) return false;
+    kept_ = true;
+    file.reset();
+    return true;
+  }
+
   std::string path;
   std::unique_ptr<platform::OpenFile> file;
 
  private:
   platform::Files& files_;
   const ComponentOptions& options_;
+  bool direct_ = false;
   bool kept_ = false;
 };
+
+// Reads all of an existing file when it is shorter than `limit`.
+std::optional<std::vector<std::uint8_t>> shortContent(platform::OpenFile& file, std::uint64_t limit) {
+  const auto size = file.size();
+  if (!size || *size >= limit) return std::nullopt;
+  std::vector<std::uint8_t> content(static_cast<std::size_t>(*size));
+  const auto got = readFully(file, content);
+  if (!got || *got != content.size()) return std::nullopt;
+  return content;
+}
+
+// An output cut short by a killed process, under the target's name: a .ts7
+// shorter than its header says it is (or than a header), or a plain file
+// that is the beginning of the content being decrypted. Either holds no byte
+// that is not elsewhere, and goes through the handle it was read by.
+bool removeCutOutput(platform::Files& files, const std::string& target, std::uint64_t limit,
+                     const std::function<bool(std::span<const std::uint8_t>)>& isCut) {
+  auto file = files.openRead(target);
+  if (!file) return false;
+  const auto content = shortContent(*file, limit);
+  if (!content || !isCut(*content)) return false;
+  return file->deleteOnClose();
+}
+
+bool isCutTs7(std::span<const std::uint8_t> content) {
+  const std::size_t magic = std::min(content.size(), ts7::Magic.size());
+  if (!std::equal(ts7::Magic.begin(), ts7::Magic.begin() + static_cast<std::ptrdiff_t>(magic), content.begin()))
+    return false;
+  if (content.size() < ts7::HeaderSize) return true;
+  ts7::Header header;
+  if (ts7::parse(content.first<ts7::HeaderSize>(), header) != ts7::ParseResult::Ok) return false;
+  const auto whole = ts7::fileSize(header.plainSize);
+  return whole && content.size() < *whole;
+}
 
 }  // namespace
 
@@ -199,13 +211,44 @@ class EncryptionComponent::Call {
     return component_.active_;
   }
 
-  // The temporary file takes the target's name; an existing target is
+  // The output under its name: a small one under the target's own, a large
+  // one under a temporary name. A file that has the target's name is never
+  // replaced, unless it is a cut output that `isCut` recognises.
+  bool createOutput(Output& output, const std::string& target, bool small,
+                    const std::function<bool()>& removeCut = {}) {
+    platform::Files& files = component_.files_;
+    if (!small) return output.createTemporary(target) || failFile(ErrorCannotWrite, target, files.lastFailure());
+    if (output.createDirect(target)) return true;
+    if (files.lastFailure().error != platform::FileError::AlreadyExists)
+      return failFile(ErrorCannotWrite, target, files.lastFailure());
+    if (!removeCut || !removeCut()) return fail(ErrorTargetExists, target);
+    return output.createDirect(target) || failFile(ErrorCannotWrite, target, files.lastFailure());
+  }
+
+  // The checked output keeps the target's name; an existing target is
   // reported as such and never replaced.
-  bool giveRealName(Temporary& temporary, const std::string& target) {
-    if (temporary.rename(target)) return true;
-    const platform::FileFailure failure = temporary.file->lastFailure();
+  bool keepOutput(Output& output, const std::string& target) {
+    if (component_.beforeRename_) component_.beforeRename_(output.path);
+    if (output.keep(target)) return true;
+    const platform::FileFailure failure = output.file->lastFailure();
     if (failure.error == platform::FileError::AlreadyExists) return fail(ErrorTargetExists, target);
     return failFile(ErrorCannotWrite, target, failure);
+  }
+
+  bool failWriting(const OutputWriter& writer, const std::string& source, const std::string& target) {
+    if (const auto why = writer.checkFailure()) return fail(ErrorVerifyFailed, source, *why);
+    return failFile(ErrorCannotWrite, target, writer.failure());
+  }
+
+  // Why the input has no next block, as the call's error.
+  bool failReading(InputReader& reader, InputReader::Status status, const std::string& source, bool encrypting) {
+    switch (status) {
+      case InputReader::Status::Failed: return failFile(ErrorCannotRead, source, reader.failure());
+      case InputReader::Status::Stopped: return fail(ErrorAborted, source);
+      default: break;
+    }
+    if (encrypting) return fail(ErrorCannotRead, source, "the file changed while it was read");
+    return fail(ErrorDamaged, source);
   }
 
   // The run key for a salt, with the caller's events running meanwhile.
@@ -274,81 +317,54 @@ bool EncryptionComponent::encrypt(const std::string& source, const std::string& 
     AesGcm aes(keys.content);
     if (!aes.valid()) return call.fail(ErrorCryptoFailed, source);
 
-    Temporary temporary(files_, options_);
-    if (!temporary.create(target)) return call.failFile(ErrorCannotWrite, target, files_.lastFailure());
-    OutputWriter writer(*temporary.file, *ts7::fileSize(size), [&call] { return call.keepWaiting(); });
-    OutputWriter::Block headerBlock = writer.takeBuffer();
-    headerBlock.assign(headerBytes.begin(), headerBytes.end());
-    if (!writer.write(std::move(headerBlock))) return call.failFile(ErrorCannotWrite, target, writer.failure());
+    // Read, sealed and written at once: the reader reads ahead, the caller
+    // seals, the writer writes, flushes, and has what it flushed checked.
+    const std::uint64_t outputSize = *ts7::fileSize(size);
+    Output output(files_, options_);
+    if (!call.createOutput(output, target, outputSize < PipelinedSize, [&] {
+          return removeCutOutput(files_, target, PipelinedSize, isCutTs7);
+        }))
+      return false;
+    OutputCheck check(*output.file, headerBytes, keys, size);
+    if (!check.valid()) return call.fail(ErrorCryptoFailed, source);
+    const auto keepWaiting = [&call] { return call.keepWaiting(); };
+    OutputWriter writer(*output.file, outputSize, keepWaiting, [&check](std::uint64_t end) { return check.upTo(end); });
 
-    // Encrypting is the first half of the work, reading it back the second.
-    const std::uint64_t total = size * 2;
     const std::uint64_t chunks = ts7::chunkCount(size);
     const std::size_t blockPlain = static_cast<std::size_t>(std::min<std::uint64_t>(size, BlockChunks * ts7::ChunkSize));
-    std::vector<std::uint8_t> plain(blockPlain);
+    InputReader reader(*in, size, blockPlain, keepWaiting);
     std::uint64_t index = 0;
     std::uint64_t done = 0;
-    while (index < chunks) {
-      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, size - done));
-      const auto got = readFully(*in, std::span(plain).first(want));
-      if (!got) return call.failFile(ErrorCannotRead, source, in->lastFailure());
-      if (*got != want) return call.fail(ErrorCannotRead, source, "the file changed while it was read");
+    for (;;) {
+      const InputReader::Next next = reader.next();
+      if (next.status == InputReader::Status::End) break;
+      if (next.status != InputReader::Status::Block) return call.failReading(reader, next.status, source, true);
+      const std::span<const std::uint8_t> plain = next.bytes;
+      // The header goes with the first block: one write fewer per small file.
       OutputWriter::Block sealed = writer.takeBuffer();
-      sealed.resize(blockPlain + BlockChunks * ts7::TagSize);
+      const std::size_t headerPart = index == 0 ? headerBytes.size() : 0;
+      sealed.resize(headerPart + plain.size() + BlockChunks * ts7::TagSize);
+      std::copy_n(headerBytes.begin(), headerPart, sealed.begin());
       std::size_t offset = 0;
-      std::size_t written = 0;
+      std::size_t written = headerPart;
       do {
-        const std::size_t length = std::min(ts7::ChunkSize, want - offset);
+        const std::size_t length = std::min(ts7::ChunkSize, plain.size() - offset);
         const auto nonce = ts7::chunkNonce(index, index + 1 == chunks);
         const auto cipher = std::span(sealed).subspan(written, length);
         const auto tag = std::span(sealed).subspan(written + length).first<ts7::TagSize>();
-        if (!aes.seal(nonce, header.mac, std::span(plain).subspan(offset, length), cipher, tag))
+        if (!aes.seal(nonce, header.mac, plain.subspan(offset, length), cipher, tag))
           return call.fail(ErrorCryptoFailed, source);
         offset += length;
         written += length + ts7::TagSize;
         done += length;
         ++index;
-        if (!call.step(done, total)) return call.fail(ErrorAborted, source);
-      } while (offset < want);
+        if (!call.step(done, size)) return call.fail(ErrorAborted, source);
+      } while (offset < plain.size());
       sealed.resize(written);
-      if (!writer.write(std::move(sealed))) return call.failFile(ErrorCannotWrite, target, writer.failure());
+      if (!writer.write(std::move(sealed))) return call.failWriting(writer, source, target);
     }
-    const auto ended = atEnd(*in);
-    if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
-    if (!*ended) return call.fail(ErrorCannotRead, source, "the file changed while it was read");
-    if (!writer.finish()) return call.failFile(ErrorCannotWrite, target, writer.failure());
-
-    // Read the output back from the disk, through the handle that wrote it,
-    // and authenticate every chunk.
-    platform::OpenFile* check = temporary.file.get();
-    if (!check->rewind()) return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
-    std::vector<std::uint8_t> sealed(blockPlain + BlockChunks * ts7::TagSize);
-    ts7::HeaderBytes readBack{};
-    const auto headerGot = readFully(*check, readBack);
-    if (!headerGot) return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
-    if (*headerGot != readBack.size() || readBack != headerBytes)
-      return call.fail(ErrorVerifyFailed, source, "its header differs");
-    index = 0;
-    std::uint64_t checked = 0;
-    while (index < chunks) {
-      const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, size - checked));
-      switch (openNextBlock(*check, aes, header.mac, blockLength, index, chunks, sealed, plain, [&](std::size_t length) {
-        checked += length;
-        return call.step(size + checked, total);
-      })) {
-        case BlockRead::Opened: break;
-        case BlockRead::ReadFailed: return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
-        case BlockRead::Short: return call.fail(ErrorVerifyFailed, source, "it is shorter than written");
-        case BlockRead::NotAuthentic: return call.fail(ErrorVerifyFailed, source, "a chunk does not authenticate");
-        case BlockRead::Stopped: return call.fail(ErrorAborted, source);
-      }
-    }
-    const auto checkEnded = atEnd(*check);
-    if (!checkEnded) return call.failFile(ErrorVerifyFailed, source, check->lastFailure());
-    if (!*checkEnded) return call.fail(ErrorVerifyFailed, source, "it is longer than written");
-
-    if (beforeRename_) beforeRename_(temporary.path);
-    return call.giveRealName(temporary, target);
+    if (!writer.finish()) return call.failWriting(writer, source, target);
+    return call.keepOutput(output, target);
   });
 }
 
@@ -381,41 +397,68 @@ bool EncryptionComponent::decrypt(const std::string& source, const std::string& 
     AesGcm aes(keys.content);
     if (!aes.valid()) return call.fail(ErrorCryptoFailed, source);
 
-    Temporary temporary(files_, options_);
-    if (!temporary.create(target)) return call.failFile(ErrorCannotWrite, target, files_.lastFailure());
+    // A large output is written as it is opened; a small one is opened
+    // whole first and written under the target's own name, which a file cut
+    // short by a killed process may have: one that is the beginning of
+    // this content holds no byte the .ts7 does not, and is replaced.
     const std::uint64_t plainSize = header.plainSize;
-    OutputWriter writer(*temporary.file, plainSize, [&call] { return call.keepWaiting(); });
+    const bool small = plainSize < PipelinedSize;
+    const auto keepWaiting = [&call] { return call.keepWaiting(); };
+    Output output(files_, options_);
+    std::optional<OutputWriter> writer;
+    if (!small) {
+      if (!call.createOutput(output, target, false)) return false;
+      writer.emplace(*output.file, plainSize, keepWaiting);
+    }
+    std::vector<std::uint8_t> whole;
+    if (small) whole.reserve(static_cast<std::size_t>(plainSize));
 
     const std::uint64_t chunks = ts7::chunkCount(plainSize);
-    const std::size_t blockPlain =
-        static_cast<std::size_t>(std::min<std::uint64_t>(plainSize, BlockChunks * ts7::ChunkSize));
-    std::vector<std::uint8_t> sealed(blockPlain + BlockChunks * ts7::TagSize);
+    const std::size_t blockSealed = BlockChunks * (ts7::ChunkSize + ts7::TagSize);
+    InputReader reader(*in, size - ts7::HeaderSize, blockSealed, keepWaiting);
     std::uint64_t index = 0;
     std::uint64_t done = 0;
-    while (index < chunks) {
-      const auto blockLength = static_cast<std::size_t>(std::min<std::uint64_t>(blockPlain, plainSize - done));
+    for (;;) {
+      const InputReader::Next next = reader.next();
+      if (next.status == InputReader::Status::End) break;
+      if (next.status != InputReader::Status::Block) return call.failReading(reader, next.status, source, false);
+      const std::span<const std::uint8_t> sealed = next.bytes;
       // The whole block is authenticated before any of it is written.
-      OutputWriter::Block plain = writer.takeBuffer();
-      plain.resize(blockLength);
-      switch (openNextBlock(*in, aes, header.mac, blockLength, index, chunks, sealed, plain, [&](std::size_t length) {
+      OutputWriter::Block plain = small ? OutputWriter::Block() : writer->takeBuffer();
+      plain.resize(sealed.size());
+      std::size_t position = 0;
+      std::size_t offset = 0;
+      do {
+        const auto length =
+            static_cast<std::size_t>(std::min<std::uint64_t>(ts7::ChunkSize, plainSize - index * ts7::ChunkSize));
+        if (index >= chunks || position + length + ts7::TagSize > sealed.size()) return call.fail(ErrorDamaged, source);
+        const auto nonce = ts7::chunkNonce(index, index + 1 == chunks);
+        if (!aes.open(nonce, header.mac, sealed.subspan(position, length),
+                      sealed.subspan(position + length).first<ts7::TagSize>(), std::span(plain).subspan(offset, length)))
+          return call.fail(ErrorDamaged, source);
+        position += length + ts7::TagSize;
+        offset += length;
         done += length;
-        return call.step(done, plainSize);
-      })) {
-        case BlockRead::Opened: break;
-        case BlockRead::ReadFailed: return call.failFile(ErrorCannotRead, source, in->lastFailure());
-        case BlockRead::Short:
-        case BlockRead::NotAuthentic: return call.fail(ErrorDamaged, source);
-        case BlockRead::Stopped: return call.fail(ErrorAborted, source);
-      }
-      if (!writer.write(std::move(plain))) return call.failFile(ErrorCannotWrite, target, writer.failure());
+        ++index;
+        if (!call.step(done, plainSize)) return call.fail(ErrorAborted, source);
+      } while (position < sealed.size());
+      plain.resize(offset);
+      if (small) whole.insert(whole.end(), plain.begin(), plain.end());
+      else if (!writer->write(std::move(plain))) return call.failWriting(*writer, source, target);
     }
-    const auto ended = atEnd(*in);
-    if (!ended) return call.failFile(ErrorCannotRead, source, in->lastFailure());
-    if (!*ended) return call.fail(ErrorDamaged, source);
+    if (index != chunks) return call.fail(ErrorDamaged, source);
+    if (small) {
+      const auto isCut = [&whole](std::span<const std::uint8_t> content) {
+        return std::equal(content.begin(), content.end(), whole.begin());
+      };
+      if (!call.createOutput(output, target, true, [&] { return removeCutOutput(files_, target, whole.size(), isCut); }))
+        return false;
+      writer.emplace(*output.file, plainSize, keepWaiting);
+      if (!writer->write(std::move(whole))) return call.failWriting(*writer, source, target);
+    }
     const auto setTime = [&header](platform::OpenFile& file) { return file.setLastWriteTime(header.lastWriteTime); };
-    if (!writer.finish(setTime)) return call.failFile(ErrorCannotWrite, target, writer.failure());
-    if (beforeRename_) beforeRename_(temporary.path);
-    return call.giveRealName(temporary, target);
+    if (!writer->finish(setTime)) return call.failWriting(*writer, source, target);
+    return call.keepOutput(output, target);
   });
 }
 

@@ -18,12 +18,18 @@
 //    handling messages; both may call abort(). All of them run on the
 //    caller's thread, inside the call.
 //
-// Output goes to a temporary file in the target's folder
-// (isTemporaryName), which is flushed, checked (an encryption reads all of
-// its output back and authenticates every chunk) and renamed to the target
-// without replacing anything, all through the one handle that wrote it: no
-// other program can open, swap or rename it between the check and the rename. removeLeftovers() deletes the temporary files
-// a killed process left behind.
+// A file of 4 MiB or more goes through a pipeline: a reader thread reads
+// ahead, the caller's thread seals or opens, a writer thread writes and
+// flushes, and what each flush covered is read back and authenticated at once
+// (encryption), beside the writing. Its output goes to a temporary file in
+// the target's folder (isTemporaryName), renamed to the target without
+// replacing anything through the one handle that wrote and checked it: no
+// other program can open, swap or rename it between the check and the
+// rename. removeLeftovers() deletes the temporary files a killed process left
+// behind. A smaller output is created under the target's own name (never
+// replacing), flushed once and checked; a cut one left there by a killed
+// process is recognised and replaced by the next call for that file
+// (docs/ts7-format.md).
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -69,7 +75,8 @@ class EncryptionComponent {
     heldSource_.reset();
     heldSourcePath_.clear();
   }
-  // Tests only: what another program does between the check and the rename.
+  // Tests only: what another program does between the check and the output
+  // keeping its name.
   void setBeforeRename(std::function<void(const std::string& temporary)> hook) { beforeRename_ = std::move(hook); }
   bool busy() const { return busy_; }
 

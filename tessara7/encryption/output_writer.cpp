@@ -6,14 +6,14 @@
 namespace tessara::encryption {
 namespace {
 
-constexpr std::uint64_t ThreadedSize = 4u << 20;  // outputs from this size on are written by the worker
 constexpr std::uint64_t FlushStep = 32u << 20;
 constexpr std::size_t MaxPending = 3;  // blocks handed over and not yet written
 
 }  // namespace
 
-OutputWriter::OutputWriter(platform::OpenFile& file, std::uint64_t expectedSize, std::function<bool()> keepWaiting)
-    : file_(file), keepWaiting_(std::move(keepWaiting)), threaded_(expectedSize >= ThreadedSize) {
+OutputWriter::OutputWriter(platform::OpenFile& file, std::uint64_t expectedSize, std::function<bool()> keepWaiting,
+                           Check check)
+    : file_(file), keepWaiting_(std::move(keepWaiting)), check_(std::move(check)), threaded_(expectedSize >= PipelinedSize) {
   if (threaded_) worker_ = std::thread([this] { work(); });
 }
 
@@ -39,16 +39,38 @@ OutputWriter::Block OutputWriter::takeBuffer() {
   return block;
 }
 
+bool OutputWriter::runCheck(std::uint64_t end) {
+  if (!check_) return true;
+  std::optional<std::string> why;
+  try {
+    why = check_(end);
+  } catch (const std::exception&) {
+    // Not on this thread's way out: the call fails as a check that failed.
+    why = "it could not be checked";
+  }
+  if (!why) return true;
+  const std::lock_guard lock(mutex_);
+  checkFailure_ = std::move(why);
+  return false;
+}
+
 bool OutputWriter::writeNow(const Block& block) {
   if (!file_.write(block)) return false;
   unflushed_ += block.size();
+  written_ += block.size();
   if (!threaded_ || unflushed_ < FlushStep) return true;
-  // One flush at a time; the next blocks are written while it runs.
+  // One flush at a time, and the writing never waits for it: the next
+  // blocks are written while it runs and while what it flushed is checked;
+  // a flush still running lets the next one start later, with more to do.
+  if (flushing_.joinable() && !flushDone_) return true;
   if (!joinFlush()) return false;
   unflushed_ = 0;
-  flushing_ = std::thread([this] {
+  flushDone_ = false;
+  flushing_ = std::thread([this, end = written_] {
     flushOk_ = file_.flush();
     if (!flushOk_) flushFailure_ = file_.lastFailure();
+    else flushOk_ = runCheck(end);
+    flushDone_ = true;
   });
   return true;
 }
@@ -79,7 +101,12 @@ bool OutputWriter::write(Block block) {
 
 bool OutputWriter::finish(std::function<bool(platform::OpenFile&)> beforeFlush) {
   if (!threaded_) {
-    if ((!beforeFlush || beforeFlush(file_)) && file_.flush()) return true;
+    if ((!beforeFlush || beforeFlush(file_)) && file_.flush()) {
+      if (runCheck(written_)) return true;
+      const std::lock_guard lock(mutex_);
+      failed_ = true;
+      return false;
+    }
     const std::lock_guard lock(mutex_);
     failed_ = true;
     failure_ = file_.lastFailure();
@@ -96,6 +123,11 @@ bool OutputWriter::finish(std::function<bool(platform::OpenFile&)> beforeFlush) 
 platform::FileFailure OutputWriter::failure() const {
   const std::lock_guard lock(mutex_);
   return failure_;
+}
+
+std::optional<std::string> OutputWriter::checkFailure() const {
+  const std::lock_guard lock(mutex_);
+  return checkFailure_;
 }
 
 bool OutputWriter::waitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& condition) {
@@ -133,7 +165,7 @@ void OutputWriter::work() {
     } else if (!joinFlush()) {
       ok = false;
     } else {
-      ok = (!beforeFlush_ || beforeFlush_(file_)) && file_.flush();
+      ok = (!beforeFlush_ || beforeFlush_(file_)) && file_.flush() && runCheck(written_);
     }
     if (!ok) failure = flushOk_ ? file_.lastFailure() : flushFailure_;
     lock.lock();

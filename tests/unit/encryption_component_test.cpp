@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "platform/sim/sim_files.h"
@@ -356,6 +357,133 @@ TEST_F(EncryptionComponentTest, LeftoverTemporariesAreRecognisedAndRemoved) {
   EXPECT_EQ(files_.fileCount(), 2u);
   EXPECT_TRUE(EncryptionComponent::isTemporaryName("~TS7FEDCBA9876543210.tmp"));
   EXPECT_FALSE(EncryptionComponent::isTemporaryName("~ts7fedcba987654321g.tmp"));
+}
+
+// A small file costs what a plain copy costs in names and flushes: its
+// output is created under the target's own name and flushed once. A kill
+// can leave it cut short there; such a file never decrypts, and the next
+// encryption of its source (or decryption of its .ts7) replaces it, while a
+// whole or foreign file of that name stays as it is.
+TEST_F(EncryptionComponentTest, SmallFilesTakeOneNameAndOneFlushAndACutOutputIsReplacedNextTime) {
+  const std::string content = pattern(2 * 65536 + 5);
+  files_.addFile("C:\\docs\\a.txt", content);
+  files_.resetCounts();
+  ASSERT_TRUE(encrypt("C:\\docs\\a.txt"));
+  EXPECT_EQ(files_.callCount(FileOperation::Create), 1);
+  EXPECT_EQ(files_.callCount(FileOperation::Rename), 0);
+  EXPECT_EQ(files_.callCount(FileOperation::Flush), 1);
+  const std::string sealed = *files_.content("C:\\docs\\a.txt.ts7");
+
+  // Cut anywhere, even after its last chunk's tag but one byte: damaged.
+  for (const std::size_t cut : {std::size_t{0}, std::size_t{5}, ts7::HeaderSize + 10, sealed.size() - 1}) {
+    files_.addFile("C:\\docs\\cut.ts7", sealed.substr(0, cut));
+    component_.setActive(true);
+    EXPECT_FALSE(component_.decrypt("C:\\docs\\cut.ts7", "C:\\docs\\cut", "secret")) << cut;
+    EXPECT_FALSE(files_.exists("C:\\docs\\cut"));
+    // Its source's next encryption replaces it.
+    files_.addFile("C:\\docs\\cut", content);
+    ASSERT_TRUE(encrypt("C:\\docs\\cut")) << cut;
+    files_.deleteFile("C:\\docs\\cut");
+    ASSERT_TRUE(decrypt("C:\\docs\\cut.ts7")) << cut;
+    EXPECT_EQ(*files_.content("C:\\docs\\cut"), content);
+    files_.deleteFile("C:\\docs\\cut");
+    files_.deleteFile("C:\\docs\\cut.ts7");
+  }
+  // A whole .ts7 and a short file that is not a .ts7 stay.
+  files_.addFile("C:\\docs\\b.txt", content);
+  files_.addFile("C:\\docs\\b.txt.ts7", sealed);
+  EXPECT_FALSE(encrypt("C:\\docs\\b.txt"));
+  EXPECT_EQ(lastError(), ErrorTargetExists);
+  files_.addFile("C:\\docs\\b.txt.ts7", "TS7F but not");
+  EXPECT_FALSE(encrypt("C:\\docs\\b.txt"));
+  EXPECT_EQ(*files_.content("C:\\docs\\b.txt.ts7"), "TS7F but not");
+
+  // Decryption: a plain file that is the beginning of the content is a cut
+  // output and is replaced; one that differs, or is whole, stays.
+  files_.deleteFile("C:\\docs\\a.txt");
+  files_.resetCounts();
+  files_.addFile("C:\\docs\\a.txt", content.substr(0, 70000));
+  ASSERT_TRUE(decrypt("C:\\docs\\a.txt.ts7"));
+  EXPECT_EQ(*files_.content("C:\\docs\\a.txt"), content);
+  EXPECT_EQ(files_.callCount(FileOperation::Rename), 0);
+  EXPECT_EQ(files_.callCount(FileOperation::Flush), 1);
+  for (const std::string& other : {content.substr(1, 70000), content}) {
+    files_.addFile("C:\\docs\\a.txt", other);
+    EXPECT_FALSE(decrypt("C:\\docs\\a.txt.ts7"));
+    EXPECT_EQ(lastError(), ErrorTargetExists);
+    EXPECT_EQ(*files_.content("C:\\docs\\a.txt"), other);
+  }
+  expectNoTemporaries();
+}
+
+// A large file goes through the reader, the sealing and the writer at once:
+// a read failure on the reader's thread, an abort while all three run, and a
+// byte the disk gives back changed (found by the check that follows each
+// flush, before the whole file is written) all end the call with its own
+// error, the source as it was and no output.
+TEST_F(EncryptionComponentTest, APipelinedFileStopsCleanlyOnAReadFaultAnAbortOrADamagedWrite) {
+  const std::string big = pattern(40 << 20, 3);
+  struct Case {
+    const char* name;
+    std::function<void()> arrange;
+    int error;
+  };
+  int percentSeen = 0;
+  const Case cases[] = {
+      {"read fault", [&] { files_.failOn(FileOperation::Read, 20, platform::FileError::Other); }, ErrorCannotRead},
+      {"abort",
+       [&] {
+         component_.Progress = [&](int percent) {
+           percentSeen = percent;
+           if (percent >= 30) component_.abort();
+         };
+       },
+       ErrorAborted},
+      {"damaged",
+       [&] {
+         component_.Progress = [&](int percent) {
+           if (percent != 50 || percentSeen == 50) return;
+           percentSeen = 50;
+           for (const std::string& path : files_.filePaths())
+             if (EncryptionComponent::isTemporaryName(path.substr(path.rfind('\\') + 1))) files_.damage(path, 300000);
+         };
+       },
+       ErrorVerifyFailed},
+  };
+  for (const Case& c : cases) {
+    files_ = SimFiles();
+    files_.addFile("C:\\docs\\big", big);
+    component_.Progress = nullptr;
+    percentSeen = 0;
+    c.arrange();
+    EXPECT_FALSE(encrypt("C:\\docs\\big")) << c.name;
+    EXPECT_EQ(lastError(), c.error) << c.name << ": " << errors_.back().second;
+    if (c.error == ErrorAborted) {
+      EXPECT_LT(percentSeen, 40) << "the abort took effect within a few chunks";
+    }
+    EXPECT_EQ(files_.filePaths(), std::vector<std::string>{"C:\\docs\\big"}) << c.name;
+    EXPECT_TRUE(*files_.content("C:\\docs\\big") == big) << c.name;
+    expectNoTemporaries();
+  }
+  // A file whose last block fills a flush step: that flush's check covers
+  // all of it, and the last one finds nothing left to check.
+  component_.Progress = nullptr;
+  files_ = SimFiles();
+  files_.addFile("C:\\docs\\even", pattern(32 << 20));
+  ASSERT_TRUE(encrypt("C:\\docs\\even")) << errors_.back().second;
+  // Decryption reads ahead the same way.
+  files_ = SimFiles();
+  files_.addFile("C:\\docs\\big", big);
+  ASSERT_TRUE(encrypt("C:\\docs\\big"));
+  files_.deleteFile("C:\\docs\\big");
+  const std::string sealed = *files_.content("C:\\docs\\big.ts7");
+  files_.failOn(FileOperation::Read, 25, platform::FileError::Other);
+  EXPECT_FALSE(decrypt("C:\\docs\\big.ts7"));
+  EXPECT_EQ(lastError(), ErrorCannotRead);
+  ASSERT_TRUE(decrypt("C:\\docs\\big.ts7"));
+  EXPECT_TRUE(*files_.content("C:\\docs\\big") == big);
+  EXPECT_TRUE(*files_.content("C:\\docs\\big.ts7") == sealed);
+  expectNoTemporaries();
 }
 
 class Ts7VectorTest : public EncryptionComponentTest {

@@ -92,7 +92,8 @@ TEST_F(EncryptionComponentWin, RoundTripsRealFilesWithForeignAndLongNames) {
     deep += "\\\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0-folder-of-some-length";
     ASSERT_TRUE(CreateDirectoryW(systemPath(deep).c_str(), nullptr));
   }
-  const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 6 * 1024 * 1024 + 7};
+  // 40 MiB: a flush half-way, whose bytes are checked while the writing goes on.
+  const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 6 * 1024 * 1024 + 7, 40 * 1024 * 1024 + 3};
   for (const std::size_t size : sizes) {
     for (const std::string& folder : {folder_, deep}) {
       const std::string source = folder + "\\R\xC3\xA9sum\xC3\xA9 \xE4\xB8\xAD " + std::to_string(size) + ".txt";
@@ -212,6 +213,27 @@ TEST_F(EncryptionComponentWin, FileOperationsKeepNamesAndTimesAndRemoveLeftovers
   EXPECT_EQ(component_.removeLeftovers(folder_), 1);
   writing.reset();
   EXPECT_EQ(names(folder_), (std::vector<std::string>{"a.txt", "b.txt", "~ts7fedcba9876543210.tmp"}));
+}
+
+// A small file's output has its own name from the start: a cut one, as a
+// killed run leaves it, never decrypts and goes with the next encryption.
+TEST_F(EncryptionComponentWin, ACutSmallOutputNeverDecryptsAndIsReplacedNextTime) {
+  const std::string source = folder_ + "\\a.txt";
+  const std::string content = pattern(100000);
+  write(source, content);
+  component_.setActive(true);
+  ASSERT_TRUE(component_.encrypt(source, source + ".ts7", "secret"));
+  const std::string sealed = read(source + ".ts7");
+  ASSERT_TRUE(files_.deleteFile(source + ".ts7"));
+  write(source + ".ts7", sealed.substr(0, 70000));
+  component_.setActive(true);
+  EXPECT_FALSE(component_.decrypt(source + ".ts7", folder_ + "\\b.txt", "secret"));
+  EXPECT_EQ(lastError(), ErrorDamaged);
+  component_.setActive(true);
+  ASSERT_TRUE(component_.encrypt(source, source + ".ts7", "secret")) << errors_.back().second;
+  EXPECT_EQ(read(source + ".ts7").size(), sealed.size());
+  EXPECT_EQ(read(source), content);
+  EXPECT_EQ(names(folder_), (std::vector<std::string>{"a.txt", "a.txt.ts7"}));
 }
 
 // CNG writes exactly the bytes OpenSSL wrote into the checked-in vector, and
