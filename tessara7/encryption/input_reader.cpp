@@ -1,14 +1,14 @@
 #include "tessara7/encryption/input_reader.h"
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
 #include <utility>
+
+#include "tessara7/encryption/pipeline.h"
 
 namespace tessara::encryption {
 namespace {
 
-constexpr std::uint64_t ThreadedSize = 4u << 20;  // inputs from this size on are read by the worker
 constexpr std::size_t Buffers = 4;                // the caller's, and three read ahead
 
 }  // namespace
@@ -19,7 +19,7 @@ InputReader::InputReader(platform::OpenFile& file, std::uint64_t total, std::siz
       total_(total),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
       keepWaiting_(std::move(keepWaiting)),
-      threaded_(total >= ThreadedSize) {
+      threaded_(total >= PipelinedSize) {
   // Every buffer is made here, on the caller's thread, where a lack of
   // memory is reported; the worker only fills them.
   const std::size_t count = threaded_ ? Buffers : 1;
@@ -78,13 +78,9 @@ InputReader::Next InputReader::next() {
     free_.push_back(std::exchange(held_, SIZE_MAX));
     changed_.notify_all();
   }
-  while (!changed_.wait_for(lock, std::chrono::milliseconds(10),
-                            [this] { return !ready_.empty() || ended_ != Status::Block; })) {
-    lock.unlock();
-    const bool go = keepWaiting_();
-    lock.lock();
-    if (!go) return {Status::Stopped, {}};
-  }
+  if (!waitWithEvents(lock, changed_, [this] { return !ready_.empty() || ended_ != Status::Block; }, keepWaiting_,
+                      true))
+    return {Status::Stopped, {}};
   if (ready_.empty()) return {ended_, {}};
   const Ready ready = ready_.front();
   ready_.pop_front();

@@ -1,7 +1,8 @@
 #include "tessara7/encryption/output_writer.h"
 
-#include <chrono>
 #include <exception>
+
+#include "tessara7/encryption/pipeline.h"
 
 namespace tessara::encryption {
 namespace {
@@ -131,12 +132,8 @@ std::optional<std::string> OutputWriter::checkFailure() const {
 }
 
 bool OutputWriter::waitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& condition) {
-  while (!changed_.wait_for(lock, std::chrono::milliseconds(10), condition)) {
-    lock.unlock();
-    keepWaiting_();
-    lock.lock();
-  }
-  return true;
+  // A write or flush under way cannot be stopped: the wait goes on whatever the events say.
+  return waitWithEvents(lock, changed_, condition, keepWaiting_, false);
 }
 
 void OutputWriter::work() {

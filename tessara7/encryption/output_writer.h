@@ -20,11 +20,9 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "tessara7/encryption/pipeline.h"
 
 namespace tessara::encryption {
-
-// Outputs (and inputs) from this size on go through worker threads.
-constexpr std::uint64_t PipelinedSize = 4u << 20;
 
 class OutputWriter {
  public:
