@@ -51,8 +51,6 @@ class OpenFile {
   virtual bool flush() = 0;
   virtual std::optional<std::uint64_t> size() = 0;
   virtual bool setLastWriteTime(FileTime time) = 0;
-  // Back to the first byte, to read what was written through this handle.
-  virtual bool rewind() = 0;
   // Up to buffer.size() bytes from `offset`, leaving the current position
   // where it was (a writer checks what it flushed without losing its place).
   virtual std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> buffer) = 0;

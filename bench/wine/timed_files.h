@@ -88,7 +88,6 @@ class TimedFiles final : public platform::Files {
     bool flush() override { return owner_.timed(Flush, [&] { return inner_->flush(); }); }
     std::optional<std::uint64_t> size() override { return inner_->size(); }
     bool setLastWriteTime(platform::FileTime time) override { return inner_->setLastWriteTime(time); }
-    bool rewind() override { return inner_->rewind(); }
     std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> buffer) override {
       return owner_.timed(Read, [&] { return inner_->readAt(offset, buffer); });
     }

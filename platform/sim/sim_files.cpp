@@ -280,11 +280,6 @@ class SimOpenFile final : public OpenFile {
     return true;
   }
 
-  bool rewind() override {
-    position_ = 0;
-    return entry() != nullptr || fail(FileError::Other);
-  }
-
   std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> buffer) override {
     const std::lock_guard io(files_.ioMutex_);
     const std::size_t kept = position_;

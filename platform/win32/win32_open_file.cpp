@@ -150,11 +150,6 @@ class Win32OpenFile final : public OpenFile {
     return SetFileTime(handle_.get(), nullptr, nullptr, &value) ? true : failedWith(false);
   }
 
-  bool rewind() override {
-    position_ = 0;
-    return true;
-  }
-
   std::optional<std::size_t> readAt(std::uint64_t from, std::span<std::uint8_t> buffer) override {
     OVERLAPPED at = offset(from);
     DWORD got = 0;
