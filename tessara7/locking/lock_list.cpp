@@ -109,7 +109,16 @@ int LockList::lockedCount() const {
   return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.checked; }));
 }
 
-void LockList::clear() { c_.lstProgram.clear(); }
+void LockList::clear() {
+  c_.lstProgram.clear();
+  loaded_.clear();
+}
+
+bool LockList::changedSinceLoad() const {
+  const auto& entries = c_.lstProgram.entries();
+  return !std::equal(entries.begin(), entries.end(), loaded_.begin(), loaded_.end(),
+                     [](const auto& a, const auto& b) { return a.text == b.text && a.checked == b.checked; });
+}
 
 // The rows that may exist, in order. Every key listed or opened costs a call
 // to the system (a round trip to the server under Wine): when most of the
@@ -139,6 +148,7 @@ void LockList::loadRows(RegistryAccess& registry, platform::Root root) {
         registry.GetStringValues(root, keys::WindowRowPrefix + std::to_string(row), "Window", "Enabled");
     if (!text.empty()) entries.push_back({std::move(text), enabled != "0"});
   }
+  loaded_ = entries;
   c_.lstProgram.setEntries(std::move(entries));
 }
 

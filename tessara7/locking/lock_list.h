@@ -60,6 +60,8 @@ class LockList {
   // list and its buttons greyed; nothing when the owner's list holds again.
   void showManaged(const std::optional<std::vector<std::string>>& tasks);
   bool managed() const { return managed_; }
+  // Whether the entries or their ticks differ from those the last load found.
+  bool changedSinceLoad() const;
   // An empty list gets the suggested task names, unticked.
   void suggestWhenEmpty();
 
@@ -68,6 +70,7 @@ class LockList {
 
  private:
   void changed();
+  std::vector<forms::CheckList::Entry> loaded_;
   bool managed_ = false;
   static std::vector<int> rowsToRead(RegistryAccess& registry, platform::Root root);
 

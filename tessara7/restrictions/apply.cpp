@@ -79,21 +79,12 @@ void Apply::cmdok_Click() {
 }
 
 // The names of what Apply is about to change, never the values: the lock
-// list as a whole, the scope, and each switch by its registry value.
+// list as a whole, the scope, and each switch by its registry value, all
+// against what the last load found.
 std::string Apply::changesToApply() {
-  auto& reg = app_.registry();
-  const platform::Root root = app_.state().SettingsRoot;
   std::vector<std::string> changed;
-  if ((p_.OptThisUser.value() != 0) != (root == Root::User)) changed.emplace_back("scope");
-  const forms::CheckList& rows = p_.lockList.rows();
-  bool rowsChanged = false;
-  for (int n = 0; n <= rows.count() && !rowsChanged; ++n) {
-    const std::string key = keys::WindowRowPrefix + std::to_string(n);
-    const std::string stored = reg.GetStringValue(root, key, "Window");
-    if (n == rows.count()) rowsChanged = !stored.empty();
-    else rowsChanged = stored != rows.item(n) || (reg.GetStringValue(root, key, "Enabled") == "1") != rows.checked(n);
-  }
-  if (rowsChanged && !p_.lockList.managed()) changed.emplace_back("lock list");
+  if ((p_.OptThisUser.value() != 0) != (app_.state().SettingsRoot == Root::User)) changed.emplace_back("scope");
+  if (!p_.lockList.managed() && p_.lockList.changedSinceLoad()) changed.emplace_back("lock list");
   for (std::string& name : p_.switches.changedSinceLoad()) changed.push_back(std::move(name));
   std::string text;
   for (const std::string& name : changed) text += (text.empty() ? "" : ", ") + name;
