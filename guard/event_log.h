@@ -9,8 +9,9 @@
 
 namespace guard {
 
-inline void logEvent(WORD type, const std::string& text) {
-  HANDLE source = RegisterEventSourceW(nullptr, win32kit::toWide(names::GuardService).c_str());
+// Event 1 of `sourceName`, whose message file (if any) shows the text as it stands.
+inline void logEvent(WORD type, const std::string& text, const char* sourceName = names::GuardService) {
+  HANDLE source = RegisterEventSourceW(nullptr, win32kit::toWide(sourceName).c_str());
   if (!source) return;
   const std::wstring wide = win32kit::toWide(text);
   const wchar_t* strings[] = {wide.c_str()};

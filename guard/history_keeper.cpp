@@ -106,21 +106,14 @@ std::vector<std::uint8_t> historyKey(const std::wstring& folder) {
 }
 
 void reportToEventLog(const history::Event& event) {
-  HANDLE source = RegisterEventSourceW(nullptr, win32kit::toWide(names::HistoryEventSource).c_str());
-  if (!source) return;
   const history::KindInfo& info = history::infoOf(event.kind);
-  std::string text = std::string(info.caption) + (event.detail.empty() ? "" : ": " + event.detail) +
-                     "\r\nUser: " + event.user + ", session " + std::to_string(event.session) + ".";
-  const std::wstring wide = win32kit::toWide(text);
-  const wchar_t* strings[] = {wide.c_str()};
-  ReportEventW(source, info.warning ? EVENTLOG_WARNING_TYPE : EVENTLOG_INFORMATION_TYPE, 0, 1, nullptr, 1, 0, strings,
-               nullptr);
-  DeregisterEventSource(source);
+  logEvent(info.warning ? EVENTLOG_WARNING_TYPE : EVENTLOG_INFORMATION_TYPE,
+           std::string(info.caption) + (event.detail.empty() ? "" : ": " + event.detail) + "\r\nUser: " + event.user +
+               ", session " + std::to_string(event.session) + ".",
+           names::HistoryEventSource);
 }
 
 }  // namespace
-
-HistoryKeeper::HistoryKeeper() = default;
 
 history::HistoryLog* HistoryKeeper::log() {
   if (log_) return log_.get();

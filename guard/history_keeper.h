@@ -19,7 +19,6 @@ namespace guard {
 
 class HistoryKeeper {
  public:
-  HistoryKeeper();
   // An event of a process (its user and session), or of a session (its user).
   bool recordFor(DWORD processId, history::Kind kind, const std::string& detail);
   bool recordForSession(DWORD session, history::Kind kind, const std::string& detail);
