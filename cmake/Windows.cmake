@@ -22,7 +22,7 @@ target_link_libraries(tessara_core PUBLIC platform_crypto)
 file(GLOB PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${ROOT}/platform/win32/*.cpp)
 file(GLOB FORMS_WIN32_SOURCES CONFIGURE_DEPENDS ${ROOT}/forms/win32/*.cpp)
 add_library(platform_win32 STATIC ${PLATFORM_WIN32_SOURCES} ${FORMS_WIN32_SOURCES})
-target_link_libraries(platform_win32 PUBLIC tessara_core comctl32 shlwapi shell32 advapi32 user32 gdi32 comdlg32 bcrypt ole32 uuid version)
+target_link_libraries(platform_win32 PUBLIC tessara_core comctl32 shlwapi shell32 advapi32 user32 gdi32 comdlg32 bcrypt ole32 uuid version ntdll)
 
 include(cmake/WindowsProgram.cmake)
 

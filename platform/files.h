@@ -60,6 +60,8 @@ class OpenFile {
   // This very file goes when the handle closes; fails for a read-only file.
   virtual bool deleteOnClose() = 0;
   virtual std::optional<FileIdentity> identity() = 0;
+  // Whether `path` leads to this very file now (false also when it leads nowhere).
+  virtual bool isNamed(std::string_view path) = 0;
   // Why the last failed call on this file failed.
   virtual FileFailure lastFailure() const = 0;
 };

@@ -96,6 +96,7 @@ class TimedFiles final : public platform::Files {
     }
     bool deleteOnClose() override { return owner_.timed(Delete, [&] { return inner_->deleteOnClose(); }); }
     std::optional<platform::FileIdentity> identity() override { return inner_->identity(); }
+    bool isNamed(std::string_view path) override { return inner_->isNamed(path); }
     platform::FileFailure lastFailure() const override { return inner_->lastFailure(); }
 
    private:

@@ -324,6 +324,12 @@ class SimOpenFile final : public OpenFile {
     return FileIdentity{1, entry->identity};
   }
 
+  bool isNamed(std::string_view path) override {
+    const SimFiles::Entry* named = files_.find(path);
+    const SimFiles::Entry* held = this->entry();
+    return named != nullptr && held != nullptr && named->identity == held->identity;
+  }
+
   FileFailure lastFailure() const override {
     const std::lock_guard lock(failureMutex_);
     return lastFailure_;

@@ -467,9 +467,7 @@ bool EncryptionComponent::deleteSource(const std::string& source, std::string& w
     why = "it is not the file just done";
     return false;
   }
-  const auto held = heldSource_->identity();
-  const auto named = files_.identity(source);
-  if (!held || !named || !(*held == *named)) {
+  if (!heldSource_->isNamed(source)) {
     why = "another file has taken its name";
     heldSource_.reset();
     return false;

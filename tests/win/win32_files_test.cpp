@@ -157,6 +157,10 @@ TEST_F(Win32FilesTest, AnOpenFileIsCheckedRenamedAndDeletedThroughItsOwnHandle) 
   const auto identity = out->identity();
   ASSERT_TRUE(identity.has_value());
   EXPECT_EQ(files_.identity(temporary), identity);
+  EXPECT_TRUE(out->isNamed(temporary));
+  write("other.txt", "another file");
+  EXPECT_FALSE(out->isNamed(folder_ + "\\other.txt"));
+  EXPECT_FALSE(out->isNamed(folder_ + "\\missing.txt"));
 
   write("out.ts7", "there first");
   EXPECT_FALSE(out->renameNoReplace(target));
