@@ -53,3 +53,12 @@ set_tests_properties(policy_templates PROPERTIES LABELS native)
 # scripts/fuzz runs it for longer.
 add_test(NAME ts7_reader_fuzz COMMAND ${ROOT}/scripts/fuzz 15)
 set_tests_properties(ts7_reader_fuzz PROPERTIES LABELS native TIMEOUT 600)
+
+# Real files of this system, for the encryption component measured natively
+# on a real disk and tested over real files.
+add_library(platform_posix STATIC ${ROOT}/platform/posix/posix_files.cpp)
+target_include_directories(platform_posix PUBLIC ${ROOT})
+target_link_libraries(platform_posix PUBLIC tessara_core)
+target_link_libraries(unit_tests PRIVATE platform_posix)
+add_executable(native_encryption_bench ${ROOT}/bench/native_files/encryption_bench.cpp)
+target_link_libraries(native_encryption_bench PRIVATE platform_posix)
