@@ -20,7 +20,10 @@ using std::chrono::steady_clock;
 // Chunks are read and written 16 at a time (1 MiB), which the disk likes
 // better than 64 KiB, while progress and events still come every chunk.
 constexpr std::size_t BlockChunks = 16;
-constexpr auto EventInterval = std::chrono::milliseconds(10);
+// The caller's events: often enough for Abort and the window to answer at
+// once to a person, seldom enough that the looking (a round trip to the
+// Wine server each time) stays a small share of a large file's time.
+constexpr auto EventInterval = std::chrono::milliseconds(25);
 // A large file's target is looked for before any work, so that an existing
 // one is reported at once. For a small file the creation of its output
 // under the target's name (which never replaces) finds it: looking up a name

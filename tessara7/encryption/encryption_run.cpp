@@ -265,11 +265,25 @@ void EncryptionRun::deleteSource(const std::string& source) {
   listError("Cannot delete " + source + ": " + why + ".");
 }
 
+// A file's name is shown at the pace of the bar, and always with the
+// bar's first step of a file that takes more than one: retitling the label
+// for each of many small files cost more than their encryption under Wine.
 void EncryptionRun::showFile(const std::string& details, const std::string& source) {
+  shownFile_ = false;
+  fileDetails_ = details;
+  fileCaption_ = firstCharacters(source, 20) + "....." + lastCharacters(source, 30);
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastFileShown_ >= ProgressPace) showPendingFile(now);
+}
+
+void EncryptionRun::showPendingFile(std::chrono::steady_clock::time_point now) {
+  if (shownFile_) return;
   FrmCrypt* window = app_.openCrypt();
   if (window == nullptr) return;
-  window->lblDetails.setCaption(details);
-  window->lblFile.setCaption(firstCharacters(source, 20) + "....." + lastCharacters(source, 30));
+  shownFile_ = true;
+  lastFileShown_ = now;
+  window->lblDetails.setCaption(fileDetails_);
+  window->lblFile.setCaption(fileCaption_);
 }
 
 void EncryptionRun::listError(const std::string& line) {
@@ -291,6 +305,7 @@ void EncryptionRun::endOfRun() {
   p_.RSPEncrypt1.forgetKeys();
   FrmCrypt* window = app_.openCrypt();
   if (window == nullptr) return;
+  showPendingFile(std::chrono::steady_clock::now());  // the last file, when errors keep the window
   if (errorsListed_) {
     window->cmdabort.setCaption("Close");
     window->cmdabort.setEnabled(true);  // also after an Abort, which disabled it
@@ -307,13 +322,15 @@ void EncryptionRun::RSPEncrypt1_Progress(int percent) {
   // end of a file and at the first step of the next (a smaller value), so
   // that it never shows the last file's end for this one.
   const auto now = std::chrono::steady_clock::now();
+  const bool firstStepOfAFile = percent < shownPercent_;
   if (FrmCrypt* window = app_.openCrypt();
-      window && (percent == 100 || percent < shownPercent_ || now - lastProgressShown_ >= ProgressPace)) {
+      window && (percent == 100 || firstStepOfAFile || now - lastProgressShown_ >= ProgressPace)) {
     lastProgressShown_ = now;
     shownPercent_ = percent;
     window->Pbar.setValue(percent * 36);
     window->lblProgress.setCaption(std::to_string(percent));
   }
+  if (firstStepOfAFile || now - lastFileShown_ >= ProgressPace) showPendingFile(now);
   if (app_.state().EncryptionBusy) p_.RSPEncrypt1.abort();
 }
 

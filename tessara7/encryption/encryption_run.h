@@ -65,6 +65,7 @@ class EncryptionRun {
   void decryptOne(const std::string& source, const std::string& file, const std::string& password);
   void deleteSource(const std::string& source);
   void showFile(const std::string& details, const std::string& source);
+  void showPendingFile(std::chrono::steady_clock::time_point now);
   void listError(const std::string& line);
   bool stopAsked() const;
   void endOfRun();
@@ -80,6 +81,9 @@ class EncryptionRun {
   static constexpr std::chrono::milliseconds ProgressPace{40};
   std::chrono::steady_clock::time_point lastProgressShown_{};
   int shownPercent_ = 0;
+  std::string fileDetails_, fileCaption_;  // the file in hand, perhaps not shown yet
+  bool shownFile_ = true;
+  std::chrono::steady_clock::time_point lastFileShown_{};
 };
 
 }  // namespace tessara

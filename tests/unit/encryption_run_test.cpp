@@ -92,6 +92,8 @@ TEST_F(EncryptionRunTest, ErrorLinesKeepEveryFileAndAWrongPasswordStopsTheDecryp
   ASSERT_NE(progress(), nullptr);
   EXPECT_TRUE(progress()->List1.visible());
   EXPECT_EQ(progress()->cmdabort.caption(), "Close");
+  // Names are shown at the bar's pace, but the window that stays names the last file.
+  EXPECT_TRUE(progress()->lblFile.caption().ends_with("docs\\c.txt")) << progress()->lblFile.caption();
 
   sim.files.deleteFile("C:\\Docs\\b.txt.ts7");
   config().txtEnPwd.setText("wrong");
