@@ -121,7 +121,7 @@ void benchSmallFiles(platform::win32::Win32Files& files, tessara::encryption::En
 }
 
 // encryption_run_bench.cpp
-void benchProgramRuns(std::string largeFile, std::string folder, int count, double derivationMs);
+void benchProgramRuns(std::string largeFile, std::string folder, int count, int repetitions, double flushedCopyRate);
 
 int runEncryptionBenchmarks(const std::string& file, int repetitions) {
   platform::win32::Win32Files files;
@@ -253,6 +253,6 @@ int runEncryptionBenchmarks(const std::string& file, int repetitions) {
   const int smallFiles = count ? std::atoi(count) : 10000;
   benchSmallFiles(files, component, file + ".folder", smallFiles);
   std::printf("\n");
-  benchProgramRuns(file, file + ".run", smallFiles, derivation * 1000);
+  benchProgramRuns(file, file + ".run", smallFiles, std::max(repetitions, 1), medianOf(flushedCopyRates));
   return 0;
 }

@@ -1,10 +1,11 @@
 // Whole encryption runs through the real tessara7.exe under Wine, driven as
 // its user drives it (the configuration opened with the master password,
 // the encryption password set, a path typed, Encrypt or Decrypt pressed):
-// a folder of many small files each way, in files per second, with the
-// split into the run's one key derivation and the cost per file; and one
-// large file each way with the program's private memory meanwhile, and
-// how soon Abort stops an encryption of it.
+// a run of one tiny file (a run's own cost: the key derivation, the
+// window); a folder of many small files each way, in files per second
+// beside copy-then-delete of the same files; one large file each way beside
+// a flushed copy, with the program's private memory meanwhile; and how soon
+// Abort stops an encryption of it. Medians of the component's repetitions.
 // Figures only; nothing here passes or fails.
 #include <windows.h>
 
@@ -14,6 +15,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "bench/wine/process_memory.h"
 #include "shared/win32/module.h"
@@ -119,21 +122,53 @@ class DrivenProgram {
   HWND main_ = nullptr;
 };
 
-void printFiles(const char* what, const std::optional<Outcome>& outcome, int count, double derivationMs) {
-  if (!outcome) {
-    std::printf("%-44s %10s\n", what, "FAILED");
-    return;
+double medianOf(std::vector<double> samples) {
+  if (samples.empty()) return 0;
+  std::sort(samples.begin(), samples.end());
+  const std::size_t mid = samples.size() / 2;
+  return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
+}
+
+// Seconds of `repetitions` runs of one kind; empty when one failed.
+struct Runs {
+  std::vector<double> seconds;
+  bool errors = false;
+  bool failed = false;
+  void add(const std::optional<Outcome>& outcome) {
+    if (!outcome) failed = true;
+    else {
+      seconds.push_back(outcome->seconds);
+      errors = errors || outcome->errors;
+    }
   }
-  const double perFileMs = (outcome->seconds * 1000 - derivationMs) / count;
-  std::printf("%-44s %10.0f files/s  %.1f s = %.0f ms key derivation + %.2f ms per file%s\n", what,
-              count / outcome->seconds, outcome->seconds, derivationMs, perFileMs,
-              outcome->errors ? "  (ERRORS listed)" : "");
+  double median() const { return medianOf(seconds); }
+  const char* note() const { return errors ? "  (ERRORS listed)" : ""; }
+};
+
+// Copies every file of the folder to a new name and deletes the source, as
+// cheap a way to give each file a new name as there is; then puts the names back.
+double copyThenDeleteSeconds(const std::string& folder, int count) {
+  const auto name = [&](int i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "\\file%05d.txt", i);
+    return win32kit::toWide(folder + text);
+  };
+  const auto begin = Clock::now();
+  for (int i = 0; i < count; ++i) {
+    CopyFileW(name(i).c_str(), (name(i) + L".copy").c_str(), TRUE);
+    DeleteFileW(name(i).c_str());
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+  for (int i = 0; i < count; ++i) MoveFileW((name(i) + L".copy").c_str(), name(i).c_str());
+  return seconds;
 }
 
 }  // namespace
 
-// `derivationMs`: the one key derivation of a run, measured beforehand.
-void benchProgramRuns(std::string largeFile, std::string folder, int count, double derivationMs) {
+// `flushedCopyRate`: MB/s of a copy of `largeFile` with one flush at its end,
+// measured beforehand in the same run.
+void benchProgramRuns(std::string largeFile, std::string folder, int count, int repetitions,
+                      double flushedCopyRate) {
   // Typed into the path box as a user would, with backslashes.
   std::replace(largeFile.begin(), largeFile.end(), '/', '\\');
   std::replace(folder.begin(), folder.end(), '/', '\\');
@@ -142,6 +177,19 @@ void benchProgramRuns(std::string largeFile, std::string folder, int count, doub
     std::printf("Runs through tessara7.exe: the program could not be opened\n");
     return;
   }
+  // A run's own cost, whatever its files: the key derivation, the window.
+  const std::string tiny = largeFile + ".tiny";
+  Runs tinyEncrypt, tinyDecrypt;
+  for (int i = 0; i < repetitions; ++i) {
+    e2e::writeFile(tiny, "x");
+    tinyEncrypt.add(program.run("cmdEncrypt", tiny));
+    tinyDecrypt.add(program.run("cmddecrypt", tiny + ".ts7"));
+  }
+  DeleteFileW(win32kit::toWide(tiny).c_str());
+  const double fixedEncrypt = tinyEncrypt.median(), fixedDecrypt = tinyDecrypt.median();
+  std::printf("%-44s %10.0f ms encrypting, %.0f ms decrypting (one file of one byte)\n",
+              "Runs through tessara7.exe: a run's own cost", fixedEncrypt * 1000, fixedDecrypt * 1000);
+
   e2e::removeTree(folder);
   CreateDirectoryW(e2e::systemPath(folder).c_str(), nullptr);
   const std::string content(4096, 'x');
@@ -150,11 +198,27 @@ void benchProgramRuns(std::string largeFile, std::string folder, int count, doub
     std::snprintf(name, sizeof name, "\\file%05d.txt", i);
     e2e::writeFile(folder + name, content);
   }
-  std::printf("%-44s %10d files of 4 KiB, through the page's buttons\n", "Runs through tessara7.exe, one folder of", count);
-  const auto encrypted = program.run("cmdEncrypt", folder);
-  printFiles("  Encrypt (each file flushed, read back)", encrypted, count, derivationMs);
-  const auto decrypted = program.run("cmddecrypt", folder);
-  printFiles("  Decrypt (each file flushed)", decrypted, count, derivationMs);
+  std::vector<double> copySeconds;
+  Runs encrypted, decrypted;
+  for (int i = 0; i < repetitions; ++i) {
+    copySeconds.push_back(copyThenDeleteSeconds(folder, count));
+    encrypted.add(program.run("cmdEncrypt", folder));
+    decrypted.add(program.run("cmddecrypt", folder));
+  }
+  const double copyRate = count / medianOf(copySeconds);
+  std::printf("%-44s %10d files of 4 KiB, through the page's buttons (medians of %d)\n",
+              "Runs through tessara7.exe, one folder of", count, repetitions);
+  std::printf("%-44s %10.0f files/s\n", "  copy, then delete the source (the ceiling)", copyRate);
+  for (const auto& [what, runs, fixed] : {std::tuple{"  Encrypt (each file flushed, read back)", &encrypted, fixedEncrypt},
+                                          std::tuple{"  Decrypt (each file flushed)", &decrypted, fixedDecrypt}}) {
+    if (runs->failed) {
+      std::printf("%-44s %10s\n", what, "FAILED");
+      continue;
+    }
+    const double rate = count / runs->median();
+    std::printf("%-44s %10.0f files/s  %.2fx the copy; %.2f ms per file past the run's own cost%s\n", what, rate,
+                rate / copyRate, (runs->median() - fixed) * 1000 / count, runs->note());
+  }
   int plain = 0;
   for (const std::string& name : e2e::namesIn(folder)) plain += name.ends_with(".txt") ? 1 : 0;
   if (plain != count) std::printf("  %d of %d files came back as they were\n", plain, count);
@@ -163,23 +227,28 @@ void benchProgramRuns(std::string largeFile, std::string folder, int count, doub
   WIN32_FILE_ATTRIBUTE_DATA data{};
   GetFileAttributesExW(win32kit::toWide(largeFile).c_str(), GetFileExInfoStandard, &data);
   const double megabytes = (static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow) / 1e6;
-  std::optional<Outcome> encryptLarge, decryptLarge;
+  Runs encryptLarge, decryptLarge;
   double peak = 0, before = 0;
   {
     MemoryWatch memory("tessara7.exe");
-    encryptLarge = program.run("cmdEncrypt", largeFile);
-    decryptLarge = program.run("cmddecrypt", largeFile + ".ts7");
+    for (int i = 0; i < repetitions; ++i) {
+      encryptLarge.add(program.run("cmdEncrypt", largeFile));
+      decryptLarge.add(program.run("cmddecrypt", largeFile + ".ts7"));
+    }
     peak = memory.peakMegabytes();
     before = memory.baselineMegabytes();
   }
-  std::printf("%-44s %10.0f MB\n", "Runs through tessara7.exe, one file of", megabytes);
-  for (const auto& [what, outcome] : {std::pair{"  Encrypt", &encryptLarge}, {"  Decrypt", &decryptLarge}}) {
-    // A run derives its key once: on one file that is a large share of it.
-    if (*outcome)
-      std::printf("%-44s %10.0f MB/s  %.0f MB/s past the key derivation%s\n", what, megabytes / (*outcome)->seconds,
-                  megabytes / ((*outcome)->seconds - derivationMs / 1000), (*outcome)->errors ? "  (ERRORS)" : "");
-    else
+  std::printf("%-44s %10.0f MB (medians of %d)\n", "Runs through tessara7.exe, one file of", megabytes, repetitions);
+  for (const auto& [what, runs, fixed] : {std::tuple{"  Encrypt", &encryptLarge, fixedEncrypt},
+                                          std::tuple{"  Decrypt", &decryptLarge, fixedDecrypt}}) {
+    if (runs->failed) {
       std::printf("%-44s %10s\n", what, "FAILED");
+      continue;
+    }
+    // A run derives its key once: on one file that is a large share of it.
+    const double whole = megabytes / runs->median(), past = megabytes / (runs->median() - fixed);
+    std::printf("%-44s %10.0f MB/s  %.2fx the flushed copy; past the run's own cost %.0f MB/s, %.2fx%s\n", what,
+                whole, whole / flushedCopyRate, past, past / flushedCopyRate, runs->note());
   }
   std::printf("%-44s %10.1f MiB (%.1f MiB before)\n", "  private memory of tessara7.exe (RssAnon), peak", peak, before);
   if (const auto abort = program.abortEncryption(largeFile))
