@@ -58,8 +58,8 @@ void EncryptionPage::cmdfolder_Click() {
 
 void EncryptionPage::chkSub_Click() {
   auto& state = app_.state();
-  state.IncludeSubfolders = p_.chkSub.value() == 1 ? "1" : "0";
-  app_.registry().SaveStringValue(platform::Root::User, keys::Settings, "subfolders", state.IncludeSubfolders);
+  state.Encryption.includeSubfolders = p_.chkSub.value() == 1;
+  state.Encryption.save(app_.registry());
 }
 
 void EncryptionPage::cmdenpwd_Click() {

@@ -176,7 +176,7 @@ void EncryptionRun::setFile1(const std::string& folder) {
 
 std::vector<std::string> EncryptionRun::folderList(const std::string& path) {
   setFile1(path);
-  if (app_.state().IncludeSubfolders != "1") return {file1Path_};
+  if (!app_.state().Encryption.includeSubfolders) return {file1Path_};
   // A walk from a drive's root never enters the Windows folder.
   const encryption::WindowsFolderRule windows(app_.os().files, app_.state().WindowsFolder);
   std::vector<std::string> folders =

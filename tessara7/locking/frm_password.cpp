@@ -80,8 +80,8 @@ void FrmPassword::Form_Load() {
 
 void FrmPassword::Form_Activate() {
   auto& state = app_.state();
-  state.IncludeSubfolders = app_.registry().GetStringValue(platform::Root::User, keys::Settings, "subfolders");
-  chksubfolders.setValue(state.IncludeSubfolders == "1" ? 1 : 0);
+  state.Encryption = encryption::EncryptionSettings::load(app_.registry());
+  chksubfolders.setValue(state.Encryption.includeSubfolders ? 1 : 0);
   // A kept password is never offered as an encryption password.
   if (state.PendingAction == Action::ExplorerDecrypt) txtPass.setText("");
 }
@@ -254,8 +254,8 @@ void FrmPassword::chkKeep_Click() {
 
 void FrmPassword::chksubfolders_Click() {
   auto& state = app_.state();
-  state.IncludeSubfolders = chksubfolders.value() == 1 ? "1" : "0";
-  app_.registry().SaveStringValue(platform::Root::User, keys::Settings, "subfolders", state.IncludeSubfolders);
+  state.Encryption.includeSubfolders = chksubfolders.value() == 1;
+  state.Encryption.save(app_.registry());
 }
 
 }  // namespace tessara

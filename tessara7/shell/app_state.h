@@ -8,6 +8,7 @@
 
 #include "platform/desktop.h"
 #include "platform/registry.h"
+#include "tessara7/encryption/encryption_settings.h"
 #include "tessara7/locking/password_action.h"
 
 namespace tessara {
@@ -46,7 +47,7 @@ struct AppState {
   std::string ExplorerVerb;
   int PendingExplorerCommand = 0;  // 0 none, 1 encrypt, 2 decrypt
   std::vector<std::string> PendingExplorerPaths;  // an Explorer click's paths after the first, one command each
-  std::string IncludeSubfolders;   // "1" or "0"
+  encryption::EncryptionSettings Encryption;
   std::string EncryptionPassword;
   bool DecryptionPasswordGiven = false;  // the decryption prompt set it for the pending command
   bool EncryptionBusy = false;

@@ -56,8 +56,8 @@ void Startup::Form_Load() {
 void Startup::Form_Activate() {
   p_.window.setCaption(names::MainTitle);
   auto& state = app_.state();
-  state.IncludeSubfolders = app_.registry().GetStringValue(platform::Root::User, keys::Settings, "subfolders");
-  p_.chkSub.setValue(state.IncludeSubfolders == "1" ? 1 : 0);
+  state.Encryption = encryption::EncryptionSettings::load(app_.registry());
+  p_.chkSub.setValue(state.Encryption.includeSubfolders ? 1 : 0);
   bool onHiddenPage = false;
   for (const int page : p_.hiddenPages) {
     p_.SSTab1.setTabEnabled(page, false);

@@ -329,7 +329,7 @@ TEST_F(PasswordPromptTest, SubfolderBoxFollowsAndWritesTheStoredChoice) {
   ask(Action::ExplorerEncrypt, "Master Password Required:");
   EXPECT_EQ(prompt()->chksubfolders.value(), 1);
   prompt()->chksubfolders.click();
-  EXPECT_EQ(state().IncludeSubfolders, "0");
+  EXPECT_FALSE(state().Encryption.includeSubfolders);
   EXPECT_EQ(getString(Root::User, keys::Settings, "subfolders"), "0");
 }
 

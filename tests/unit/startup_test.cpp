@@ -181,7 +181,7 @@ TEST_F(StartupTest, ActivationRetitlesReadsSubfoldersAndSwitchesOffTwoTabs) {
   config().setCaption("[TSR]");
   config().activate();
   EXPECT_EQ(config().caption(), "Tessara 7");
-  EXPECT_EQ(state().IncludeSubfolders, "1");
+  EXPECT_TRUE(state().Encryption.includeSubfolders);
   EXPECT_EQ(config().chkSub.value(), 1);
   EXPECT_FALSE(config().SSTab1.tabEnabled(FrmConfig::PageAdvanced));
   EXPECT_FALSE(config().SSTab1.tabEnabled(FrmConfig::PageDebug));
