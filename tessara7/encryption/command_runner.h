@@ -9,6 +9,7 @@
 #include <string>
 
 #include "forms/controls.h"
+#include "tessara7/encryption/explorer_request.h"
 
 namespace tessara {
 
@@ -22,8 +23,8 @@ class EncryptionComponent;
 class CommandRunner {
  public:
   struct Command {
-    int kind = 0;      // 1 encrypt, 2 decrypt
-    std::string path;  // what the path box held when the command came
+    encryption::Verb verb = encryption::Verb::Encrypt;
+    std::string path;
     std::optional<std::string> password;  // a decryption's, when its command brought one
   };
   struct Parts {

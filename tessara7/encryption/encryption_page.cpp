@@ -112,7 +112,7 @@ void EncryptionPage::reEncryptOnClose() {
     p_.txtPath.setText(path.substr(0, path.size() >= 4 ? path.size() - 4 : 0));
   }
   if (p_.run.running()) {
-    p_.runner.queue({1, p_.txtPath.text(), std::nullopt});
+    p_.runner.queue({encryption::Verb::Encrypt, p_.txtPath.text(), std::nullopt});
     return;
   }
   cmdEncrypt_Click();

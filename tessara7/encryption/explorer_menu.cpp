@@ -29,22 +29,20 @@ void ExplorerMenu::received(std::span<const std::byte> message) {
 void ExplorerMenu::ContextMenu_Click(const std::string& caption, const std::vector<std::string>& targets) {
   // Only a command of a live object counts: not the separator, not a caption
   // the object does not hold, not a click after the object was switched off.
-  if (!ContextMenu_ || !ContextMenu_->active() || !ContextMenu_->offers(caption) || targets.empty()) return;
+  const auto verb = encryption::verbOf(caption);
+  if (!ContextMenu_ || !ContextMenu_->active() || !ContextMenu_->offers(caption) || !verb || targets.empty()) return;
   auto& state = app_.state();
+  // The path box shows what was clicked; the request carries it.
   p_.txtPath.setText(targets.front());
-  // Each further path becomes a command of its own after the first.
-  state.PendingExplorerPaths.assign(targets.begin() + 1, targets.end());
+  encryption::ExplorerRequest request{*verb, targets, std::nullopt};
   if (!state.ExplorerMenuNeedsPassword) {
-    state.PendingExplorerCommand = caption == "Encrypt" ? 1 : 2;
+    state.PendingExplorerCommand = std::move(request);
     return;
   }
-  if (state.DialogOpen) {
-    state.PendingExplorerPaths.clear();
-    return;
-  }
-  state.ExplorerVerb = caption;
+  if (state.DialogOpen) return;
+  state.ExplorerClick = std::move(request);
   app_.frmPassword().chksubfolders.setVisible(true);
-  if (caption == "Decrypt")
+  if (*verb == encryption::Verb::Decrypt)
     app_.requestPassword(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
   else
     app_.requestPassword(Action::ExplorerEncrypt, "Master Password Required:");

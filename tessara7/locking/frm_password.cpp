@@ -1,5 +1,7 @@
 #include "tessara7/locking/frm_password.h"
 
+#include <utility>
+
 #include "tessara7/common/text.h"
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/ignore_list.h"
@@ -162,13 +164,11 @@ void FrmPassword::accept(Action action, const std::string& typed) {
       state.DialogOpen = false;
       break;
     case Action::ExplorerEncrypt:
-      state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
-      state.DecryptionPasswordGiven = false;
+      state.PendingExplorerCommand = std::exchange(state.ExplorerClick, std::nullopt);
       break;
     case Action::ExplorerDecrypt:
-      state.EncryptionPassword = typed;
-      state.DecryptionPasswordGiven = true;
-      state.PendingExplorerCommand = state.ExplorerVerb == "Encrypt" ? 1 : 2;
+      state.PendingExplorerCommand = std::exchange(state.ExplorerClick, std::nullopt);
+      if (state.PendingExplorerCommand) state.PendingExplorerCommand->password = typed;
       break;
     case Action::ComputerLock:
       if (FrmBlank* blank = app_.openBlank()) blank->unload();

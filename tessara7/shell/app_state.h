@@ -9,6 +9,7 @@
 #include "platform/desktop.h"
 #include "platform/registry.h"
 #include "tessara7/encryption/encryption_settings.h"
+#include "tessara7/encryption/explorer_request.h"
 #include "tessara7/locking/password_action.h"
 
 namespace tessara {
@@ -44,12 +45,10 @@ struct AppState {
   bool LockWindowsExplorer = false;
   bool InstallationsUnlocked = false;
   bool ExplorerMenuNeedsPassword = false;
-  std::string ExplorerVerb;
-  int PendingExplorerCommand = 0;  // 0 none, 1 encrypt, 2 decrypt
-  std::vector<std::string> PendingExplorerPaths;  // an Explorer click's paths after the first, one command each
+  // An Explorer click waiting for its prompt, then one waiting for the timer.
+  std::optional<encryption::ExplorerRequest> ExplorerClick;
+  std::optional<encryption::ExplorerRequest> PendingExplorerCommand;
   encryption::EncryptionSettings Encryption;
-  std::string EncryptionPassword;
-  bool DecryptionPasswordGiven = false;  // the decryption prompt set it for the pending command
   bool EncryptionBusy = false;
 
   // The foreground watcher's capture, reused by the advanced watcher.

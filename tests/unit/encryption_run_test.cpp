@@ -248,12 +248,10 @@ TEST_F(EncryptionRunTest, CommandsArrivingDuringARunWaitAndTakeTheirOwnPassword)
   run("en", "C:\\Two");
   int runsInside = 0;
   doEventsScript = [&] {
-    if (config().run.running() && state().PendingExplorerCommand == 0 && config().commandRunner.waiting() == 0 &&
+    if (config().run.running() && !state().PendingExplorerCommand && config().commandRunner.waiting() == 0 &&
         runsInside++ == 0) {
-      config().txtPath.setText("C:\\Two");  // as Explorer's click leaves it
-      state().EncryptionPassword = "secret";
-      state().DecryptionPasswordGiven = true;
-      state().PendingExplorerCommand = 2;
+      // A decryption clicked in Explorer, its prompt answered.
+      state().PendingExplorerCommand = encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\Two"}, "secret"};
       config().Timer1.tick();  // the timer comes during the run
     }
   };
@@ -266,8 +264,8 @@ TEST_F(EncryptionRunTest, CommandsArrivingDuringARunWaitAndTakeTheirOwnPassword)
   EXPECT_EQ(*sim.files.content("C:\\Two\\b.txt"), "b") << "decrypted with the prompt's password";
   EXPECT_EQ(config().commandRunner.waiting(), 0u);
 
-  state().PendingExplorerCommand = 2;  // no prompt: the page's password, which is wrong here
-  config().txtPath.setText("C:\\One");
+  // No prompt: the page's password, which is wrong here.
+  state().PendingExplorerCommand = encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\One"}, std::nullopt};
   sim.clock.advance(1000);
 
   EXPECT_EQ(errorLines(), std::vector<std::string>{"Error  4: Check Password c:\\one\\a.txt.ts7"});

@@ -96,7 +96,8 @@ TEST_F(ExplorerMenuTest, TheOptionRegistersTheMenuForTheUserAndItsEntriesOutlive
   EXPECT_EQ(getString(Root::Machine, "Software\\TSR\\Settings", "chkContextMenu"), "0");
   ASSERT_NE(config().explorerMenu.contextMenu(), nullptr);
   click("Encrypt", {u"C:\\a.txt"});
-  EXPECT_EQ(state().PendingExplorerCommand, 1);
+  ASSERT_TRUE(state().PendingExplorerCommand.has_value());
+  EXPECT_EQ(state().PendingExplorerCommand->verb, encryption::Verb::Encrypt);
 }
 
 TEST_F(ExplorerMenuTest, WithTheOptionOffNothingIsRegisteredAndClicksAreIgnored) {
@@ -104,7 +105,7 @@ TEST_F(ExplorerMenuTest, WithTheOptionOffNothingIsRegisteredAndClicksAreIgnored)
   EXPECT_EQ(config().explorerMenu.contextMenu(), nullptr);
   EXPECT_FALSE(sim.registry.keyExists(Root::User, kClassKey));
   click("Encrypt", {u"C:\\a.txt"});
-  EXPECT_EQ(state().PendingExplorerCommand, 0);
+  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
   EXPECT_EQ(config().txtPath.text(), "");
 }
 
@@ -117,7 +118,7 @@ TEST_F(ExplorerMenuTest, SeveralItemsRunOneAfterAnotherWithoutAPrompt) {
   sim.files.addFile("C:\\b.txt", "gamma");
   for (const char* ignored : {"-", "Delete", "encrypt"}) {
     click(ignored, {u"C:\\b.txt"});
-    EXPECT_EQ(state().PendingExplorerCommand, 0) << ignored;
+    EXPECT_FALSE(state().PendingExplorerCommand.has_value()) << ignored;
   }
   auto cut = message(u"Encrypt", {u"C:\\b.txt"});
   cut.pop_back();
@@ -170,7 +171,8 @@ TEST_F(ExplorerMenuTest, ThePromptComesFirstAndTheDecryptionPasswordKeepsItsCase
   click("Encrypt", {u"C:\\y.txt", u"C:\\x"});
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(config().txtPath.text(), "C:\\y.txt");
-  EXPECT_TRUE(state().PendingExplorerPaths.empty());
+  EXPECT_FALSE(state().ExplorerClick.has_value());
+  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
 }
 
 }  // namespace

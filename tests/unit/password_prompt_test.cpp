@@ -250,17 +250,17 @@ TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordAn
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(config().cmdUninstall.caption(), "Uninstall");
 
-  state().ExplorerVerb = "Encrypt";
+  state().ExplorerClick = encryption::ExplorerRequest{encryption::Verb::Encrypt, {"C:\\x"}, std::nullopt};
   for (int i = 0; i < 4; ++i) {
     ask(Action::ExplorerEncrypt, "Master Password Required:");
     typePassword("nope");
     EXPECT_EQ(prompt(), nullptr);
   }
-  EXPECT_EQ(state().PendingExplorerCommand, 0);
+  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
   // Five wrong ones through prompts that close: the next prompt waits.
   ask(Action::ExplorerEncrypt, "Master Password Required:");
   typePassword("openbox");
-  EXPECT_EQ(state().PendingExplorerCommand, 0);
+  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
 }
 
 TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFlagSet) {
@@ -277,23 +277,29 @@ TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFla
 }
 
 TEST_F(PasswordPromptTest, ExplorerCommandsArmTheCommandRunner) {
-  state().ExplorerVerb = "Encrypt";
+  using encryption::ExplorerRequest;
+  using encryption::Verb;
+  state().ExplorerClick = ExplorerRequest{Verb::Encrypt, {"C:\\x", "C:\\y"}, std::nullopt};
   ask(Action::ExplorerEncrypt, "Master Password Required:");
   typePassword("OPENBOX");
-  EXPECT_EQ(state().PendingExplorerCommand, 1);
+  ASSERT_TRUE(state().PendingExplorerCommand.has_value());
+  EXPECT_EQ(state().PendingExplorerCommand->verb, Verb::Encrypt);
+  EXPECT_EQ(state().PendingExplorerCommand->paths, (std::vector<std::string>{"C:\\x", "C:\\y"}));
+  EXPECT_EQ(state().PendingExplorerCommand->password, std::nullopt);
 
-  state().PendingExplorerCommand = 0;
-  state().ExplorerVerb = "Decrypt";
+  state().PendingExplorerCommand.reset();
+  state().ExplorerClick = ExplorerRequest{Verb::Decrypt, {"C:\\x"}, std::nullopt};
   state().KeptPassword = "openbox";
   ask(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
   EXPECT_EQ(prompt()->txtPass.text(), "") << "a kept password is never offered for decryption";
   typePassword("");
-  EXPECT_EQ(state().PendingExplorerCommand, 2);
-  EXPECT_EQ(state().EncryptionPassword, "");
-  state().ExplorerVerb = "Decrypt";
+  ASSERT_TRUE(state().PendingExplorerCommand.has_value());
+  EXPECT_EQ(state().PendingExplorerCommand->verb, Verb::Decrypt);
+  EXPECT_EQ(state().PendingExplorerCommand->password, "");
+  state().ExplorerClick = ExplorerRequest{Verb::Decrypt, {"C:\\x"}, std::nullopt};
   ask(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
   typePassword("MyFilesKey");
-  EXPECT_EQ(state().EncryptionPassword, "MyFilesKey") << "an encryption password keeps its capitals";
+  EXPECT_EQ(state().PendingExplorerCommand->password, "MyFilesKey") << "an encryption password keeps its capitals";
 }
 
 TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
