@@ -43,7 +43,7 @@ struct HeardEvents {
 
   void winEvent(DWORD event, HWND other, LONG object, LONG child);
   std::optional<LRESULT> handle(UINT message, LPARAM lParam);
-  LRESULT copyData(const COPYDATASTRUCT& data);
+  std::optional<LRESULT> copyData(const COPYDATASTRUCT* data);
 };
 
 namespace {
@@ -108,15 +108,7 @@ std::optional<LRESULT> HeardEvents::handle(UINT message, LPARAM lParam) {
     else listener->foregroundMayHaveChanged();
     return 0;
   }
-  if (message == WM_COPYDATA) {
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    if (data == nullptr) return std::nullopt;
-    switch (sortCopyData(data->dwData, data->lpData, data->cbData)) {
-      case CopyData::NotTheMenus: return std::nullopt;  // the state queries are the view's
-      case CopyData::Refused: return FALSE;
-      case CopyData::ExplorerMenu: return copyData(*data);
-    }
-  }
+  if (message == WM_COPYDATA) return copyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
   if (message == taskbarCreated && taskbarCreated != 0) {
     listener->taskbarRestarted();
     return 0;
@@ -124,11 +116,17 @@ std::optional<LRESULT> HeardEvents::handle(UINT message, LPARAM lParam) {
   return std::nullopt;
 }
 
-LRESULT HeardEvents::copyData(const COPYDATASTRUCT& data) {
+std::optional<LRESULT> HeardEvents::copyData(const COPYDATASTRUCT* data) {
+  if (data == nullptr) return std::nullopt;
+  switch (sortCopyData(data->dwData, data->lpData, data->cbData)) {
+    case CopyData::NotTheMenus: return std::nullopt;  // the state queries are the view's
+    case CopyData::Refused: return FALSE;
+    case CopyData::ExplorerMenu: break;
+  }
   // A click on the Explorer menu, from whatever process sent it: the bytes
   // are copied and Explorer released before they are looked at.
-  const auto* bytes = static_cast<const std::byte*>(data.lpData);
-  const std::vector<std::byte> message(bytes, bytes + data.cbData);
+  const auto* bytes = static_cast<const std::byte*>(data->lpData);
+  const std::vector<std::byte> message(bytes, bytes + data->cbData);
   ReplyMessage(TRUE);
   listener->explorerMenuClicked(message);
   return TRUE;
