@@ -45,6 +45,9 @@ class Shell {
   // another process holds it. It is held until released or the process ends.
   virtual bool claimSingleInstance(std::string_view name) = 0;
   virtual void releaseSingleInstance() = 0;
+  // This process holds the single instance now: it is the session's running
+  // copy, which answers the others.
+  virtual bool runningCopy() const = 0;
   // The SID of the user this program runs for, as text ("S-1-5-21-...").
   virtual std::string userSid() = 0;
   // The system's browse dialog, offering files as well as folders; the

@@ -49,6 +49,8 @@ class SimShell final : public Shell {
   // share the shell, so a second App started on it finds the name held.
   bool claimSingleInstance(std::string_view name) override;
   void releaseSingleInstance() override;
+  // While a claim made through this shell holds (the programs of a test share it).
+  bool runningCopy() const override { return !claimedHere_.empty(); }
   std::string userSid() override { return userSid_; }
   // Recorded; answers with the next queued path, or empty (cancelled).
   std::string browseForFileOrFolder(WindowHandle parent, std::string_view title) override;

@@ -19,8 +19,7 @@ class Win32Shell final : public Shell {
   bool claimSingleInstance(std::string_view name) override;
   void releaseSingleInstance() override;
   std::string userSid() override;
-  // This process is the session's running copy (it answers the others).
-  bool runningCopy() const { return runningCopy_; }
+  bool runningCopy() const override { return runningCopy_; }
 
  private:
   win32kit::UniqueKernelHandle instance_;  // the mutex, owned by this thread while held

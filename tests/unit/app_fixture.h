@@ -9,11 +9,13 @@
 
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_tray.h"
+#include "platform/sim/sim_window_events.h"
 #include "tessara7/locking/frm_password.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
 #include "tessara7/shell/frm_error.h"
+#include "tessara7/shell/outside_events.h"
 
 namespace tessara::testing {
 
@@ -38,16 +40,22 @@ class AppTest : public ::testing::Test {
       // Cheap hashes, so that tests may set and check passwords freely; the
       // stored text carries its count, so every check still reads it.
       app_->masterPassword().hashIterations = 1000;
+      // As the program does: its window hears the outside before the load.
+      outside_ = std::make_unique<OutsideEvents>(*app_);
+      windowEvents.listen(*outside_);
     }
     return *app_;
   }
   App& start() {
     app().start();
+    if (!app_->ended()) windowEvents.watchOtherWindows();
     return *app_;
   }
   // The process ends, however it ends, and a new copy starts on the same machine.
   App& restart() {
     app_.reset();
+    outside_.reset();
+    windowEvents = {};
     sim.shell.releaseSingleInstance();
     return start();
   }
@@ -103,6 +111,7 @@ class AppTest : public ::testing::Test {
 
   platform::sim::SimPlatform sim;
   platform::sim::SimTray tray;
+  platform::sim::SimWindowEvents windowEvents;
 
  private:
   void onDoEvents() {
@@ -110,6 +119,7 @@ class AppTest : public ::testing::Test {
     if (doEventsScript) doEventsScript();
     sim.clock.advance(10);
   }
+  std::unique_ptr<OutsideEvents> outside_;
   std::unique_ptr<App> app_;
 };
 
