@@ -166,9 +166,10 @@ double copyThenDeleteSeconds(const std::string& folder, int count) {
 }  // namespace
 
 // `flushedCopyRate`: MB/s of a copy of `largeFile` with one flush at its end,
-// measured beforehand in the same run.
+// `replacingCopyRate` the same with its source deleted after it, as a run
+// deletes each file it has encrypted; both measured beforehand in the same run.
 void benchProgramRuns(std::string largeFile, std::string folder, int count, int repetitions,
-                      double flushedCopyRate) {
+                      double flushedCopyRate, double replacingCopyRate) {
   // Typed into the path box as a user would, with backslashes.
   std::replace(largeFile.begin(), largeFile.end(), '/', '\\');
   std::replace(folder.begin(), folder.end(), '/', '\\');
@@ -247,8 +248,10 @@ void benchProgramRuns(std::string largeFile, std::string folder, int count, int 
     }
     // A run derives its key once: on one file that is a large share of it.
     const double whole = megabytes / runs->median(), past = megabytes / (runs->median() - fixed);
-    std::printf("%-44s %10.0f MB/s  %.2fx the flushed copy; past the run's own cost %.0f MB/s, %.2fx%s\n", what,
-                whole, whole / flushedCopyRate, past, past / flushedCopyRate, runs->note());
+    std::printf("%-44s %10.0f MB/s  %.2fx the flushed copy; past the run's own cost %.0f MB/s, %.2fx, %.2fx the "
+                "copy that deletes its source%s\n",
+                what, whole, whole / flushedCopyRate, past, past / flushedCopyRate, past / replacingCopyRate,
+                runs->note());
   }
   std::printf("%-44s %10.1f MiB (%.1f MiB before)\n", "  private memory of tessara7.exe (RssAnon), peak", peak, before);
   if (const auto abort = program.abortEncryption(largeFile))
