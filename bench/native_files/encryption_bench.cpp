@@ -13,20 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "platform/posix/posix_files.h"
 #include "tessara7/encryption/encryption_component.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double medianOf(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  const std::size_t mid = samples.size() / 2;
-  return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
-}
-
-double secondsSince(Clock::time_point begin) { return std::chrono::duration<double>(Clock::now() - begin).count(); }
+using bench::Clock;
+using bench::medianOf;
+using bench::secondsSince;
 
 bool flushedCopy(platform::posix::PosixFiles& files, const std::string& from, const std::string& to) {
   if (!files.copyFile(from, to)) return false;

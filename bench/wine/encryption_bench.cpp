@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "bench/wine/process_memory.h"
 #include "bench/wine/timed_files.h"
 #include "shared/win32/text.h"
@@ -25,15 +26,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double medianOf(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  const std::size_t mid = samples.size() / 2;
-  return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
-}
-
-double secondsSince(Clock::time_point begin) { return std::chrono::duration<double>(Clock::now() - begin).count(); }
+using bench::Clock;
+using bench::medianOf;
+using bench::secondsSince;
 
 }  // namespace
 

@@ -18,6 +18,7 @@
 #include <tuple>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "bench/wine/process_memory.h"
 #include "shared/win32/module.h"
 #include "shared/win32/text.h"
@@ -26,7 +27,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 struct Outcome {
   double seconds = 0;
@@ -122,12 +123,7 @@ class DrivenProgram {
   HWND main_ = nullptr;
 };
 
-double medianOf(std::vector<double> samples) {
-  if (samples.empty()) return 0;
-  std::sort(samples.begin(), samples.end());
-  const std::size_t mid = samples.size() / 2;
-  return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
-}
+using bench::medianOf;
 
 // Seconds of `repetitions` runs of one kind; empty when one failed.
 struct Runs {
