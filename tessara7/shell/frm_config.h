@@ -27,7 +27,7 @@
 #include "tessara7/restrictions/apply.h"
 #include "tessara7/restrictions/protections.h"
 #include "tessara7/restrictions/switches.h"
-#include "tessara7/settings/settings_loader.h"
+#include "tessara7/shell/settings_loader.h"
 #include "tessara7/shell/startup.h"
 #include "tessara7/shell/tray_menu.h"
 #include "tessara7/transfer/transfer_commands.h"

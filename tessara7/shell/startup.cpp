@@ -4,7 +4,7 @@
 
 #include "shared/names.h"
 #include "tessara7/locking/lock_list.h"
-#include "tessara7/settings/settings_loader.h"
+#include "tessara7/shell/settings_loader.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
 

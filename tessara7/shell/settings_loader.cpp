@@ -1,4 +1,4 @@
-#include "tessara7/settings/settings_loader.h"
+#include "tessara7/shell/settings_loader.h"
 
 #include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/locking/advanced_watcher.h"
