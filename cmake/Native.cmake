@@ -62,3 +62,7 @@ target_link_libraries(platform_posix PUBLIC tessara_core)
 target_link_libraries(unit_tests PRIVATE platform_posix)
 add_executable(native_encryption_bench ${ROOT}/bench/native_files/encryption_bench.cpp)
 target_link_libraries(native_encryption_bench PRIVATE platform_posix)
+
+# Includes inside tessara7/ point down its layers (scripts/check-includes).
+add_test(NAME include_layers COMMAND ${ROOT}/scripts/check-includes)
+set_tests_properties(include_layers PROPERTIES LABELS native)

@@ -10,8 +10,8 @@
 #include "tessara7/encryption/windows_folder_rule.h"
 #include "tessara7/encryption/frm_crypt.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/helpers.h"
-#include "tessara7/shell/web_page.h"
+#include "tessara7/common/helpers.h"
+#include "tessara7/common/web_page.h"
 
 namespace tessara {
 namespace {

@@ -1,7 +1,7 @@
 #include "tessara7/encryption/frm_crypt.h"
 
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/helpers.h"
+#include "tessara7/common/helpers.h"
 
 namespace tessara {
 namespace {

@@ -4,7 +4,7 @@
 #include "tessara7/locking/frm_password.h"
 #include "tessara7/locking/lock_guard.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/helpers.h"
+#include "tessara7/common/helpers.h"
 
 namespace tessara {
 

@@ -3,7 +3,7 @@
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/app_state.h"
-#include "tessara7/shell/web_page.h"
+#include "tessara7/common/web_page.h"
 
 namespace tessara {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/sim_files.h"
-#include "tessara7/shell/helpers.h"
+#include "tessara7/common/helpers.h"
 
 namespace tessara {
 namespace {

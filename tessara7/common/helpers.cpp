@@ -1,4 +1,4 @@
-#include "tessara7/shell/helpers.h"
+#include "tessara7/common/helpers.h"
 
 namespace tessara {
 
