@@ -134,7 +134,7 @@ TEST_F(EncryptionE2e, AUserEncryptsAndDecryptsAFolderAndAWrongPasswordOrAKillLos
   ASSERT_NE(crypt, nullptr);
   ASSERT_TRUE(waitUntil(60000, [&] {
     const int percent = std::atoi(query(crypt, "lblProgress.caption", 1000).value_or("0").c_str());
-    return percent >= 5 && percent <= 60;
+    return percent >= 1 && percent <= 95;  // within the file: it passes in a fraction of a second
   })) << "no progress to interrupt";
   program_->kill();
   EXPECT_EQ(readFile(large), largeBytes) << "the source survived the kill";
@@ -162,7 +162,7 @@ TEST_F(EncryptionE2e, AUserEncryptsAndDecryptsAFolderAndAWrongPasswordOrAKillLos
   ASSERT_NE(crypt, nullptr);
   ASSERT_TRUE(waitUntil(60000, [&] {
     const int percent = std::atoi(query(crypt, "lblProgress.caption", 1000).value_or("0").c_str());
-    return percent >= 5 && percent <= 60;
+    return percent >= 1 && percent <= 95;  // within the file: it passes in a fraction of a second
   })) << "no progress to abort";
   ASSERT_TRUE(clickButton(crypt, idOf("cmdabort")));
   ASSERT_EQ(waitForAnswer(main_, "fraEn.enabled", "1", 60000), "1");
