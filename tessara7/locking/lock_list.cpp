@@ -5,11 +5,8 @@
 #include <vector>
 
 #include "tessara7/common/text.h"
-#include "tessara7/settings/registry_access.h"
-#include "tessara7/settings/store_keys.h"
-#include "tessara7/locking/frm_lock.h"
 #include "tessara7/locking/program_entries.h"
-#include "tessara7/shell/app.h"
+#include "tessara7/settings/store_keys.h"
 
 namespace tessara {
 namespace {
@@ -25,16 +22,24 @@ constexpr std::array<const char*, 25> kSuggestions{
 
 }  // namespace
 
-LockList::LockList(App& app, Controls controls) : app_(app), c_(controls) {}
+LockList::LockList(Host& host, Controls controls) : host_(host), c_(controls) {}
 
 void LockList::changed() {
   if (onChanged) onChanged();
 }
 
+// The whole list into the control at once (one refill, not a row at a time).
+void LockList::showAll() {
+  std::vector<forms::CheckList::Entry> rows;
+  rows.reserve(entries_.size());
+  for (const LockEntry& entry : entries_) rows.push_back({entry.task, entry.ticked});
+  c_.lstProgram.setEntries(std::move(rows));
+}
+
 void LockList::cmdAdd_Click() {
   std::string task = c_.txtTask.text();
   if (codePointCount(task) < 3) {  // characters, not bytes
-    app_.showNotice(
+    host_.showNotice(
         "Please type a Task Name that's more than 2 characters. Or, click Browse to select from "
         "running tasks.");
     return;
@@ -45,118 +50,101 @@ void LockList::cmdAdd_Click() {
 
 bool LockList::append(std::string task, bool ticked, bool highlight) {
   // Only rows 0 to 998 are read back, so a longer list would lose its tail.
-  if (c_.lstProgram.count() >= keys::kLockRowsRead) {
-    app_.showNotice("The list holds at most 999 task names. Remove one before adding another.");
+  if (count() >= keys::kLockRowsRead) {
+    host_.showNotice("The list holds at most 999 task names. Remove one before adding another.");
     return false;
   }
+  entries_.push_back({task, ticked});
   c_.lstProgram.addItem(std::move(task), ticked);
-  if (highlight) c_.lstProgram.setListIndex(c_.lstProgram.count() - 1);
+  if (highlight) c_.lstProgram.setListIndex(count() - 1);
   changed();
   return true;
 }
 
+void LockList::removeAt(int index) {
+  if (index < 0 || index >= count()) return;
+  entries_.erase(entries_.begin() + index);
+  c_.lstProgram.removeItem(index);
+}
+
+void LockList::remove(int index) {
+  removeAt(index);
+  changed();
+}
+
 void LockList::cmdDel_Click() {
-  if (c_.lstProgram.listIndex() >= 0) c_.lstProgram.removeItem(c_.lstProgram.listIndex());
+  if (c_.lstProgram.listIndex() >= 0) removeAt(c_.lstProgram.listIndex());
   c_.window.setDefaultButton(c_.cmdDel);
   changed();
 }
 
 void LockList::lstProgram_KeyDown(int key) {
   if (key != kDeleteKey || c_.lstProgram.listIndex() < 0) return;
-  c_.lstProgram.removeItem(c_.lstProgram.listIndex());
+  removeAt(c_.lstProgram.listIndex());
+  changed();
+}
+
+void LockList::lstProgram_ItemCheck(int index) {
+  if (index < 0 || index >= count() || index >= c_.lstProgram.count()) return;
+  entries_[static_cast<std::size_t>(index)].ticked = c_.lstProgram.checked(index);
   changed();
 }
 
 void LockList::txtTask_Click() { c_.window.setDefaultButton(c_.cmdAdd); }
 
 void LockList::cmdHelper0_Click() {
-  app_.showNotice("A task name appears at the top of a program window, e.g. Microsoft Word.");
+  host_.showNotice("A task name appears at the top of a program window, e.g. Microsoft Word.");
 }
 
-void LockList::cmdSelect_Click() { app_.frmLock().show(); }
+void LockList::cmdSelect_Click() { host_.showTaskPicker(); }
 
 void LockList::cmdlockprogram_Click() {
-  if (app_.askConfigPassword()) return;
+  if (host_.askConfigPassword()) return;
   c_.SSTab1.setTab(c_.accessPage);
   c_.window.setFocus(c_.txtTask);
   c_.window.setDefaultButton(c_.cmdAdd);
 }
 
-bool LockList::locks(const std::string& title) const {
-  const auto& entries = c_.lstProgram.entries();
-  return std::any_of(entries.begin(), entries.end(), [&](const forms::CheckList::Entry& entry) {
-    return entry.checked && !entry.text.empty() && title.find(entry.text) != std::string::npos;
-  });
-}
-
 bool LockList::hasProgramEntries() const {
-  const auto& entries = c_.lstProgram.entries();
-  return std::any_of(entries.begin(), entries.end(),
-                     [](const forms::CheckList::Entry& entry) { return entry.checked && isProgramEntry(entry.text); });
+  return std::any_of(entries_.begin(), entries_.end(),
+                     [](const LockEntry& entry) { return entry.ticked && isProgramEntry(entry.task); });
 }
 
 bool LockList::locksProgram(const platform::ProgramFile& file) const {
-  const auto& entries = c_.lstProgram.entries();
-  return std::any_of(entries.begin(), entries.end(), [&](const forms::CheckList::Entry& entry) {
-    return entry.checked && isProgramEntry(entry.text) && namesProgram(entry.text, file);
+  return std::any_of(entries_.begin(), entries_.end(), [&](const LockEntry& entry) {
+    return entry.ticked && isProgramEntry(entry.task) && namesProgram(entry.task, file);
   });
 }
 
-int LockList::count() const { return c_.lstProgram.count(); }
-
 int LockList::lockedCount() const {
-  const auto& entries = c_.lstProgram.entries();
-  return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.checked; }));
+  return static_cast<int>(std::count_if(entries_.begin(), entries_.end(), [](const auto& e) { return e.ticked; }));
 }
 
 void LockList::clear() {
-  c_.lstProgram.clear();
+  entries_.clear();
   loaded_.clear();
+  c_.lstProgram.clear();
 }
 
-bool LockList::changedSinceLoad() const {
-  const auto& entries = c_.lstProgram.entries();
-  return !std::equal(entries.begin(), entries.end(), loaded_.begin(), loaded_.end(),
-                     [](const auto& a, const auto& b) { return a.text == b.text && a.checked == b.checked; });
+void LockList::load(RegistryAccess& registry, platform::Root root) {
+  std::vector<LockEntry> rows = loadLockRows(registry, root);
+  entries_.insert(entries_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  loaded_ = entries_;
+  showAll();
 }
 
-// The rows that may exist, in order. Every key listed or opened costs a call
-// to the system (a round trip to the server under Wine): when most of the
-// numbers are there, reading each number directly is cheaper than listing
-// the keys first; otherwise the listing finds the few that exist.
-std::vector<int> LockList::rowsToRead(RegistryAccess& registry, platform::Root root) {
-  std::vector<int> rows;
-  if (registry.SubKeyCount(root, keys::Root) * 2 > keys::kLockRowsRead) {
-    for (int row = 0; row < keys::kLockRowsRead; ++row) rows.push_back(row);
-    return rows;
-  }
-  for (const auto& name : registry.SubKeyNames(root, keys::Root))
-    if (const auto row = numberAfter(name, keys::WindowRowName, keys::kLockRowsRead)) rows.push_back(*row);
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  return rows;
-}
-
-void LockList::loadRows(RegistryAccess& registry, platform::Root root) {
-  const std::vector<int> rows = rowsToRead(registry, root);
-
-  std::vector<forms::CheckList::Entry> entries = c_.lstProgram.entries();
-  entries.reserve(entries.size() + rows.size());
-  for (const int row : rows) {
-    // Both values of the row with the key opened once; a missing row reads as empty.
-    auto [text, enabled] =
-        registry.GetStringValues(root, keys::WindowRowPrefix + std::to_string(row), "Window", "Enabled");
-    if (!text.empty()) entries.push_back({std::move(text), enabled != "0"});
-  }
-  loaded_ = entries;
-  c_.lstProgram.setEntries(std::move(entries));
+void LockList::save(RegistryAccess& registry, platform::Root root) const {
+  if (managed_) return;
+  deleteLockRows(registry, platform::Root::Machine, 0);
+  if (root == platform::Root::User) deleteLockRows(registry, root, count());
+  saveLockRows(registry, root, entries_);
 }
 
 void LockList::showManaged(const std::optional<std::vector<std::string>>& tasks) {
   if (tasks) {
-    std::vector<forms::CheckList::Entry> entries;
-    for (const std::string& task : *tasks) entries.push_back({task, true});
-    c_.lstProgram.setEntries(std::move(entries));
+    entries_.clear();
+    for (const std::string& task : *tasks) entries_.push_back({task, true});
+    showAll();
   }
   if (tasks.has_value() == managed_) return;
   managed_ = tasks.has_value();
@@ -166,10 +154,9 @@ void LockList::showManaged(const std::optional<std::vector<std::string>>& tasks)
 }
 
 void LockList::suggestWhenEmpty() {
-  if (managed_ || c_.lstProgram.count() != 0) return;
-  std::vector<forms::CheckList::Entry> entries;
-  for (const char* suggestion : kSuggestions) entries.push_back({suggestion, false});
-  c_.lstProgram.setEntries(std::move(entries));
+  if (managed_ || count() != 0) return;
+  for (const char* suggestion : kSuggestions) entries_.push_back({suggestion, false});
+  showAll();
 }
 
 }  // namespace tessara

@@ -1,6 +1,5 @@
 #include "tessara7/restrictions/apply.h"
 
-#include "tessara7/common/text.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/restrictions/switches.h"
@@ -18,22 +17,9 @@ constexpr const char* kRightsMessage =
     "This could mean you do not have administrator rights. Please check this. "
     "You can contact support email if you need. Please send this error code: v700-NOACCESSREG.";
 
-constexpr int kRowsCleared = 1000;  // Windows0 to Windows999
-
 }  // namespace
 
 Apply::Apply(App& app, Parts parts) : app_(app), p_(parts) {}
-
-// Deletes the lock-list row keys "Windows<n>" with first <= n < 1000 under a
-// root. Listing the keys that exist deletes exactly what deleting every
-// number would.
-void Apply::clearLockRows(Root root, int first) {
-  auto& reg = app_.registry();
-  for (const auto& name : reg.SubKeyNames(root, keys::Root)) {
-    const auto row = numberAfter(name, keys::WindowRowName, kRowsCleared);
-    if (row && *row >= first) reg.DeleteKey(root, keys::WindowRowPrefix + std::to_string(*row));
-  }
-}
 
 void Apply::cmdok_Click() {
   auto& state = app_.state();
@@ -47,28 +33,16 @@ void Apply::cmdok_Click() {
   reg.DeleteKey(Root::Machine, keys::ShelterItems);
 
   p_.ignoreList.store(false);
-  // The list shown is the administrator's while it is managed: the owner's rows stay as stored.
-  const bool rowsManaged = p_.lockList.managed();
-  if (!rowsManaged) clearLockRows(Root::Machine, 0);
-
-  const forms::CheckList& rows = p_.lockList.rows();
   if (p_.OptThisUser.value()) {
     state.SettingsRoot = Root::User;
     reg.DeleteKey(Root::User, keys::Programs);
     app_.userScope().choose(true);
-    // Rows of an earlier, longer per-user list would come back at the next load.
-    if (!rowsManaged) clearLockRows(Root::User, rows.count());
   } else {
     state.SettingsRoot = Root::Machine;
     app_.userScope().choose(false);
     reg.DeleteKey(Root::Machine, keys::Programs);
   }
-
-  for (int n = 0; n < (rowsManaged ? 0 : rows.count()); ++n) {
-    const std::string key = keys::WindowRowPrefix + std::to_string(n);
-    reg.SaveStringValue(state.SettingsRoot, key, "Window", rows.item(n));
-    reg.SaveStringValue(state.SettingsRoot, key, "Enabled", rows.checked(n) ? "1" : "0");
-  }
+  p_.lockList.save(reg, state.SettingsRoot);
 
   p_.switches.save(app_, state.SettingsRoot);
   p_.switches.applyProgramLocks(state);

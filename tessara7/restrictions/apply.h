@@ -29,7 +29,6 @@ class Apply {
   void cmdok_Click();
 
  private:
-  void clearLockRows(platform::Root root, int first);
   std::string changesToApply();
 
   App& app_;

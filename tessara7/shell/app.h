@@ -12,6 +12,7 @@
 #include "platform/tray.h"
 #include "tessara7/encryption/encryption_component.h"
 #include "tessara7/history/history_queue.h"
+#include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/password_action.h"
 #include "tessara7/locking/program_entries.h"
 #include "tessara7/settings/registry_access.h"
@@ -32,7 +33,6 @@ class FrmHistory;
 class ComputerLock;
 class IgnoreList;
 class LockGuard;
-class LockList;
 class MasterPassword;
 class PasswordRequests;
 class PasswordThrottle;
@@ -52,10 +52,10 @@ struct AppHost {
   encryption::ComponentOptions encryption{};          // the encryption component's set-up
 };
 
-class App {
+class App : public LockList::Host {
  public:
   explicit App(AppHost host);
-  ~App();
+  ~App() override;
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
@@ -69,7 +69,7 @@ class App {
   void exitForGood();
 
   // Shows NoticeText in the notice window without waiting.
-  void showNotice(std::string text);
+  void showNotice(std::string text) override;
   // Shows the notice and waits until it is closed: "ok", "cancel", or ""
   // when it was closed with its close box.
   std::string askNotice(std::string text);
@@ -130,7 +130,9 @@ class App {
                        std::optional<platform::ProcessKey> process = std::nullopt);
   // The configuration commands' guard: true while the configuration is
   // locked, having asked for the password.
-  bool askConfigPassword();
+  bool askConfigPassword() override;
+  // Opens the picker of running tasks (frmLock).
+  void showTaskPicker() override;
   PasswordRequests& passwordRequests() { return *passwordRequests_; }
   // What wrong master passwords have cost so far.
   PasswordThrottle& passwordThrottle() { return *passwordThrottle_; }

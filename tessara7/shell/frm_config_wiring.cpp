@@ -29,7 +29,7 @@ void FrmConfig::connectHandlers() {
   cmdAdd.onClick = [this] { lockList.cmdAdd_Click(); };
   cmdDel.onClick = [this] { lockList.cmdDel_Click(); };
   lstProgram.onKeyDown = [this](int key) { lockList.lstProgram_KeyDown(key); };
-  lstProgram.onItemCheck = [this](int) { startup.updateStatus(); };
+  lstProgram.onItemCheck = [this](int index) { lockList.lstProgram_ItemCheck(index); };
   lockList.onChanged = [this] { startup.updateStatus(); };
   txtTask.onClick = [this] { lockList.txtTask_Click(); };
   cmdHelper0.onClick = [this] { lockList.cmdHelper0_Click(); };

@@ -51,7 +51,7 @@ void SettingsLoader::GetConfig() {
   steps_.run("lock rows", [&] {
     // A lock list the administrator manages stands in place of the owner's.
     const auto& tasks = app_.managedSettings().tasks();
-    if (!tasks) p_.lockList.loadRows(reg, state.SettingsRoot);
+    if (!tasks) p_.lockList.load(reg, state.SettingsRoot);
     p_.lockList.showManaged(tasks);
   });
   steps_.run("master password", [&] {

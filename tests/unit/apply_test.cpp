@@ -168,7 +168,7 @@ TEST_F(ApplyTest, MachineRowsZeroTo999AreGoneInEitherScope) {
     } else {
       start();
     }
-    while (config().lstProgram.count() > 2) config().lstProgram.removeItem(2);
+    while (config().lockList.count() > 2) config().lockList.remove(2);
     apply();
     const int firstGone = thisUser ? 0 : 2;  // All users writes its two rows again
     for (int n = firstGone; n < 1000; ++n)
@@ -183,9 +183,9 @@ TEST_F(ApplyTest, ThisUserClearsPerUserRowsBeyondTheList) {
   setString(Root::User, rowKey(998), "Window", "Last row");
   start();
   ASSERT_EQ(config().lstProgram.count(), 7);
-  config().lstProgram.removeItem(6);
-  config().lstProgram.removeItem(1);
-  config().lstProgram.removeItem(1);
+  config().lockList.remove(6);
+  config().lockList.remove(1);
+  config().lockList.remove(1);
   apply();
   for (int n = 0; n < 4; ++n) EXPECT_TRUE(sim.registry.keyExists(Root::User, rowKey(n))) << n;
   for (int n : {4, 5, 998}) EXPECT_FALSE(sim.registry.keyExists(Root::User, rowKey(n))) << n;
@@ -203,10 +203,10 @@ TEST_F(ApplyTest, RowsAreWrittenUnderTheScopeRootWithUntickedOnesKept) {
     } else {
       start();
     }
-    config().lstProgram.clear();
-    config().lstProgram.addItem("Notepad", true);
-    config().lstProgram.addItem("Solitaire", false);
-    config().lstProgram.addItem("Größe – Editor", true);
+    config().lockList.clear();
+    config().lockList.append("Notepad", true, false);
+    config().lockList.append("Solitaire", false, false);
+    config().lockList.append("Größe – Editor", true, false);
     apply();
     const Root root = thisUser ? Root::User : Root::Machine;
     const Root other = thisUser ? Root::Machine : Root::User;
@@ -361,8 +361,8 @@ TEST_F(ApplyTest, RefusedMachineRootShowsTheNoticeAndStillWritesPerUser) {
   start();
   sim.registry.setWritable(Root::Machine, false);
   const std::string machineBefore = sim.registry.dump(Root::Machine);
-  config().lstProgram.clear();
-  config().lstProgram.addItem("Notepad", true);
+  config().lockList.clear();
+  config().lockList.append("Notepad", true, false);
   config().lstignore.addItem("Ignored title");
   config().chkRun.setChecked(true);
   config().chkLockIE.setChecked(true);

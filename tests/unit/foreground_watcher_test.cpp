@@ -8,9 +8,9 @@ class ForegroundWatcherTest : public AppTest {
  protected:
   void SetUp() override {
     start();
-    while (config().lstProgram.count() > 0) config().lstProgram.removeItem(0);
+    config().lockList.clear();
   }
-  void lockEntry(const std::string& text, bool ticked = true) { config().lstProgram.addItem(text, ticked); }
+  void lockEntry(const std::string& text, bool ticked = true) { config().lockList.append(text, ticked, false); }
   void tick() { sim.clock.advance(500); }
   bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
   void release() {

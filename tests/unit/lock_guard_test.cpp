@@ -12,8 +12,8 @@ class LockGuardTest : public AppTest {
  protected:
   void SetUp() override {
     start();
-    while (config().lstProgram.count() > 0) config().lstProgram.removeItem(0);
-    config().lstProgram.addItem("Notepad", true);
+    config().lockList.clear();
+    config().lockList.append("Notepad", true, false);
   }
   LockGuard& guard() { return config().lockGuard; }
   bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }

@@ -1,7 +1,6 @@
-// The notice window's protocol, the lock list's editing rules and the
-// master password commands.
+// The notice window's protocol, the lock page's commands and the master
+// password commands (the lock list's own rules: lock_list_test.cpp).
 #include "tests/unit/app_fixture.h"
-#include "tessara7/common/text.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/locking/password_hash.h"
 #include "tessara7/settings/store_keys.h"
@@ -66,87 +65,16 @@ TEST_F(NoticeTest, AHandlerErrorBecomesANotice) {
   EXPECT_EQ(noticeText(), "Subscript out of range");
 }
 
-class LockListTest : public AppTest {
+class LockPageTest : public AppTest {
  protected:
   void SetUp() override {
     start();
     unlock();
-    while (config().lstProgram.count() > 0) config().lstProgram.removeItem(0);
-  }
-  void add(const std::string& task) {
-    config().txtTask.setText(task);
-    config().cmdAdd.click();
+    config().lockList.clear();
   }
 };
 
-TEST_F(LockListTest, NamesShorterThanThreeCharactersAreRefused) {
-  add("ab");
-  EXPECT_EQ(config().lstProgram.count(), 0);
-  EXPECT_EQ(noticeText(),
-            "Please type a Task Name that's more than 2 characters. Or, click Browse to select from running "
-            "tasks.");
-  EXPECT_EQ(config().txtTask.text(), "ab");
-  add("abc");
-  ASSERT_EQ(config().lstProgram.count(), 1);
-  EXPECT_EQ(config().lstProgram.item(0), "abc");
-  EXPECT_FALSE(config().lstProgram.checked(0));
-  EXPECT_EQ(config().lstProgram.listIndex(), 0);
-  EXPECT_EQ(config().txtTask.text(), "");
-}
-
-// Three characters, not three bytes: letters outside ASCII take two to four
-// bytes each in UTF-8.
-TEST_F(LockListTest, TheMinimumCountsCharactersNotBytes) {
-  for (const char* tooShort : {"中", "é中", "😀😀", "ab"}) {
-    add(tooShort);
-    EXPECT_EQ(config().lstProgram.count(), 0) << tooShort;
-  }
-  for (const char* longEnough : {"中文字", "😀😀😀", "éé\xff"}) add(longEnough);
-  ASSERT_EQ(config().lstProgram.count(), 3);
-  EXPECT_EQ(config().lstProgram.item(0), "中文字");
-  EXPECT_EQ(config().lstProgram.item(1), "😀😀😀");
-  EXPECT_EQ(config().lstProgram.item(2), "éé\xff");
-  EXPECT_EQ(codePointCount("a\xe4\xb8"), 3u) << "each byte of a cut sequence is one character";
-}
-
-TEST_F(LockListTest, DuplicatesAreKeptAndRemovedOneAtATime) {
-  add(" Notepad ");
-  add(" Notepad ");
-  EXPECT_EQ(config().lstProgram.count(), 2);
-  EXPECT_EQ(config().lstProgram.item(0), " Notepad ") << "never trimmed";
-  config().lstProgram.setListIndex(0);
-  config().cmdDel.click();
-  EXPECT_EQ(config().lstProgram.count(), 1);
-  EXPECT_EQ(config().defaultButton(), &config().cmdDel);
-  config().cmdDel.click();  // nothing highlighted: nothing removed, no notice
-  EXPECT_EQ(config().lstProgram.count(), 1);
-  EXPECT_EQ(noticeText(), "<no notice>");
-}
-
-TEST_F(LockListTest, DeleteKeyRemovesTheHighlightedEntryOnly) {
-  add("Notepad");
-  add("Calculator");
-  config().lstProgram.setListIndex(0);
-  config().lstProgram.keyDown(45);  // Insert: nothing
-  EXPECT_EQ(config().lstProgram.count(), 2);
-  config().lstProgram.keyDown(46);
-  ASSERT_EQ(config().lstProgram.count(), 1);
-  EXPECT_EQ(config().lstProgram.item(0), "Calculator");
-}
-
-TEST_F(LockListTest, TheListStopsAtTheRowsTheLoaderReadsBack) {
-  for (int i = 0; i < 999; ++i) config().lstProgram.addItem("Task " + std::to_string(i));
-  add("One too many");
-  EXPECT_EQ(config().lstProgram.count(), 999);
-  EXPECT_NE(noticeText().find("999"), std::string::npos);
-}
-
-TEST_F(LockListTest, ClickingTheTaskBoxMakesLockTheDefaultButton) {
-  config().txtTask.click();
-  EXPECT_EQ(config().defaultButton(), &config().cmdAdd);
-}
-
-TEST_F(LockListTest, ResetLocksEmptiesBothReleaseLists) {
+TEST_F(LockPageTest, ResetLocksEmptiesBothReleaseLists) {
   config().lstAllow.addItem("Notepad");
   config().lstUnlockedWin.addItem("Untitled - Notepad");
   config().mnuResetLocks.click();
@@ -154,7 +82,7 @@ TEST_F(LockListTest, ResetLocksEmptiesBothReleaseLists) {
   EXPECT_EQ(config().lstUnlockedWin.count(), 0);
 }
 
-TEST_F(LockListTest, ProtectAProgramOpensTheLockPageOrAsksForThePassword) {
+TEST_F(LockPageTest, ProtectAProgramOpensTheLockPageOrAsksForThePassword) {
   config().cmdlockprogram.click();
   EXPECT_EQ(config().SSTab1.tab(), FrmConfig::PageAccess);
   EXPECT_EQ(config().focus(), &config().txtTask);

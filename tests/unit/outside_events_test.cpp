@@ -80,8 +80,8 @@ TEST_F(OutsideEventsTest, OtherProgramsWindowsReachTheLockGuardOnceItWatches) {
   app();
   EXPECT_FALSE(windowEvents.raiseWindowAppeared()) << "watched before the start";
   start();
-  while (config().lstProgram.count() > 0) config().lstProgram.removeItem(0);
-  config().lstProgram.addItem("Notepad", true);
+  config().lockList.clear();
+  config().lockList.append("Notepad", true, false);
   sim.clock.advance(250);  // mid-way between two ticks
 
   // A window that appears behind is watched closely until it comes to the front.

@@ -360,7 +360,7 @@ TEST_F(PasswordPromptTest, ComputerLockIgnoresCancelAndEndsWithTheRightPassword)
 // and no other request takes its prompt over: a watcher's "app" prompt there
 // would let Cancel close the prompt, and the blank screen with it.
 TEST_F(PasswordPromptTest, ComputerLockHoldsAgainstClosesAndOtherRequests) {
-  config().lstProgram.addItem("Notepad", true);
+  config().lockList.append("Notepad", true, false);
   config().mLockWorkstation.click();
   FrmBlank* blank = app().openBlank();
   ASSERT_NE(blank, nullptr);

@@ -20,7 +20,7 @@ class TaskPickerTest : public AppTest {
   void SetUp() override {
     start();
     unlock();
-    config().lstProgram.clear();
+    config().lockList.clear();
   }
   FrmLock* picker() { return app().openLock(); }
   FrmLock& open() {
@@ -113,7 +113,7 @@ TEST_F(TaskPickerTest, LockAndEditAddLikeTypingWhileNothingCancelOrAFullListKeep
   EXPECT_EQ(config().lstProgram.listIndex(), 0);
 
   // A full list refuses a picked title with the notice of typing one.
-  for (int i = 1; i < keys::kLockRowsRead; ++i) config().lstProgram.addItem("Task " + std::to_string(i));
+  for (int i = 1; i < keys::kLockRowsRead; ++i) config().lockList.append("Task " + std::to_string(i), false, false);
   app().collect();
   open().lstWindows.userSelect(0);
   answerEditBox("Notepad");

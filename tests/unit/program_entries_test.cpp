@@ -77,7 +77,7 @@ class ProgramEntryLockTest : public AppTest {
  protected:
   void SetUp() override {
     start();
-    while (config().lstProgram.count() > 0) config().lstProgram.removeItem(0);
+    config().lockList.clear();
     sim.desktop.startProcess(40, 1000, "notepad.exe", "NOTEPAD.EXE");
     sim.desktop.startProcess(41, 1100, "pad2.exe", "NOTEPAD.EXE");
     sim.desktop.startProcess(42, 1200, "NotePad.exe", "", false);  // its file cannot be read
@@ -97,7 +97,7 @@ class ProgramEntryLockTest : public AppTest {
 };
 
 TEST_F(ProgramEntryLockTest, AProgramEntryLocksItsWindowsWhateverTheTitleAndCatchesARenamedCopy) {
-  config().lstProgram.addItem("Notepad.EXE", true);
+  config().lockList.append("Notepad.EXE", true, false);
   const auto retitled = window("Shopping list", 40);
   tick();
   EXPECT_TRUE(locked(retitled));
@@ -122,9 +122,9 @@ TEST_F(ProgramEntryLockTest, AProgramEntryLocksItsWindowsWhateverTheTitleAndCatc
 }
 
 TEST_F(ProgramEntryLockTest, UntickedOrIgnoredProgramEntriesLockNothing) {
-  config().lstProgram.addItem("Shopping", true);
+  config().lockList.append("Shopping", true, false);
   const auto w = window("Untitled", 40);
-  config().lstProgram.addItem("notepad.exe", false);
+  config().lockList.append("notepad.exe", false, false);
   for (int i = 0; i < 4; ++i) tick();
   EXPECT_FALSE(locked(w));
   EXPECT_LE(sim.desktop.programFileReads(), 1) << "one read for the process, not one a tick";
@@ -141,7 +141,7 @@ TEST_F(ProgramEntryLockTest, UntickedOrIgnoredProgramEntriesLockNothing) {
 // A released program's windows stay released while the process has one; the
 // window handle and the process id alone carry nothing to a later process.
 TEST_F(ProgramEntryLockTest, AReleaseCoversTheProcessUntilItsWindowsCloseAndNoLaterProcess) {
-  config().lstProgram.addItem("notepad.exe", true);
+  config().lockList.append("notepad.exe", true, false);
   const auto first = window("Untitled", 40, "Edit1");
   tick();
   release();
@@ -165,7 +165,7 @@ TEST_F(ProgramEntryLockTest, AReleaseCoversTheProcessUntilItsWindowsCloseAndNoLa
 }
 
 TEST_F(ProgramEntryLockTest, TheHeldWindowOfAProgramIsHiddenAgainUntilItsProcessIsReleased) {
-  config().lstProgram.addItem("notepad.exe", true);
+  config().lockList.append("notepad.exe", true, false);
   const auto w = window("Untitled", 40);
   tick();
   ASSERT_TRUE(locked(w));

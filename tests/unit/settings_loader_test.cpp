@@ -244,7 +244,7 @@ TEST_F(SettingsLoaderTest, PolicyValuesTickTheTweaksItemsIncludingTheTwoInternet
 
 TEST_F(SettingsLoaderTest, ReloadReplacesUnsavedEdits) {
   start();
-  config().lstProgram.addItem("Unsaved", true);
+  config().lockList.append("Unsaved", true, false);
   config().lstignore.addItem("Unsaved title");
   config().chkLockIE.setChecked(true);
   config().GetConfig();
