@@ -147,6 +147,20 @@ TEST_F(LockAttackTest, LockEntriesMatchingTheProgramsOwnTitlesLockNoneOfItsWindo
   lock::storeLockRow(2, "Tessara");
   lock::storeLockRow(3, "essage");
   start();
+  // The entries are loaded, ticked, and lock another program's window with
+  // such a title: only the program's own windows are spared.
+  ASSERT_EQ(query(main(), "lstProgram.items"), "ions\nRestrictions\nTessara\nessage");
+  ASSERT_EQ(query(main(), "lstProgram.checks"), "1\n1\n1\n1");
+  {
+    const OwnedWindow other = lock::makeWindow("E2eOtherWindow", "Tessara Restrictions - Message", true);
+    ASSERT_TRUE(waitUntil(lock::kSettleMs, [&] { return lock::isLockedAway(other.get()); }))
+        << "the entries lock no window at all";
+    HWND otherPrompt = lock::waitForPrompt();
+    ASSERT_NE(otherPrompt, nullptr);
+    EXPECT_EQ(lock::promptSubject(otherPrompt), "Tessara Restrictions - Message");
+    ASSERT_TRUE(lock::enterPassword(otherPrompt, lock::kMasterPassword));
+    ASSERT_TRUE(lock::waitForNoPrompt());
+  }
   HWND prompt = openPrompt(main());
   ASSERT_NE(prompt, nullptr);
   EXPECT_TRUE(holdsFor(1500, [&] { return standsInFront(prompt); })) << "the prompt was locked";
