@@ -75,7 +75,8 @@ set_tests_properties(win_tests PROPERTIES LABELS wine RESOURCE_LOCK wineprefix T
 
 # End-to-end tests: drive the real programs as a user or another program would.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${ROOT}/tests/e2e/*.cpp)
-add_executable(e2e_tests ${E2E_SOURCES})
+# The restrictions catalogue is compiled in: the uninstaller's test reads every policy value from it.
+add_executable(e2e_tests ${E2E_SOURCES} ${ROOT}/tessara7/restrictions/catalogue.cpp)
 target_include_directories(e2e_tests PRIVATE ${ROOT})
 target_compile_definitions(e2e_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(e2e_tests PRIVATE gtest comctl32 advapi32 user32 shell32 psapi ole32 uuid)

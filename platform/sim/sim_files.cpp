@@ -237,6 +237,9 @@ class SimOpenFile final : public OpenFile {
     if (files_.injectedFailure(FileOperation::Read, &injected)) return fail(injected.error), std::nullopt;
     const std::size_t take = std::min(buffer.size(), entry->content.size() - std::min(position_, entry->content.size()));
     std::copy_n(entry->content.begin() + static_cast<std::ptrdiff_t>(position_), take, buffer.begin());
+    if (const auto damaged = files_.readDamage_.find(key_);
+        damaged != files_.readDamage_.end() && damaged->second >= position_ && damaged->second < position_ + take)
+      buffer[damaged->second - position_] = static_cast<std::uint8_t>(~buffer[damaged->second - position_]);
     position_ += take;
     return take;
   }
@@ -468,6 +471,11 @@ std::optional<FileIdentity> SimFiles::identity(std::string_view path) {
 std::size_t SimFiles::fileCount() const {
   return static_cast<std::size_t>(
       std::count_if(entries_.begin(), entries_.end(), [](const auto& e) { return !e.second.directory; }));
+}
+
+void SimFiles::damageReads(std::string_view path, std::size_t offset) {
+  const std::lock_guard io(ioMutex_);
+  readDamage_[fold(normalise(path))] = offset;
 }
 
 void SimFiles::damage(std::string_view path, std::size_t offset) {

@@ -77,6 +77,10 @@ class SimFiles final : public Files {
   // As if the disk gave back another byte at `offset` of the file from now on
   // (safe beside a writer's thread).
   void damage(std::string_view path, std::size_t offset);
+  // As if the disk gave back another byte at `offset` whenever the file at
+  // `path` is read from now on, while its stored bytes stay as written (the
+  // file need not exist yet).
+  void damageReads(std::string_view path, std::size_t offset);
 
  private:
   static std::uint64_t nextIdentity() {
@@ -119,6 +123,7 @@ class SimFiles final : public Files {
   FileFailure lastFailure_;
   std::array<int, static_cast<std::size_t>(FileOperation::Count)> counts_{};
   std::array<std::map<int, FileError>, static_cast<std::size_t>(FileOperation::Count)> faults_{};
+  std::map<std::string, std::size_t> readDamage_;  // folded normalised path -> offset
   std::size_t capacity_ = static_cast<std::size_t>(-1);
   std::size_t openFiles_ = 0;
   FileTime clock_ = 133000000000000000;  // a file time in 2022, moving on with every write

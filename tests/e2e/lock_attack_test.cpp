@@ -31,21 +31,27 @@ class LockAttackTest : public E2eTest {
   std::optional<lock::RunningTessara> tessara_;
 };
 
-// A left click at a point of the screen and then Alt+F4, as typed input.
-void clickThenAltF4(int x, int y) {
+// A left click at a point of the screen and then Alt+F4, as typed input. True
+// when the click went to `target` (the window under the point) and the system
+// took every key and button.
+bool clickThenAltF4(int x, int y, HWND target) {
   SetCursorPos(x, y);
+  POINT at{};
+  const bool onTarget = GetCursorPos(&at) && at.x == x && at.y == y &&
+                        GetAncestor(WindowFromPoint(at), GA_ROOT) == target;
   INPUT click[2] = {};
   click[0].type = click[1].type = INPUT_MOUSE;
   click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, click, sizeof(INPUT));
+  const UINT clicks = SendInput(2, click, sizeof(INPUT));
   Sleep(100);
   INPUT keys[4] = {};
   for (auto& key : keys) key.type = INPUT_KEYBOARD;
   keys[0].ki.wVk = keys[3].ki.wVk = VK_MENU;
   keys[1].ki.wVk = keys[2].ki.wVk = VK_F4;
   keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, keys, sizeof(INPUT));
+  const UINT typed = SendInput(4, keys, sizeof(INPUT));
+  return onTarget && clicks == 2 && typed == 4;
 }
 
 TEST_F(LockAttackTest, TheComputerLockOutlastsEveryWayAroundItButThePassword) {
@@ -60,22 +66,29 @@ TEST_F(LockAttackTest, TheComputerLockOutlastsEveryWayAroundItButThePassword) {
   };
   ASSERT_TRUE(waitUntil(lock::kSettleMs, holds));
 
+  // Each attack says whether it landed: the message was queued to the
+  // window, the window was shown when it was hidden or minimised, the other
+  // window was made the foreground window, the click went to the blank screen.
   OwnedWindow intruder;
-  const std::vector<std::pair<const char*, std::function<void()>>> attacks{
-      {"WM_CLOSE to the blank screen", [&] { PostMessageW(blank, WM_CLOSE, 0, 0); }},
-      {"SC_CLOSE to the blank screen", [&] { PostMessageW(blank, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-      {"SC_MINIMIZE to the blank screen", [&] { PostMessageW(blank, WM_SYSCOMMAND, SC_MINIMIZE, 0); }},
-      {"SC_MINIMIZE to the prompt", [&] { PostMessageW(prompt, WM_SYSCOMMAND, SC_MINIMIZE, 0); }},
-      {"the blank screen hidden", [&] { ShowWindow(blank, SW_HIDE); }},
-      {"the blank screen minimised", [&] { ShowWindow(blank, SW_MINIMIZE); }},
-      {"the prompt hidden", [&] { ShowWindow(prompt, SW_HIDE); }},
+  const std::vector<std::pair<const char*, std::function<bool()>>> attacks{
+      {"WM_CLOSE to the blank screen", [&] { return PostMessageW(blank, WM_CLOSE, 0, 0) != FALSE; }},
+      {"SC_CLOSE to the blank screen", [&] { return PostMessageW(blank, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE; }},
+      {"SC_MINIMIZE to the blank screen",
+       [&] { return PostMessageW(blank, WM_SYSCOMMAND, SC_MINIMIZE, 0) != FALSE; }},
+      {"SC_MINIMIZE to the prompt", [&] { return PostMessageW(prompt, WM_SYSCOMMAND, SC_MINIMIZE, 0) != FALSE; }},
+      {"the blank screen hidden", [&] { return ShowWindow(blank, SW_HIDE) != FALSE; }},
+      {"the blank screen minimised", [&] { return ShowWindow(blank, SW_MINIMIZE) != FALSE; }},
+      {"the prompt hidden", [&] { return ShowWindow(prompt, SW_HIDE) != FALSE; }},
       {"another window brought to the front",
-       [&] { intruder = lock::makeWindow("IntruderWindow", "Just a window", true); }},
-      {"a click on the blank screen, then Alt+F4", [&] { clickThenAltF4(3, 3); }},
+       [&] {
+         intruder = lock::makeWindow("IntruderWindow", "Just a window", true);
+         return intruder && isVisible(intruder.get()) && SetForegroundWindow(intruder.get()) != FALSE;
+       }},
+      {"a click on the blank screen, then Alt+F4", [&] { return clickThenAltF4(3, 3, blank); }},
   };
   for (const auto& [name, attack] : attacks) {
     SCOPED_TRACE(name);
-    attack();
+    EXPECT_TRUE(attack()) << "the attack did not land";
     // Put back at once: in place once the attack has landed, and it stays so.
     waitUntil(300, [] { return false; });
     EXPECT_TRUE(waitUntil(700, holds)) << "blank shown " << isVisible(blank) << ", iconic " << IsIconic(blank)
@@ -134,6 +147,20 @@ TEST_F(LockAttackTest, LockEntriesMatchingTheProgramsOwnTitlesLockNoneOfItsWindo
   lock::storeLockRow(2, "Tessara");
   lock::storeLockRow(3, "essage");
   start();
+  // The entries are loaded, ticked, and lock another program's window with
+  // such a title: only the program's own windows are spared.
+  ASSERT_EQ(query(main(), "lstProgram.items"), "ions\nRestrictions\nTessara\nessage");
+  ASSERT_EQ(query(main(), "lstProgram.checks"), "1\n1\n1\n1");
+  {
+    const OwnedWindow other = lock::makeWindow("E2eOtherWindow", "Tessara Restrictions - Message", true);
+    ASSERT_TRUE(waitUntil(lock::kSettleMs, [&] { return lock::isLockedAway(other.get()); }))
+        << "the entries lock no window at all";
+    HWND otherPrompt = lock::waitForPrompt();
+    ASSERT_NE(otherPrompt, nullptr);
+    EXPECT_EQ(lock::promptSubject(otherPrompt), "Tessara Restrictions - Message");
+    ASSERT_TRUE(lock::enterPassword(otherPrompt, lock::kMasterPassword));
+    ASSERT_TRUE(lock::waitForNoPrompt());
+  }
   HWND prompt = openPrompt(main());
   ASSERT_NE(prompt, nullptr);
   EXPECT_TRUE(holdsFor(1500, [&] { return standsInFront(prompt); })) << "the prompt was locked";

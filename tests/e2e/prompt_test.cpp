@@ -2,6 +2,7 @@
 // the lock list edited in the unlocked configuration window, all through tessara7's windows.
 #include <optional>
 
+#include "tests/e2e/lock_helpers.h"
 #include "tests/e2e/tessara_driver.h"
 
 namespace e2e {
@@ -179,6 +180,47 @@ TEST_F(LockListTest, ShortNamesAreRefusedWithANoticeAndLongerOnesJoinTheList) {
   // Nothing is stored before Apply.
   EXPECT_FALSE(RegistryFixture::keyExists(Root::Machine, "SOFTWARE\\TSR\\Windows25"));
   EXPECT_FALSE(RegistryFixture::keyExists(Root::Machine, "SOFTWARE\\TSR\\Windows0"));
+}
+
+// --- The prompt at the next lock -------------------------------------------------
+
+class PromptAtLockTest : public E2eTest {};
+
+// A prompt minimised while it waits for a locked window comes back, restored
+// and in front, when the next window is locked.
+TEST_F(PromptAtLockTest, AMinimisedPromptComesBackInFrontAtTheNextLock) {
+  lock::storeLockRow(0, "Ledger");
+  lock::storeLockRow(1, "Payroll");
+  lock::RunningTessara tessara;
+  ASSERT_NE(tessara.window, nullptr);
+
+  OwnedWindow ledger = lock::makeWindow("E2eLockedWindow", "Ledger 2024", true);
+  ASSERT_TRUE(ledger);
+  ASSERT_TRUE(waitUntil(lock::kSettleMs, [&] { return lock::isLockedAway(ledger.get()); })) << "not locked";
+  HWND prompt = lock::waitForPrompt();
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(lock::promptSubject(prompt), "Ledger 2024");
+
+  ASSERT_TRUE(PostMessageW(prompt, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  ASSERT_TRUE(waitUntil(3000, [&] { return IsIconic(prompt) != FALSE; })) << "the prompt did not minimise";
+  // Nothing but the next lock brings it back.
+  EXPECT_TRUE(holdsFor(1500, [&] { return IsIconic(prompt) != FALSE; })) << "it came back by itself";
+
+  OwnedWindow payroll = lock::makeWindow("E2eLockedWindow", "Payroll", true);
+  ASSERT_TRUE(payroll);
+  EXPECT_TRUE(waitUntil(lock::kSettleMs, [&] { return lock::isLockedAway(payroll.get()); })) << "not locked";
+  EXPECT_TRUE(waitUntil(lock::kSettleMs, [&] {
+    return lock::visiblePrompt() == prompt && !IsIconic(prompt) && GetForegroundWindow() == prompt;
+  })) << "prompt shown " << isVisible(prompt) << ", iconic " << IsIconic(prompt) << ", in front "
+      << (GetForegroundWindow() == prompt);
+  EXPECT_TRUE(GetWindowLongPtrW(prompt, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(lock::isLockedAway(ledger.get())) << "the first window stays locked meanwhile";
+
+  // It takes the password as before.
+  ASSERT_TRUE(lock::enterPassword(prompt, lock::kMasterPassword));
+  EXPECT_TRUE(waitUntil(lock::kSettleMs, [&] {
+    return lock::isReleased(payroll.get()) || lock::isReleased(ledger.get());
+  })) << "the password released neither window";
 }
 
 }  // namespace

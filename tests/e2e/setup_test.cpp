@@ -14,6 +14,7 @@
 #include "tests/e2e/installer_helpers.h"
 #include "tests/e2e/lock_helpers.h"
 #include "tests/e2e/tessara_driver.h"
+#include "tessara7/restrictions/catalogue.h"
 
 namespace e2e {
 namespace {
@@ -34,6 +35,21 @@ const std::string kRootFiles[] = {narrow(win32kit::spareCopyPath()), std::string
                                   std::string("C:\\") + names::MachineHiveFile, std::string("C:\\") + names::RootTextFile};
 
 std::string inFolder(const std::string& folder, const char* file) { return folder + "\\" + file; }
+
+// Every policy value a switch of the restrictions catalogue writes, read from the
+// catalogue's own rows: the policy switches of the menus, the wallpaper, drive C:
+// and USB boxes, and the "Restrict Taskbar..." set (those its switch writes when on).
+std::vector<tessara::catalogue::PolicyValue> cataloguePolicies() {
+  namespace c = tessara::catalogue;
+  std::vector<c::PolicyValue> values;
+  for (const c::Switch& entry : c::switches())
+    if (entry.encoding == c::Encoding::PolicyDword) values.push_back({entry.key, entry.value, 1, 0});
+  for (const c::PolicyValue* single : {&c::wallpaperLock(), &c::noViewOnDrive(), &c::usbWriteProtect()})
+    values.push_back(*single);
+  for (const c::PolicyValue& value : c::taskbarSet())
+    if (value.on != c::kNotWritten) values.push_back(value);
+  return values;
+}
 
 void writeFile(const std::string& path, const std::string& text) {
   Handle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -103,8 +119,11 @@ void removeInstallation() {
   RegistryFixture::deleteTree(Root::Machine, kUninstallKey);
   RegistryFixture::deleteTree(Root::User, kMenuClassKey);
   RegistryFixture::deleteTree(Root::User, kMenuHandlerKey);
-  for (Root root : {Root::Machine, Root::User})
+  for (Root root : {Root::Machine, Root::User}) {
     for (const char* value : {"NoDesktop", "NoRun"}) RegistryFixture::deleteValue(root, kExplorerPolicies, value);
+    for (const auto& policy : cataloguePolicies())
+      RegistryFixture::deleteValue(root, std::string(policy.key), std::string(policy.value));
+  }
   RegistryFixture::deleteValue(Root::Machine, kStoragePolicies, "WriteProtect");
 }
 
@@ -251,11 +270,20 @@ TEST_F(SetupTest, InstallRunAtLogOnAndUninstallOnlyWithTheMasterPassword) {
 
 // An administrator's silent uninstall while the program is not running: the
 // launcher's clean-up stops at the first drive-root file that was never
-// made, the uninstaller answers for the user and removes the rest, and the
-// settings stay.
+// made, the uninstaller answers for the user and removes the rest, every
+// restriction of the catalogue that was on is switched off under both roots,
+// and the settings stay.
 TEST_F(SetupTest, SilentUninstallWithoutTheProgramRemovesEverythingAndKeepsTheSettings) {
   ASSERT_EQ(runAndWait(programFolder() + "\\tessara7-setup.exe", "/S", 120000), DWORD(0));
   ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Settings", "LockIE", "1"));
+  // Every restriction of the catalogue switched on, under both roots.
+  const auto policies = cataloguePolicies();
+  ASSERT_GE(policies.size(), 10u) << "the catalogue lists its policy values";
+  for (Root root : {Root::Machine, Root::User})
+    for (const auto& policy : policies)
+      ASSERT_TRUE(RegistryFixture::writeDword(root, std::string(policy.key), std::string(policy.value),
+                                              static_cast<DWORD>(policy.on)))
+          << policy.value;
   // An administrator takes the guard away and ends the program it started;
   // the uninstaller's own removal then finds nothing to do.
   ASSERT_EQ(runAndWait(inFolder(kInstallFolder, names::GuardProgram), "/remove", 30000), DWORD(0));
@@ -285,6 +313,22 @@ TEST_F(SetupTest, SilentUninstallWithoutTheProgramRemovesEverythingAndKeepsTheSe
   for (const char* program : {names::MainProgram, names::LauncherProgram})
     EXPECT_TRUE(processIds(program).empty()) << program << " was left running";
   EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Settings", "LockIE"), "1");
+  // Each one is switched off again, as Apply writes it off (the uninstaller
+  // does so after it removed its Add/Remove entry).
+  const auto allOff = [&] {
+    for (Root root : {Root::Machine, Root::User})
+      for (const auto& policy : policies)
+        if (RegistryFixture::readDword(root, std::string(policy.key), std::string(policy.value)) !=
+            static_cast<DWORD>(policy.off))
+          return false;
+    return true;
+  };
+  waitUntil(10000, allOff);
+  for (Root root : {Root::Machine, Root::User})
+    for (const auto& policy : policies)
+      EXPECT_EQ(RegistryFixture::readDword(root, std::string(policy.key), std::string(policy.value)),
+                static_cast<DWORD>(policy.off))
+          << (root == Root::Machine ? "HKLM\\" : "HKCU\\") << policy.key << "\\" << policy.value;
   for (const std::string& file : outside) {
     EXPECT_TRUE(fileExists(file)) << file << " was deleted by a line of the data file";
     deleteFile(file);

@@ -80,7 +80,18 @@ TEST_F(StartupTest, ASecondStartEndsItselfSilentlyAndLeavesTheFirstCopy) {
 
   Program second("tessara7");
   ASSERT_TRUE(second.started());
+  // Watched while it runs: once it has ended its windows can no longer be seen.
+  std::vector<std::string> shownBySecond;
+  waitUntil(10000, [&] {
+    for (HWND window : topLevelWindowsOf(second.pid())) {
+      const std::string seen = windowClass(window) + " '" + windowText(window) + "'";
+      if (isVisible(window) && std::ranges::find(shownBySecond, seen) == shownBySecond.end())
+        shownBySecond.push_back(seen);
+    }
+    return !second.running();
+  });
   EXPECT_TRUE(second.waitExit(10000).has_value()) << "the second copy still runs after 10 s";
+  EXPECT_EQ(shownBySecond, std::vector<std::string>{}) << "the second copy showed a window before it ended";
 
   EXPECT_EQ(processIds(names::MainProgram), std::vector<DWORD>{program_->pid()});
   EXPECT_EQ(countTopLevelWindows(kMainTitle), 1);

@@ -164,6 +164,9 @@ TEST_F(TransferE2eTest, ADamagedTransferFileIsReportedAndLeavesTheStoreAsItWas) 
     CloseHandle(file);
   }
   RegistryFixture::writeString(Root::Machine, kSettings, "LockIE", "1");
+  // What a whole import would replace: a value the file lacks, under the store's own key.
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, kStore, "", "before the import"));
+  ASSERT_TRUE(RegistryFixture::writeString(Root::Machine, "Software\\TSR\\Windows0", "Window", "Notepad"));
   HWND main = startUnlocked(install("C:\\TsrTransfer", {names::MainProgram, names::TransferProgram}));
   ASSERT_NE(main, nullptr);
 
@@ -171,8 +174,49 @@ TEST_F(TransferE2eTest, ADamagedTransferFileIsReportedAndLeavesTheStoreAsItWas) 
   EXPECT_EQ(message.rfind("The Configuration could not be imported from C:\\tsrlocusr.dat: ", 0), 0u) << message;
   EXPECT_GT(message.size(), std::string("The Configuration could not be imported from C:\\tsrlocusr.dat: ").size());
   EXPECT_EQ(RegistryFixture::readString(Root::Machine, kSettings, "LockIE"), "1");
-  EXPECT_FALSE(RegistryFixture::readString(Root::Machine, kStore, "").has_value()) << "nothing was written";
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, kStore, ""), "before the import") << "nothing was written";
+  EXPECT_EQ(RegistryFixture::readString(Root::Machine, "Software\\TSR\\Windows0", "Window"), "Notepad");
   EXPECT_FALSE(RegistryFixture::keyExists(Root::User, kStore)) << "the missing user file created nothing";
+}
+
+// One good file and one damaged one: the good one comes back whole, the damaged
+// one is named in the message and its store stays as it was.
+TEST_F(TransferE2eTest, AnImportWithOneGoodAndOneDamagedFileRestoresTheGoodOneAndNamesTheOther) {
+  HWND main = startUnlocked(install("C:\\TsrTransfer", {names::MainProgram, names::TransferProgram}));
+  ASSERT_NE(main, nullptr);
+  struct Case {
+    const char* damaged;  // the file made unreadable
+    Root damagedRoot, goodRoot;
+  };
+  for (const Case& c : {Case{kUserFile, Root::User, Root::Machine}, Case{kMachineFile, Root::Machine, Root::User}}) {
+    SCOPED_TRACE(std::string("damaged: ") + c.damaged);
+    RegistryFixture::clearStore();
+    for (Root root : {Root::Machine, Root::User})
+      ASSERT_TRUE(RegistryFixture::writeString(root, kSettings, "Exported", "from the file"));
+    ASSERT_EQ(transfer(main, "cmdExport"), kExported);
+    // The file's content replaced, its rights kept, so that only its content is wrong.
+    {
+      Handle file(CreateFileW(widen(c.damaged).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr));
+      ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+      const char junk[] = "not a registry hive at all";
+      DWORD written = 0;
+      ASSERT_TRUE(WriteFile(file.get(), junk, sizeof junk, &written, nullptr));
+    }
+    // The stores now differ from both files.
+    for (Root root : {Root::Machine, Root::User}) {
+      ASSERT_TRUE(RegistryFixture::writeString(root, kSettings, "Exported", "changed since"));
+      ASSERT_TRUE(RegistryFixture::writeString(root, kSettings, "Later", "1"));
+    }
+
+    const std::string message = transfer(main, "cmdImport");
+    const std::string named = std::string("The Configuration could not be imported from ") + c.damaged + ": ";
+    EXPECT_EQ(message.rfind(named, 0), 0u) << message;
+    EXPECT_GT(message.size(), named.size()) << "the system's reason follows";
+    EXPECT_EQ(RegistryFixture::readString(c.goodRoot, kSettings, "Exported"), "from the file");
+    EXPECT_FALSE(RegistryFixture::readString(c.goodRoot, kSettings, "Later").has_value()) << "the good file came back whole";
+    EXPECT_EQ(RegistryFixture::readString(c.damagedRoot, kSettings, "Exported"), "changed since");
+    EXPECT_EQ(RegistryFixture::readString(c.damagedRoot, kSettings, "Later"), "1");
+  }
 }
 
 TEST_F(TransferE2eTest, AMissingToolIsReportedWithTheSystemsText) {

@@ -2,6 +2,8 @@
 // Notepad when it comes to the front, the prompt releases, closes or ignores
 // it; "Reset Locks" takes the releases back; the two whole-program locks
 // minimise Internet Explorer and Windows Explorer windows wherever they are.
+#include <optional>
+
 #include "forms/control_id.h"
 #include "tests/e2e/lock_helpers.h"
 
@@ -168,8 +170,13 @@ TEST_F(WatcherTest, UntickedTaskLocksNothing) {
   storeLockRow(0, "Notepad", false);
   RunningTessara tessara;
   ASSERT_NE(tessara.window, nullptr);
+  // The row was stored and loaded, unticked; and the window carries its name.
+  ASSERT_EQ(query(tessara.window, "lstProgram.items"), "Notepad");
+  ASSERT_EQ(query(tessara.window, "lstProgram.checks"), "0");
   RunningNotepad notepad;
   ASSERT_NE(notepad.window, nullptr);
+  ASSERT_TRUE(waitUntil(kSettleMs, [&] { return getText(notepad.window) == kNotepadTitle; }))
+      << getText(notepad.window).value_or("<no title>");
   EXPECT_TRUE(staysOpen(notepad.window));
 }
 
@@ -251,14 +258,27 @@ TEST_F(WholeProgramSwitchTest, EachSwitchLocksOnlyItsOwnProgram) {
 }
 
 TEST_F(WholeProgramSwitchTest, NothingIsMinimisedWithBothSwitchesOff) {
-  RunningTessara tessara;
-  ASSERT_NE(tessara.window, nullptr);
+  std::optional<RunningTessara> tessara;
+  tessara.emplace();
+  ASSERT_NE(tessara->window, nullptr);
   OwnedWindow browser = makeWindow("IEFrame", "Start page", false);
   OwnedWindow folder = makeWindow("ExploreWClass", "C:\\", false);
   ASSERT_TRUE(browser && folder);
+  ASSERT_TRUE(isVisible(browser.get()) && isVisible(folder.get()));
   EXPECT_TRUE(holdsFor(2000, [&] {
     return !IsIconic(browser.get()) && !IsIconic(folder.get()) && visiblePrompt() == nullptr;
   }));
+
+  // The same two windows are minimised once the switches are on: they are
+  // what the locks watch for.
+  tessara.reset();
+  endAllPrograms();
+  storeSetting("LockIE", "1");
+  storeSetting("LockEx", "1");
+  tessara.emplace();
+  ASSERT_NE(tessara->window, nullptr);
+  EXPECT_TRUE(waitUntil(kSettleMs, [&] { return IsIconic(browser.get()) && IsIconic(folder.get()); }))
+      << "browser minimised " << IsIconic(browser.get()) << ", folder minimised " << IsIconic(folder.get());
 }
 
 }  // namespace

@@ -240,6 +240,34 @@ TEST_F(EncryptionRunTest, AFaultAtEveryPointLosesNoByte) {
   }
 }
 
+// The disk gives back other bytes than were written to one .ts7: the check
+// that reads each written file back finds it, that file fails with its error
+// and keeps its source, no .ts7 of it stays, and the run goes on with the next.
+TEST_F(EncryptionRunTest, AWrittenFileThatReadsBackChangedFailsAndKeepsItsSource) {
+  const std::string b(70000, 'b');
+  sim.files.addFile("C:\\docs\\a.txt", "first");
+  sim.files.addFile("C:\\docs\\b.txt", b);
+  sim.files.addFile("C:\\docs\\c.txt", "third");
+  sim.files.damageReads("C:\\docs\\b.txt.ts7", 1000);
+  run("en", "C:\\docs");
+
+  EXPECT_EQ(paths(), (std::vector<std::string>{"c:\\docs\\a.txt.ts7", "c:\\docs\\b.txt", "c:\\docs\\c.txt.ts7"}));
+  EXPECT_EQ(*sim.files.content("C:\\docs\\b.txt"), b) << "the source stays whole";
+  const std::vector<std::string> lines = errorLines();
+  ASSERT_FALSE(lines.empty()) << "the run reported no error";
+  EXPECT_EQ(lines.front().rfind("The encrypted copy of c:\\docs\\b.txt did not read back intact (", 0), 0u)
+      << lines.front();
+  EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.find("a.txt") != std::string::npos || line.find("c.txt") != std::string::npos;
+  })) << "only b.txt failed";
+  EXPECT_FALSE(state().EncryptionBusy);
+  // The files that read back intact decrypt to what they were.
+  run("de", "C:\\docs");
+  EXPECT_EQ(sim.files.content("C:\\docs\\a.txt"), "first");
+  EXPECT_EQ(sim.files.content("C:\\docs\\c.txt"), "third");
+  EXPECT_EQ(*sim.files.content("C:\\docs\\b.txt"), b);
+}
+
 // Commands from Explorer wait for a running run and then run in order; a
 // decryption takes the password its prompt gave, else the page's.
 TEST_F(EncryptionRunTest, CommandsArrivingDuringARunWaitAndTakeTheirOwnPassword) {

@@ -8,6 +8,14 @@
 namespace tessara::testing {
 namespace {
 
+// What the guard promises, written here so that a changed constant in the
+// guard shows as a failure: a window that shows itself again is hidden within
+// 10 ms for two seconds after a window event, a lock or a re-show, and within
+// 100 ms while a locked window is held after that.
+constexpr std::uint64_t kCloseIntervalMs = 10;
+constexpr std::uint64_t kHoldIntervalMs = 100;
+constexpr std::uint64_t kCloseSpellMs = 2000;
+
 class LockGuardTest : public AppTest {
  protected:
   void SetUp() override {
@@ -43,7 +51,7 @@ TEST_F(LockGuardTest, ALockedWindowThatShowsItselfAgainIsHiddenAgainWithinTheClo
   for (int round = 0; round < 20; ++round) {
     showsItself(notepad);
     ASSERT_FALSE(sim.desktop.isHidden(notepad));
-    EXPECT_LE(msUntilHidden(notepad), LockGuard::CloseIntervalMs) << "round " << round;
+    EXPECT_LE(msUntilHidden(notepad), kCloseIntervalMs) << "round " << round;
     sim.clock.advance(190);
     EXPECT_TRUE(sim.desktop.isHidden(notepad)) << "stays hidden between its shows, round " << round;
   }
@@ -51,10 +59,10 @@ TEST_F(LockGuardTest, ALockedWindowThatShowsItselfAgainIsHiddenAgainWithinTheClo
   EXPECT_FALSE(locked(other));
 
   // After a quiet spell the checks slow down, and still catch it.
-  sim.clock.advance(LockGuard::CloseSpellMs);
-  EXPECT_EQ(config().tmrGuard.interval(), LockGuard::HoldIntervalMs);
+  sim.clock.advance(kCloseSpellMs);
+  EXPECT_EQ(config().tmrGuard.interval(), kHoldIntervalMs);
   showsItself(notepad);
-  EXPECT_LE(msUntilHidden(notepad), LockGuard::HoldIntervalMs);
+  EXPECT_LE(msUntilHidden(notepad), kHoldIntervalMs);
 }
 
 TEST_F(LockGuardTest, TheRightPasswordEndsTheHoldAndTheChecksStop) {
@@ -63,7 +71,7 @@ TEST_F(LockGuardTest, TheRightPasswordEndsTheHoldAndTheChecksStop) {
   typePassword("openbox");
   EXPECT_FALSE(sim.desktop.isHidden(notepad));
   EXPECT_EQ(guard().heldCount(), 0u);
-  sim.clock.advance(LockGuard::CloseSpellMs + 500);
+  sim.clock.advance(kCloseSpellMs + 500);
   EXPECT_FALSE(sim.desktop.isHidden(notepad)) << "a released window is left alone";
   EXPECT_FALSE(config().tmrGuard.running()) << "nothing left to watch";
   EXPECT_EQ(sim.clock.runningTimers(), 4u) << "only the watchers', the command runner's and the protector's ticks wake the program";
@@ -78,7 +86,7 @@ TEST_F(LockGuardTest, AWindowThatIsClosedOrReleasedByItsClassIsForgotten) {
   typePassword("openbox");  // releases the class, and the window the prompt named
   EXPECT_FALSE(sim.desktop.isHidden(second));
   showsItself(first);
-  sim.clock.advance(LockGuard::CloseIntervalMs);
+  sim.clock.advance(kCloseIntervalMs);
   EXPECT_FALSE(sim.desktop.isHidden(first)) << "its class was released";
   EXPECT_EQ(guard().heldCount(), 0u);
 
@@ -87,7 +95,7 @@ TEST_F(LockGuardTest, AWindowThatIsClosedOrReleasedByItsClassIsForgotten) {
   sim.clock.advance(500);
   ASSERT_EQ(guard().heldCount(), 1u);
   sim.desktop.destroyWindow(third);
-  sim.clock.advance(LockGuard::CloseIntervalMs);
+  sim.clock.advance(kCloseIntervalMs);
   EXPECT_EQ(guard().heldCount(), 0u);
 }
 
@@ -101,7 +109,7 @@ TEST_F(LockGuardTest, AnAppearedWindowIsLockedAsSoonAsItComesToTheFront) {
   sim.clock.advance(100);
   sim.desktop.showWindowAsync(plain, platform::SwShow);
   sim.desktop.bringToFront(plain);
-  EXPECT_LE(msUntilHidden(plain), LockGuard::CloseIntervalMs);
+  EXPECT_LE(msUntilHidden(plain), kCloseIntervalMs);
   EXPECT_TRUE(locked(plain));
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(state().PendingWindow, plain);
@@ -117,12 +125,12 @@ TEST_F(LockGuardTest, WhileADialogIsOpenAWindowThatComesBackIsHiddenWithoutAProm
   ASSERT_EQ(sim.desktop.closeRequests(), std::vector<platform::WindowHandle>{notepad});
   state().DialogOpen = true;
   showsItself(notepad);
-  sim.clock.advance(LockGuard::CloseIntervalMs);
+  sim.clock.advance(kCloseIntervalMs);
   EXPECT_TRUE(sim.desktop.isHidden(notepad));
   EXPECT_EQ(prompt(), nullptr);
   state().DialogOpen = false;
   showsItself(notepad);
-  sim.clock.advance(LockGuard::HoldIntervalMs);
+  sim.clock.advance(kHoldIntervalMs);
   EXPECT_TRUE(sim.desktop.isHidden(notepad));
   ASSERT_NE(prompt(), nullptr) << "with nothing else asked, the prompt asks for it again";
   EXPECT_EQ(state().PendingWindow, notepad);

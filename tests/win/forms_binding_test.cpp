@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "forms_binding_fixture.h"
 
@@ -425,14 +428,76 @@ TEST_F(FormsBinding, MenuCommandsReachTheModel) {
   EXPECT_EQ(configures, 1);
 }
 
+// What a thread timer saw of the popup menu while its loop ran: whether it
+// was on the screen, and its entries.
+struct PopupSeen {
+  bool shown = false;
+  std::vector<std::wstring> items;
+  bool choose = false;  // take the first entry with the keys, instead of closing it
+};
+PopupSeen g_popup;
+
+// The visible popup menu window of this process, or nullptr.
+HWND visiblePopupMenu() {
+  HWND found = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM out) {
+        wchar_t cls[16] = {};
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) && GetClassNameW(window, cls, 16) &&
+            std::wstring_view(cls) == L"#32768") {
+          *reinterpret_cast<HWND*>(out) = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void CALLBACK lookAtPopup(HWND, UINT, UINT_PTR, DWORD) {
+  HWND menuWindow = visiblePopupMenu();
+  if (menuWindow && !g_popup.shown) {
+    g_popup.shown = true;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+      wchar_t text[64] = {};
+      GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+      g_popup.items.push_back(text);
+    }
+  }
+  if (menuWindow && g_popup.choose) {
+    PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+    g_popup.choose = false;
+  } else if (!g_popup.choose) {
+    EndMenu();
+  }
+}
+
 TEST_F(FormsBinding, PopupMenuReturnsWhenDismissed) {
   int configures = 0;
   form->findMenu("mnuConfigure")->onClick = [&] { ++configures; };
-  // The menu runs its own loop; a thread timer inside it closes the menu.
-  const UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+  // The menu runs its own loop; a thread timer inside it looks at the menu
+  // on the screen and closes it.
+  g_popup = {};
+  UINT_PTR timer = SetTimer(nullptr, 0, 200, lookAtPopup);
   form->popupMenu(*form->findMenu("mnuTray"));
   KillTimer(nullptr, timer);
   EXPECT_EQ(configures, 0);
+  EXPECT_TRUE(g_popup.shown) << "no popup menu came up";
+  EXPECT_EQ(g_popup.items, std::vector<std::wstring>{L"Configure"}) << "the hidden menu's own entries";
+  EXPECT_EQ(visiblePopupMenu(), nullptr) << "the menu closed";
+
+  // Its entry chosen with the keys reaches the model once the menu returns.
+  g_popup = {};
+  g_popup.choose = true;
+  timer = SetTimer(nullptr, 0, 200, lookAtPopup);
+  form->popupMenu(*form->findMenu("mnuTray"));
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_popup.shown);
+  EXPECT_EQ(configures, 1);
 }
 
 TEST_F(FormsBinding, CloseGoesThroughTheModel) {
