@@ -1,5 +1,7 @@
 #include "tessara7/restrictions/switches.h"
 
+#include <stdexcept>
+
 #include "tessara7/settings/managed_settings.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
@@ -11,8 +13,14 @@ using platform::Root;
 
 RestrictionSwitches::RestrictionSwitches(const forms::Form& window, forms::CheckBox& chkContextMenu)
     : chkContextMenu_(chkContextMenu) {
-  for (const auto& entry : catalogue::switches())
-    bound_.push_back({&entry, window.findMenu(std::string(entry.control))});
+  for (const auto& entry : catalogue::switches()) {
+    forms::MenuItem* item = window.findMenu(std::string(entry.control));
+    // A row that names neither a menu item nor the check box is a misspelling:
+    // it must not quietly switch the Explorer menu instead.
+    if (!item && entry.control != chkContextMenu.name())
+      throw std::logic_error("no menu item or check box named " + std::string(entry.control));
+    bound_.push_back({&entry, item});
+  }
 }
 
 const RestrictionSwitches::Bound* RestrictionSwitches::find(std::string_view control) const {
