@@ -1,7 +1,6 @@
 #include "tessara7/encryption/context_menu.h"
 
 #include "shared/names.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 namespace {
@@ -19,7 +18,8 @@ ContextMenu::Entry& ContextMenu::Items::Add(std::string caption) {
   return entries_.back();
 }
 
-ContextMenu::ContextMenu(App& app, platform::WindowHandle window) : app_(app), window_(window) {}
+ContextMenu::ContextMenu(Environment environment, platform::WindowHandle window)
+    : env_(environment), window_(window) {}
 
 bool ContextMenu::offers(std::string_view caption) const {
   if (caption == "-") return false;
@@ -36,15 +36,15 @@ void ContextMenu::setActive(bool on) {
     registerForUser();
     publishEntries();
   }
-  app_.os().desktop.setWindowMark(window_, names::ExplorerMenuProperty, on);
+  env_.desktop.setWindowMark(window_, names::ExplorerMenuProperty, on);
 }
 
 void ContextMenu::registerForUser() {
-  auto& registry = app_.registry();
+  auto& registry = env_.registry;
   const std::string classKey = kClassesKey + "\\CLSID\\" + names::ExplorerMenuClsid;
   registry.SaveStringValue(Root::User, classKey, "", "Tessara 7 Explorer menu");
   registry.SaveStringValue(Root::User, classKey + "\\InprocServer32", "",
-                           app_.state().AppFolder + names::ExplorerMenuDll);
+                           env_.appFolder + names::ExplorerMenuDll);
   registry.SaveStringValue(Root::User, classKey + "\\InprocServer32", "ThreadingModel", "Apartment");
   for (const char* type : kItemTypes)
     registry.SaveStringValue(Root::User,
@@ -54,7 +54,7 @@ void ContextMenu::registerForUser() {
 }
 
 void ContextMenu::publishEntries() {
-  auto& registry = app_.registry();
+  auto& registry = env_.registry;
   registry.DeleteKey(Root::User, names::ExplorerMenuEntriesKey);
   registry.CreateKey(Root::User, names::ExplorerMenuEntriesKey);
   const auto& entries = items_.all();

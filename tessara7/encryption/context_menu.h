@@ -10,13 +10,18 @@
 #include <vector>
 
 #include "platform/desktop.h"
+#include "tessara7/settings/registry_access.h"
 
 namespace tessara {
 
-class App;
-
 class ContextMenu {
  public:
+  // What the object registers with and marks.
+  struct Environment {
+    platform::Desktop& desktop;
+    RegistryAccess& registry;
+    const std::string& appFolder;  // where the menu DLL lies, with a backslash
+  };
   struct Entry {
     std::string Caption;  // "-" is a separator line, never a command
   };
@@ -30,7 +35,7 @@ class ContextMenu {
     std::vector<Entry> entries_;
   };
 
-  ContextMenu(App& app, platform::WindowHandle window);
+  ContextMenu(Environment environment, platform::WindowHandle window);
 
   Items& items() { return items_; }
   // The Boolean property: from true on Explorer shows the entries.
@@ -43,7 +48,7 @@ class ContextMenu {
   void registerForUser();
   void publishEntries();
 
-  App& app_;
+  Environment env_;
   platform::WindowHandle window_;
   Items items_;
   bool active_ = false;

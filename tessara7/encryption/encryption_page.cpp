@@ -35,6 +35,16 @@ void EncryptionPage::decryptWith(std::optional<std::string> password) {
   cmddecrypt_Click();
 }
 
+void EncryptionPage::stopIfAsked() { p_.run.stopIfAsked(); }
+
+bool EncryptionPage::running() const { return p_.run.running(); }
+
+void EncryptionPage::run(CommandRunner::Command command) {
+  p_.txtPath.setText(command.path);
+  if (command.verb == encryption::Verb::Encrypt) cmdEncrypt_Click();
+  else decryptWith(std::move(command.password));
+}
+
 void EncryptionPage::cmdBrowse_Click() {
   auto& state = app_.state();
   // Timers go on under the dialog; nothing else of ours may open meanwhile.

@@ -7,14 +7,14 @@
 #include <string>
 
 #include "forms/form.h"
+#include "tessara7/encryption/command_runner.h"
 
 namespace tessara {
 
 class App;
-class CommandRunner;
 class EncryptionRun;
 
-class EncryptionPage {
+class EncryptionPage : public CommandRunner::Target {
  public:
   struct Parts {
     forms::Form& window;
@@ -46,6 +46,11 @@ class EncryptionPage {
 
   // A decryption whose command brought its password (see EncryptionRun).
   void decryptWith(std::optional<std::string> password);
+
+  // The command runner's target.
+  void stopIfAsked() override;
+  bool running() const override;
+  void run(CommandRunner::Command command) override;
 
  private:
   void start(const char* mode);

@@ -331,6 +331,10 @@ void EncryptionRun::RSPEncrypt1_Progress(int percent) {
     window->lblProgress.setCaption(std::to_string(percent));
   }
   if (firstStepOfAFile || now - lastFileShown_ >= ProgressPace) showPendingFile(now);
+  stopIfAsked();
+}
+
+void EncryptionRun::stopIfAsked() {
   if (app_.state().EncryptionBusy) p_.RSPEncrypt1.abort();
 }
 

@@ -43,6 +43,8 @@ class EncryptionRun {
 
   void Enc();
   bool running() const { return running_; }
+  // While EncryptionBusy asks for a stop, the component is asked to stop its file.
+  void stopIfAsked();
 
   // The component's events.
   void RSPEncrypt1_Progress(int percent);

@@ -1,17 +1,16 @@
 #include "tessara7/encryption/explorer_menu.h"
 
+#include "forms/form.h"
 #include "shared/explorer_menu_message.h"
 #include "tessara7/common/text.h"
-#include "tessara7/locking/frm_password.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 
-ExplorerMenu::ExplorerMenu(App& app, Parts parts) : app_(app), p_(parts) {}
+ExplorerMenu::ExplorerMenu(Host& host, Parts parts) : host_(host), p_(parts) {}
 
 void ExplorerMenu::load(bool optionOn) {
   if (!optionOn) return;
-  auto menu = std::make_unique<ContextMenu>(app_, p_.window.handle());
+  auto menu = std::make_unique<ContextMenu>(p_.environment, p_.window.handle());
   for (const char* caption : {"-", "Encrypt", "Decrypt"}) menu->items().Add(caption);
   menu->setActive(true);
   ContextMenu_ = std::move(menu);  // the previous object goes; its entries were the same
@@ -31,21 +30,28 @@ void ExplorerMenu::ContextMenu_Click(const std::string& caption, const std::vect
   // the object does not hold, not a click after the object was switched off.
   const auto verb = encryption::verbOf(caption);
   if (!ContextMenu_ || !ContextMenu_->active() || !ContextMenu_->offers(caption) || !verb || targets.empty()) return;
-  auto& state = app_.state();
-  // The path box shows what was clicked; the request carries it.
+  // The path box shows what was clicked; the commands carry it.
   p_.txtPath.setText(targets.front());
   encryption::ExplorerRequest request{*verb, targets, std::nullopt};
-  if (!state.ExplorerMenuNeedsPassword) {
-    state.PendingExplorerCommand = std::move(request);
+  if (!host_.explorerMenuNeedsPassword()) {
+    p_.runner.queue(request);
     return;
   }
-  if (state.DialogOpen) return;
-  state.ExplorerClick = std::move(request);
-  app_.frmPassword().chksubfolders.setVisible(true);
-  if (*verb == encryption::Verb::Decrypt)
-    app_.requestPassword(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
-  else
-    app_.requestPassword(Action::ExplorerEncrypt, "Master Password Required:");
+  if (host_.dialogOpen()) return;
+  host_.offerSubfolderOption();
+  host_.requestPassword(passwordRequest(std::move(request)));
+}
+
+PasswordRequest ExplorerMenu::passwordRequest(encryption::ExplorerRequest click) {
+  const bool decrypt = click.verb == encryption::Verb::Decrypt;
+  CommandRunner& runner = p_.runner;
+  return {.action = decrypt ? Action::ExplorerDecrypt : Action::ExplorerEncrypt,
+          .title = decrypt ? "Enter the original encryption password to decrypt file(s)." : "Master Password Required:",
+          .granted = [&runner, click = std::move(click), decrypt](const PasswordGiven& given) {
+            auto commands = click;
+            if (decrypt) commands.password = given.text;
+            runner.queue(commands);
+          }};
 }
 
 }  // namespace tessara

@@ -64,7 +64,14 @@ void FrmHistory::cmdExport_Click() {
   if (!written) app_.showNotice("The history could not be written to " + path + ".");
 }
 
-void FrmHistory::cmdClear_Click() { app_.requestPassword(Action::ClearHistory, "Clear the History"); }
+void FrmHistory::cmdClear_Click() {
+  // This window may have been closed by the time the password is given.
+  App& app = app_;
+  app_.requestPassword({.action = Action::ClearHistory, .title = "Clear the History", .granted = [&app](const PasswordGiven&) {
+                          if (FrmHistory* window = app.openHistory()) window->clearConfirmed();
+                          else app.history().clear();
+                        }});
+}
 
 void FrmHistory::clearConfirmed() {
   app_.history().clear();

@@ -30,8 +30,29 @@ void AdvancedWatcher::lockForAdvanced(platform::WindowHandle window) {
   auto& desktop = app_.os().desktop;
   desktop.showWindowAsync(window, platform::SwMinimize);
   desktop.showWindowAsync(window, platform::SwHide);
-  app_.requestPassword(Action::AdvancedLock, "Restrictions", window);
-  app_.lockGuard().held(window, Action::AdvancedLock, "Restrictions", {});
+  PasswordRequest request = advancedLockRequest(window);
+  app_.requestPassword(request);
+  app_.lockGuard().held(std::move(request));
+}
+
+PasswordRequest AdvancedWatcher::advancedLockRequest(platform::WindowHandle window) {
+  App& app = app_;
+  return {Action::AdvancedLock, "Restrictions", window, std::nullopt, std::nullopt, [&app, window](const PasswordGiven&) {
+            app.releases().releaseWindow(window);
+            app.lockGuard().released(window);
+            app.os().desktop.showWindowAsync(window, platform::SwShow);
+            app.os().desktop.showWindowAsync(window, platform::SwRestore);
+          }};
+}
+
+PasswordRequest AdvancedWatcher::installationRequest() {
+  App& app = app_;
+  return {.action = Action::Installation,
+          .title = "Restrictions [installer]",
+          .granted = [&app](const PasswordGiven& given) {
+            app.state().InstallationsUnlocked = true;
+            given.prompt.say("All Installations are permitted [click Cancel]");
+          }};
 }
 
 void AdvancedWatcher::tmradv_Timer() {
@@ -39,7 +60,7 @@ void AdvancedWatcher::tmradv_Timer() {
   auto& desktop = app_.os().desktop;
 
   if (desktop.findWindow(std::nullopt, names::LauncherTitle) != 0)
-    app_.requestPassword(Action::Configuration, "Configuration Tool");
+    app_.requestConfiguration("Configuration Tool");
 
   const std::vector<std::string> names = lstHiddenProgram_.items();
   // The program's own windows are never locked.
@@ -65,7 +86,7 @@ void AdvancedWatcher::tmradv_Timer() {
       // titled "Setup - Task Manager" must not end the whole tick).
       if (state.InstallationsUnlocked) continue;
       // The installer itself stays where it is; the prompt asks in front of it.
-      app_.requestPassword(Action::Installation, "Restrictions [installer]");
+      app_.requestPassword(installationRequest());
       continue;
     }
     if (candidate != 0 && !releases_.windowReleased(candidate)) lockForAdvanced(candidate);

@@ -8,6 +8,7 @@
 
 #include "forms/controls.h"
 #include "platform/desktop.h"
+#include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
@@ -26,6 +27,10 @@ class AdvancedWatcher {
   // The load rebuilds the implicit-lock list from the Advanced menu's ticks.
   void clearImplicitLocks();
   void addImplicitLocks(const std::vector<std::string>& names);
+
+  // What the password does for a window of the Advanced locks, and for an installer.
+  PasswordRequest advancedLockRequest(platform::WindowHandle window);
+  PasswordRequest installationRequest();
 
  private:
   void lockForAdvanced(platform::WindowHandle window);

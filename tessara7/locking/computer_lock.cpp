@@ -19,7 +19,11 @@ void ComputerLock::mLockWorkstation_Click() {
   FrmPassword& prompt = app_.frmPassword();
   prompt.load();
   prompt.txtPass.setText("");
-  app_.requestPassword(Action::ComputerLock, "System Lock");
+  App& app = app_;
+  app_.requestPassword({.action = Action::ComputerLock, .title = "System Lock", .granted = [&app](const PasswordGiven&) {
+                          if (FrmBlank* blank = app.openBlank()) blank->unload();
+                          app.history().record(history::Kind::ComputerUnlocked, "");
+                        }});
   app_.os().desktop.sendKeyPress(0x28);  // VK_DOWN
   app_.lockGuard().watchClosely();
 }

@@ -71,16 +71,49 @@ void ForegroundWatcher::lockListedWindow() {
   if (program ? releases_.processReleased(*program) : releases_.classReleased(state.ForegroundClass)) return;
   if (ignoreList_.ignores(title)) return;
 
-  app_.requestPassword(Action::ListedWindow, title, window, state.ForegroundClass, program);
+  PasswordRequest request = listedWindowRequest(window, title, state.ForegroundClass, program);
+  app_.requestPassword(request);
   auto& desktop = app_.os().desktop;
   desktop.showWindowAsync(window, platform::SwMinimize);
   desktop.showWindowAsync(window, platform::SwHide);
-  app_.lockGuard().held(window, Action::ListedWindow, title, state.ForegroundClass, program);
+  app_.lockGuard().held(std::move(request));
+}
+
+PasswordRequest ForegroundWatcher::listedWindowRequest(platform::WindowHandle window, std::string title,
+                                                       std::string windowClass,
+                                                       std::optional<platform::ProcessKey> program) {
+  PasswordRequest request{Action::ListedWindow, std::move(title), window, std::move(windowClass), program};
+  request.granted = [this, lock = request](const PasswordGiven& given) { releaseListed(lock, given.prompt); };
+  return request;
+}
+
+void ForegroundWatcher::releaseListed(const PasswordRequest& lock, PromptFace& prompt) {
+  const std::string& title = lock.title.value();
+  if (lock.process) releases_.releaseProcess(*lock.process, title);
+  else releases_.releaseClass(lock.item.value_or(""), title);
+  app_.lockGuard().released(lock.window);
+  app_.os().desktop.showWindowAsync(lock.window, platform::SwShow);
+  app_.os().desktop.showWindowAsync(lock.window, platform::SwRestore);
+  if (prompt.takeIgnoreTick()) {
+    app_.ignoreList().ignore(title);
+    prompt.hide();
+    app_.showNotice(title + " will be ignored in future. See 'Ignore List' under Help topics for more details.");
+  }
 }
 
 void ForegroundWatcher::lockWholeProgram(platform::WindowHandle window, Action action, const char* title) {
   app_.os().desktop.showWindowAsync(window, platform::SwMinimize);
-  app_.requestPassword(action, title, window);
+  app_.requestPassword(wholeProgramRequest(window, action, title));
+}
+
+PasswordRequest ForegroundWatcher::wholeProgramRequest(platform::WindowHandle window, Action action,
+                                                       std::string title) {
+  App& app = app_;
+  return {action, std::move(title), window, std::nullopt, std::nullopt, [&app, window, action](const PasswordGiven&) {
+            auto& state = app.state();
+            (action == Action::InternetExplorer ? state.LockInternetExplorer : state.LockWindowsExplorer) = false;
+            app.os().desktop.showWindowAsync(window, platform::SwRestore);
+          }};
 }
 
 }  // namespace tessara

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/desktop.h"
-#include "tessara7/locking/password_action.h"
+#include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
@@ -22,11 +22,19 @@ class ForegroundWatcher {
 
   void timerTessara_Timer();
 
+  // What the password does for each of its locks: a window of a listed
+  // title or program, and the whole-program locks.
+  PasswordRequest listedWindowRequest(platform::WindowHandle window, std::string title, std::string windowClass,
+                                      std::optional<platform::ProcessKey> program);
+  PasswordRequest wholeProgramRequest(platform::WindowHandle window, Action action, std::string title);
+
  private:
   void lockListedWindow();
   std::optional<platform::ProcessKey> lockedProgram(platform::WindowHandle window);
   bool runsOneOf(platform::WindowHandle window, const std::vector<std::string>& files);
   void lockWholeProgram(platform::WindowHandle window, Action action, const char* title);
+  // The password released a window of a listed title or program.
+  void releaseListed(const PasswordRequest& lock, PromptFace& prompt);
 
   App& app_;
   const LockList& lockList_;

@@ -4,15 +4,11 @@
 
 #include "tessara7/common/text.h"
 #include "tessara7/locking/frm_blank.h"
-#include "tessara7/locking/ignore_list.h"
-#include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/master_password.h"
-#include "tessara7/history/frm_history.h"
+#include "tessara7/locking/password_requests.h"
 #include "tessara7/locking/password_throttle.h"
-#include "tessara7/locking/releases.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
 namespace {
@@ -121,88 +117,26 @@ void FrmPassword::cmdok_Click() {
     app_.passwordThrottle().right();
     app_.history().record(history::Kind::PasswordRight, std::string("for ") + std::string(rule.purpose));
   }
-  accept(action, action == Action::ExplorerDecrypt ? asTyped : typed);
+  accept(action, asTyped);
   if (app_.ended()) return;
   if (!rule.staysOpen) closePrompt();
 }
 
-void FrmPassword::accept(Action action, const std::string& typed) {
-  auto& state = app_.state();
-  auto& desktop = app_.os().desktop;
-  switch (action) {
-    case Action::ListedWindow:
-      releaseWindow();
-      break;
-    case Action::InternetExplorer:
-    case Action::WindowsExplorer:
-      (action == Action::InternetExplorer ? state.LockInternetExplorer : state.LockWindowsExplorer) = false;
-      desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
-      break;
-    case Action::AdvancedLock:
-      app_.releases().releaseWindow(state.PendingWindow);
-      app_.lockGuard().released(state.PendingWindow);
-      desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
-      desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
-      state.KeptPassword = chkKeep.value() == 1 ? typed : "";
-      break;
-    case Action::Installation:
-      state.InstallationsUnlocked = true;
-      lblDefaultPass.setCaption("All Installations are permitted [click Cancel]");
-      break;
-    case Action::Configuration:
-      state.ConfigUnlocked = true;
-      app_.showConfiguration();
-      break;
-    case Action::Uninstall:
-      app_.uninstall().passwordGiven();
-      hide();
-      state.DialogOpen = true;
-      app_.os().shell.messageBox(handle(),
-                                 "Click Uninstall again to proceed. Or, run 'unins000.exe' from the "
-                                 "program directory.",
-                                 "Tessara 7", platform::MbOk);
-      state.DialogOpen = false;
-      break;
-    case Action::ExplorerEncrypt:
-      state.PendingExplorerCommand = std::exchange(state.ExplorerClick, std::nullopt);
-      break;
-    case Action::ExplorerDecrypt:
-      state.PendingExplorerCommand = std::exchange(state.ExplorerClick, std::nullopt);
-      if (state.PendingExplorerCommand) state.PendingExplorerCommand->password = typed;
-      break;
-    case Action::ComputerLock:
-      if (FrmBlank* blank = app_.openBlank()) blank->unload();
-      app_.history().record(history::Kind::ComputerUnlocked, "");
-      break;
-    case Action::Exit:
-      app_.exitForGood();
-      return;
-    case Action::ClearHistory:
-      if (FrmHistory* window = app_.openHistory()) window->clearConfirmed();
-      else app_.history().clear();
-      break;
-    case Action::Cancel:
-      if (state.PendingWindow != 0) desktop.postClose(state.PendingWindow);
-      break;
-    case Action::None:
-      break;
+void FrmPassword::accept(Action action, const std::string& asTyped) {
+  if (action == Action::Cancel) {
+    // Cancel closes the window that was asked for, if any.
+    if (const auto window = app_.state().PendingWindow; window != 0) app_.os().desktop.postClose(window);
+    return;
   }
+  if (action == Action::None) return;
+  Face face(*this);
+  app_.passwordRequests().grant({asTyped, face});
 }
 
-void FrmPassword::releaseWindow() {
-  auto& state = app_.state();
-  if (state.PendingProcess) app_.releases().releaseProcess(*state.PendingProcess, state.PendingTitle);
-  else app_.releases().releaseClass(state.PendingItem, state.PendingTitle);
-  app_.lockGuard().released(state.PendingWindow);
-  app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwShow);
-  app_.os().desktop.showWindowAsync(state.PendingWindow, platform::SwRestore);
-  if (chkIgnore.value() == 1) {
-    app_.ignoreList().ignore(state.PendingTitle);
-    hide();
-    app_.showNotice(state.PendingTitle +
-                    " will be ignored in future. See 'Ignore List' under Help topics for more details.");
-    chkIgnore.setValue(0);
-  }
+bool FrmPassword::Face::takeIgnoreTick() {
+  if (prompt_.chkIgnore.value() != 1) return false;
+  prompt_.chkIgnore.setValue(0);
+  return true;
 }
 
 void FrmPassword::wrongPassword(std::int64_t wait) {
@@ -234,6 +168,7 @@ void FrmPassword::closePrompt() {
   app_.masterPassword().stopPasswordTimer();
   if (chkKeep.value() != 1) txtPass.setText("");
   state.PendingAction = Action::None;
+  app_.passwordRequests().withdraw();
   lblPWD.setCaption("Password:");
   setDefaultButton(cmdok);
   unload();

@@ -1,14 +1,14 @@
 #pragma once
 // The password prompt: one modeless window through which every guarded
-// operation asks for the master password. What the right password does
-// depends on the pending action the caller left (password_action.h); the
-// prompt talks to the subsystems that own what it releases, never to the
-// configuration window's controls.
+// operation asks for the master password. The pending action's rule
+// (password_action.h) says how the typed text is checked; what the right
+// password does came with the request (password_request.h), so the prompt
+// knows no operation but its own Cancel.
 #include <cstdint>
 #include <string>
 
 #include "forms/form.h"
-#include "tessara7/locking/password_action.h"
+#include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
@@ -45,13 +45,25 @@ class FrmPassword : public forms::Form {
   void tmrRetry_Timer();
 
   // What the right password (or, for actions that compare nothing, any text) does.
-  void accept(Action action, const std::string& typed);
-  void releaseWindow();
+  void accept(Action action, const std::string& asTyped);
   void wrongPassword(std::int64_t wait);
   // Nothing typed is looked at for this many seconds.
   void holdBack(std::int64_t seconds);
   void closePrompt();
   bool isMasterPassword(const std::string& typed);
+
+  // The prompt as a granted operation sees it.
+  class Face final : public PromptFace {
+   public:
+    explicit Face(FrmPassword& prompt) : prompt_(prompt) {}
+    void hide() override { prompt_.hide(); }
+    platform::WindowHandle owner() const override { return prompt_.handle(); }
+    void say(const std::string& text) override { prompt_.lblDefaultPass.setCaption(text); }
+    bool takeIgnoreTick() override;
+
+   private:
+    FrmPassword& prompt_;
+  };
 
   App& app_;
 };

@@ -27,10 +27,10 @@ void LockGuard::watchClosely() {
   schedule();
 }
 
-void LockGuard::held(platform::WindowHandle window, Action action, std::string title, std::string windowClass,
-                     std::optional<platform::ProcessKey> process) {
+void LockGuard::held(PasswordRequest request) {
+  const platform::WindowHandle window = request.window;
   const auto known = std::find_if(held_.begin(), held_.end(), [&](const HeldWindow& h) { return h.window == window; });
-  if (known == held_.end()) held_.push_back({window, action, std::move(title), std::move(windowClass), process});
+  if (known == held_.end()) held_.push_back({window, std::move(request)});
   // A program whose window was just locked may show it again at once.
   watchClosely();
 }
@@ -53,8 +53,8 @@ void LockGuard::tmrGuard_Timer() {
 
 bool LockGuard::stillLocked(const HeldWindow& held) const {
   Releases& releases = app_.releases();
-  if (held.process) return !releases.processReleased(*held.process);
-  if (held.action == Action::ListedWindow) return !releases.classReleased(held.windowClass);
+  if (held.request.process) return !releases.processReleased(*held.request.process);
+  if (held.request.action == Action::ListedWindow) return !releases.classReleased(held.request.item.value_or(""));
   return !releases.windowReleased(held.window);
 }
 
@@ -79,10 +79,7 @@ void LockGuard::keepHeldWindowsHidden() {
     // The prompt asks for it again, unless it is open asking for something else.
     const FrmPassword* prompt = app_.openPassword();
     const bool askingElse = prompt && prompt->visible() && state.PendingWindow != h.window;
-    if (!askingElse)
-      app_.requestPassword(h.action, h.title, h.window,
-                           h.action == Action::ListedWindow ? std::optional<std::string>(h.windowClass) : std::nullopt,
-                           h.process);
+    if (!askingElse) app_.requestPassword(h.request);
     closeUntil_ = app_.os().clock.nowMs() + CloseSpellMs;
   }
 }

@@ -12,7 +12,7 @@
 
 #include "forms/controls.h"
 #include "platform/desktop.h"
-#include "tessara7/locking/password_action.h"
+#include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
@@ -45,10 +45,10 @@ class LockGuard {
   void watchClosely();
 
   // A watcher minimised and hid this window for the password; until the
-  // password releases it, it is hidden again whenever it shows itself.
-  // A window locked by a program entry carries its process.
-  void held(platform::WindowHandle window, Action action, std::string title, std::string windowClass,
-            std::optional<platform::ProcessKey> process = std::nullopt);
+  // password releases it, it is hidden again whenever it shows itself, and
+  // the request is made again. A window locked by a program entry carries
+  // its process in the request.
+  void held(PasswordRequest request);
   // The password released it.
   void released(platform::WindowHandle window);
   std::size_t heldCount() const { return held_.size(); }
@@ -58,10 +58,7 @@ class LockGuard {
  private:
   struct HeldWindow {
     platform::WindowHandle window;
-    Action action;
-    std::string title;
-    std::string windowClass;
-    std::optional<platform::ProcessKey> process;
+    PasswordRequest request;
   };
   void keepHeldWindowsHidden();
   bool stillLocked(const HeldWindow& held) const;

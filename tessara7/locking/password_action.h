@@ -1,9 +1,9 @@
 #pragma once
 // What the password prompt guards: one action per kind of guarded operation,
 // each with its stored code and the rules that tell the prompt's callers and
-// its OK button apart. Adding a guarded operation is one enumerator, one row
-// of the table in password_action.cpp and one case of the prompt's dispatch
-// (FrmPassword::accept), which the compiler asks for.
+// its OK button apart. Adding a guarded operation is one enumerator and one
+// row of the table in password_action.cpp; what its right password does
+// travels with its request (password_request.h).
 #include <iosfwd>
 #include <string_view>
 

@@ -11,21 +11,21 @@ namespace tessara {
 PasswordRequests::PasswordRequests(App& app, MasterPassword& masterPassword)
     : app_(app), masterPassword_(masterPassword) {}
 
-void PasswordRequests::requestPassword(Action action, std::optional<std::string> title,
-                                       platform::WindowHandle window, std::optional<std::string> item,
-                                       std::optional<platform::ProcessKey> process) {
+void PasswordRequests::requestPassword(PasswordRequest request) {
   auto& state = app_.state();
+  const Action action = request.action;
   // While the computer lock holds, its prompt is the only one: another
   // request (a watcher's) would take it over, and Cancel on that would close
   // the prompt and the blank screen with it.
   if (FrmBlank* blank = app_.openBlank(); blank && blank->visible() && action != Action::ComputerLock) return;
   const ActionRule& rule = ruleOf(action);
   state.PendingAction = action;
-  if (title) state.PendingTitle = std::move(*title);
-  state.PendingWindow = rule.guardsWindow ? window : 0;
-  state.PendingProcess = rule.guardsWindow ? process : std::nullopt;
-  if (item) state.PendingItem = std::move(*item);
-  noteLocked(action, window, process);
+  if (request.title) state.PendingTitle = std::move(*request.title);
+  state.PendingWindow = rule.guardsWindow ? request.window : 0;
+  state.PendingProcess = rule.guardsWindow ? request.process : std::nullopt;
+  if (request.item) state.PendingItem = std::move(*request.item);
+  granted_ = std::move(request.granted);
+  noteLocked(action, request.window, request.process);
   if (state.Loading) return;  // a load only notes what is pending
   if (state.DialogOpen && !rule.raisedOverDialog) return;
   ShowPWD();
@@ -48,9 +48,28 @@ void PasswordRequests::noteLocked(Action action, platform::WindowHandle window,
   app_.history().record(history::Kind::Locked, detail);
 }
 
+void PasswordRequests::leavePending(PasswordRequest request) {
+  app_.state().PendingAction = request.action;
+  granted_ = std::move(request.granted);
+}
+
+PasswordRequest PasswordRequests::configurationRequest(std::optional<std::string> title) {
+  App& app = app_;
+  return {.action = Action::Configuration, .title = std::move(title), .granted = [&app](const PasswordGiven&) {
+            app.state().ConfigUnlocked = true;
+            app.showConfiguration();
+          }};
+}
+
+void PasswordRequests::grant(const PasswordGiven& given) {
+  // A copy: the operation may ask for the password again, which replaces it.
+  const auto granted = granted_;
+  if (granted) granted(given);
+}
+
 bool PasswordRequests::askConfigPassword() {
   if (app_.state().ConfigUnlocked) return false;
-  requestPassword(Action::Configuration, std::nullopt);
+  requestConfiguration(std::nullopt);
   return true;
 }
 

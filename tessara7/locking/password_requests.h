@@ -1,12 +1,12 @@
 #pragma once
-// How every guarded operation asks for the master password: it names its
-// action, the text the prompt shows and the window it guards; this leaves
-// them in the pending values and raises the prompt.
+// How every guarded operation asks for the master password: its request
+// names its action, the text the prompt shows, the window it guards and what
+// the right password does; this leaves them pending and raises the prompt.
 #include <optional>
 #include <string>
 
 #include "platform/desktop.h"
-#include "tessara7/locking/password_action.h"
+#include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
@@ -23,9 +23,18 @@ class PasswordRequests {
   // prompt, except while one of the program's dialogs is open (the actions
   // raised over a dialog excepted) or while the window is being loaded.
   // PendingProcess is the process given to an action that guards a window.
-  void requestPassword(Action action, std::optional<std::string> title, platform::WindowHandle window = 0,
-                       std::optional<std::string> item = std::nullopt,
-                       std::optional<platform::ProcessKey> process = std::nullopt);
+  void requestPassword(PasswordRequest request);
+  // Leaves the request pending without raising the prompt (it waits for one
+  // of the program's dialogs to close).
+  void leavePending(PasswordRequest request);
+  // The configuration window, which the right password opens.
+  PasswordRequest configurationRequest(std::optional<std::string> title);
+  void requestConfiguration(std::optional<std::string> title) { requestPassword(configurationRequest(std::move(title))); }
+
+  // The right password was given for what is pending: its operation runs.
+  void grant(const PasswordGiven& given);
+  // The prompt closed: nothing is pending any more.
+  void withdraw() { granted_ = nullptr; }
 
   // The configuration commands' guard: while the configuration is locked it
   // asks for the password ("cfg", the prompt's text unchanged) and answers
@@ -44,6 +53,7 @@ class PasswordRequests {
   platform::WindowHandle lastLocked_ = 0;
   Action lastLockedAction_ = Action::None;
   std::string lastLockedTitle_;
+  std::function<void(const PasswordGiven&)> granted_;  // the pending request's
 };
 
 }  // namespace tessara

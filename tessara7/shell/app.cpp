@@ -59,13 +59,14 @@ FrmHistory* App::openHistory() { return frmHistory_.peek(); }
 
 void App::start() { frmConfig_->load(); }
 
-void App::requestPassword(Action action, std::optional<std::string> title, platform::WindowHandle window,
-                          std::optional<std::string> item, std::optional<platform::ProcessKey> process) {
-  passwordRequests_->requestPassword(action, std::move(title), window, std::move(item), process);
+void App::requestPassword(PasswordRequest request) { passwordRequests_->requestPassword(std::move(request)); }
+void App::requestConfiguration(std::optional<std::string> title) {
+  passwordRequests_->requestConfiguration(std::move(title));
 }
 
 bool App::askConfigPassword() { return passwordRequests_->askConfigPassword(); }
 void App::showTaskPicker() { frmLock().show(); }
+void App::offerSubfolderOption() { frmPassword().chksubfolders.setVisible(true); }
 
 Releases& App::releases() { return frmConfig_->releases; }
 LockList& App::lockList() { return frmConfig_->lockList; }

@@ -11,13 +11,15 @@
 #include "platform/platform.h"
 #include "platform/tray.h"
 #include "tessara7/encryption/encryption_component.h"
+#include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/history/history_queue.h"
 #include "tessara7/locking/lock_list.h"
-#include "tessara7/locking/password_action.h"
+#include "tessara7/locking/password_request.h"
 #include "tessara7/locking/program_entries.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/user_scope.h"
 #include "tessara7/shell/app_state.h"
+#include "tessara7/transfer/transfer_commands.h"
 
 namespace tessara {
 
@@ -52,7 +54,7 @@ struct AppHost {
   encryption::ComponentOptions encryption{};          // the encryption component's set-up
 };
 
-class App : public LockList::Host {
+class App : public LockList::Host, public ExplorerMenu::Host, public TransferCommands::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -63,7 +65,7 @@ class App : public LockList::Host {
   void start();
   // Ends the program at once, skipping the window's closing handlers.
   void End();
-  bool ended() const { return ended_; }
+  bool ended() const override { return ended_; }
   // The owner's Exit: the guard service is told to leave the program ended,
   // then it ends.
   void exitForGood();
@@ -82,7 +84,7 @@ class App : public LockList::Host {
   // Lets pending window events run.
   void DoEvents();
   // Waits a little for the next window event and lets it run (a modal wait).
-  void waitEvents();
+  void waitEvents() override;
   // Frees windows that were unloaded; call when no handler is running.
   void collect();
 
@@ -121,18 +123,20 @@ class App : public LockList::Host {
   FrmHistory* openHistory();
 
   // Asks for the master password before a guarded operation (the pending
-  // values, then the prompt; see PasswordRequests). A title of nullopt keeps
-  // the prompt's last text; the window matters only to actions that guard one.
-  // A window locked by a program entry carries its process, which the
-  // password then releases instead of the window's class.
-  void requestPassword(Action action, std::optional<std::string> title, platform::WindowHandle window = 0,
-                       std::optional<std::string> item = std::nullopt,
-                       std::optional<platform::ProcessKey> process = std::nullopt);
+  // values, then the prompt; see PasswordRequests); the request carries what
+  // the right password does.
+  void requestPassword(PasswordRequest request) override;
+  // Asks for the password that opens the configuration window.
+  void requestConfiguration(std::optional<std::string> title);
   // The configuration commands' guard: true while the configuration is
   // locked, having asked for the password.
   bool askConfigPassword() override;
   // Opens the picker of running tasks (frmLock).
   void showTaskPicker() override;
+  bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
+  bool dialogOpen() const override { return state_.DialogOpen; }
+  // The prompt shows "Include Sub Folders".
+  void offerSubfolderOption() override;
   PasswordRequests& passwordRequests() { return *passwordRequests_; }
   // What wrong master passwords have cost so far.
   PasswordThrottle& passwordThrottle() { return *passwordThrottle_; }

@@ -9,7 +9,6 @@
 #include "platform/desktop.h"
 #include "platform/registry.h"
 #include "tessara7/encryption/encryption_settings.h"
-#include "tessara7/encryption/explorer_request.h"
 #include "tessara7/locking/password_action.h"
 
 namespace tessara {
@@ -45,9 +44,6 @@ struct AppState {
   bool LockWindowsExplorer = false;
   bool InstallationsUnlocked = false;
   bool ExplorerMenuNeedsPassword = false;
-  // An Explorer click waiting for its prompt, then one waiting for the timer.
-  std::optional<encryption::ExplorerRequest> ExplorerClick;
-  std::optional<encryption::ExplorerRequest> PendingExplorerCommand;
   encryption::EncryptionSettings Encryption;
   bool EncryptionBusy = false;
 

@@ -97,7 +97,10 @@ void Startup::scopeOption_Click(bool thisUser) {
 void Startup::mExit_Click() {
   // Any program can post the menu's command: only the owner ends Tessara.
   if (app_.state().ConfigUnlocked) return app_.exitForGood();
-  app_.requestPassword(Action::Exit, "Exit Tessara");
+  App& app = app_;
+  app_.requestPassword({.action = Action::Exit, .title = "Exit Tessara", .granted = [&app](const PasswordGiven&) {
+                          app.exitForGood();
+                        }});
 }
 
 void Startup::cmdCancel_Click() {

@@ -13,13 +13,13 @@ void TrayMenu::mhideconfigure_Click() {
 
 void TrayMenu::mhidecoffebreak_Click() { c_.mhidecoffebreak.setChecked(!c_.mhidecoffebreak.checked()); }
 
-void TrayMenu::mconfig_Click() { app_.requestPassword(Action::Configuration, "Configuration"); }
+void TrayMenu::mconfig_Click() { app_.requestConfiguration("Configuration"); }
 
 void TrayMenu::trayMessage(int mouseMessage) {
   constexpr int kLeftDoubleClick = 515;  // WM_LBUTTONDBLCLK
   constexpr int kRightButtonDown = 516;  // WM_RBUTTONDOWN
   if (mouseMessage == kLeftDoubleClick) {
-    if (!c_.mhideconfigure.checked()) app_.requestPassword(Action::Configuration, "Configuration");
+    if (!c_.mhideconfigure.checked()) app_.requestConfiguration("Configuration");
   } else if (mouseMessage == kRightButtonDown) {
     c_.window.popupMenu(c_.mFile);
   }

@@ -3,19 +3,18 @@
 #include <optional>
 
 #include "shared/names.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 
-TransferCommands::TransferCommands(App& app) : app_(app) {}
+TransferCommands::TransferCommands(Host& host, Parts parts) : host_(host), p_(parts) {}
 
 void TransferCommands::cmdExport_Click() {
-  app_.history().record(history::Kind::Export, "the transfer tool was started to export");
+  p_.history.record(history::Kind::Export, "the transfer tool was started to export");
   startTool(names::TransferExportTitle);
 }
 
 void TransferCommands::cmdImport_Click() {
-  app_.history().record(history::Kind::Import, "the transfer tool was started to import");
+  p_.history.record(history::Kind::Import, "the transfer tool was started to import");
   startTool(names::TransferImportTitle);
 }
 
@@ -27,27 +26,27 @@ void TransferCommands::startTool(const char* commandTitle) {
     ~Done() { flag = false; }
   } done{starting_};
 
-  const std::string& folder = app_.state().AppFolder;
+  const std::string& folder = p_.appFolder;
   // The program's folder is the tool's current folder: the export goes to
   // the root of the drive the program is installed on.
   const platform::StartResult started =
-      app_.os().shell.startProgram(folder + names::TransferProgram, platform::SwShowMinimized, folder);
+      p_.os.shell.startProgram(folder + names::TransferProgram, platform::SwShowMinimized, folder);
   if (!started.started) {
-    app_.showNotice(started.error);
+    host_.showNotice(started.error);
     return;
   }
   // The tool reads its title half a second after its window appears; the
   // window is looked for between window events, a few times a tenth of a second.
-  platform::Clock& clock = app_.os().clock;
-  platform::Desktop& desktop = app_.os().desktop;
+  platform::Clock& clock = p_.os.clock;
+  platform::Desktop& desktop = p_.os.desktop;
   const std::uint64_t deadline = clock.nowMs() + kWindowWaitMs;
   for (;;) {
     if (const platform::WindowHandle tool = desktop.findWindow(std::nullopt, names::TransferIdleTitle)) {
       desktop.setWindowText(tool, commandTitle);
       return;
     }
-    if (clock.nowMs() >= deadline || app_.ended()) return;
-    app_.waitEvents();
+    if (clock.nowMs() >= deadline || host_.ended()) return;
+    host_.waitEvents();
   }
 }
 

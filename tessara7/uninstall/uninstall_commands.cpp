@@ -2,6 +2,7 @@
 
 #include "shared/names.h"
 #include "tessara7/encryption/file_protector.h"
+#include "tessara7/locking/password_requests.h"
 #include "tessara7/shell/app.h"
 
 namespace tessara {
@@ -15,11 +16,26 @@ UninstallCommands::UninstallCommands(App& app, Controls controls, FileProtector&
 
 void UninstallCommands::passwordGiven() { c_.cmdUninstall.setCaption(kArmedCaption); }
 
+// The prompt names what it guards, for the label and the menu alike.
+PasswordRequest UninstallCommands::request() {
+  return {.action = Action::Uninstall, .title = kPromptTitle, .granted = [this](const PasswordGiven& given) {
+            passwordGiven();
+            given.prompt.hide();
+            auto& state = app_.state();
+            state.DialogOpen = true;
+            app_.os().shell.messageBox(given.prompt.owner(),
+                                       "Click Uninstall again to proceed. Or, run 'unins000.exe' from the "
+                                       "program directory.",
+                                       "Tessara 7", platform::MbOk);
+            state.DialogOpen = false;
+          }};
+}
+
 bool UninstallCommands::armed() const { return c_.cmdUninstall.caption() == kArmedCaption; }
 
 void UninstallCommands::cmdUninstall_Click() {
   if (!armed()) {
-    app_.requestPassword(Action::Uninstall, kPromptTitle);
+    app_.requestPassword(request());
     return;
   }
   // The protector stays off until the program ends, so that it cannot take
@@ -43,10 +59,9 @@ void UninstallCommands::mUninstall_Click() {
   auto& state = app_.state();
   if (state.DialogOpen) {
     // No prompt over one of the program's own dialogs; the action waits.
-    state.PendingAction = Action::Uninstall;
+    app_.passwordRequests().leavePending(request());
   } else {
-    // The prompt names what it guards, as the label's does.
-    app_.requestPassword(Action::Uninstall, kPromptTitle);
+    app_.requestPassword(request());
   }
   app_.deleteTrayIcon();
 }

@@ -6,6 +6,7 @@
 // uninstaller's request, without starting a new copy.
 #include "forms/controls.h"
 #include "forms/form.h"
+#include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
@@ -35,6 +36,9 @@ class UninstallCommands {
   // the data file open: so no other program can stop it this way while it
   // guards the installation.
   bool endForUninstaller();
+
+  // What the master password does for the label and the menu.
+  PasswordRequest request();
 
  private:
   App& app_;

@@ -276,10 +276,9 @@ TEST_F(EncryptionRunTest, CommandsArrivingDuringARunWaitAndTakeTheirOwnPassword)
   run("en", "C:\\Two");
   int runsInside = 0;
   doEventsScript = [&] {
-    if (config().run.running() && !state().PendingExplorerCommand && config().commandRunner.waiting() == 0 &&
-        runsInside++ == 0) {
+    if (config().run.running() && config().commandRunner.waiting() == 0 && runsInside++ == 0) {
       // A decryption clicked in Explorer, its prompt answered.
-      state().PendingExplorerCommand = encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\Two"}, "secret"};
+      config().commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\Two"}, "secret"});
       config().Timer1.tick();  // the timer comes during the run
     }
   };
@@ -293,7 +292,7 @@ TEST_F(EncryptionRunTest, CommandsArrivingDuringARunWaitAndTakeTheirOwnPassword)
   EXPECT_EQ(config().commandRunner.waiting(), 0u);
 
   // No prompt: the page's password, which is wrong here.
-  state().PendingExplorerCommand = encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\One"}, std::nullopt};
+  config().commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\One"}, std::nullopt});
   sim.clock.advance(1000);
 
   EXPECT_EQ(errorLines(), std::vector<std::string>{"Error  4: Check Password c:\\one\\a.txt.ts7"});

@@ -96,8 +96,8 @@ TEST_F(ExplorerMenuTest, TheOptionRegistersTheMenuForTheUserAndItsEntriesOutlive
   EXPECT_EQ(getString(Root::Machine, "Software\\TSR\\Settings", "chkContextMenu"), "0");
   ASSERT_NE(config().explorerMenu.contextMenu(), nullptr);
   click("Encrypt", {u"C:\\a.txt"});
-  ASSERT_TRUE(state().PendingExplorerCommand.has_value());
-  EXPECT_EQ(state().PendingExplorerCommand->verb, encryption::Verb::Encrypt);
+  ASSERT_EQ(config().commandRunner.waiting(), 1u);
+  EXPECT_EQ(config().commandRunner.queued().front().verb, encryption::Verb::Encrypt);
 }
 
 TEST_F(ExplorerMenuTest, WithTheOptionOffNothingIsRegisteredAndClicksAreIgnored) {
@@ -105,7 +105,7 @@ TEST_F(ExplorerMenuTest, WithTheOptionOffNothingIsRegisteredAndClicksAreIgnored)
   EXPECT_EQ(config().explorerMenu.contextMenu(), nullptr);
   EXPECT_FALSE(sim.registry.keyExists(Root::User, kClassKey));
   click("Encrypt", {u"C:\\a.txt"});
-  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
+  EXPECT_EQ(config().commandRunner.waiting(), 0u);
   EXPECT_EQ(config().txtPath.text(), "");
 }
 
@@ -118,7 +118,7 @@ TEST_F(ExplorerMenuTest, SeveralItemsRunOneAfterAnotherWithoutAPrompt) {
   sim.files.addFile("C:\\b.txt", "gamma");
   for (const char* ignored : {"-", "Delete", "encrypt"}) {
     click(ignored, {u"C:\\b.txt"});
-    EXPECT_FALSE(state().PendingExplorerCommand.has_value()) << ignored;
+    EXPECT_EQ(config().commandRunner.waiting(), 0u) << ignored;
   }
   auto cut = message(u"Encrypt", {u"C:\\b.txt"});
   cut.pop_back();
@@ -171,8 +171,8 @@ TEST_F(ExplorerMenuTest, ThePromptComesFirstAndTheDecryptionPasswordKeepsItsCase
   click("Encrypt", {u"C:\\y.txt", u"C:\\x"});
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(config().txtPath.text(), "C:\\y.txt");
-  EXPECT_FALSE(state().ExplorerClick.has_value());
-  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
+  EXPECT_EQ(state().PendingAction, Action::None) << "no prompt is left pending";
+  EXPECT_EQ(config().commandRunner.waiting(), 0u);
 }
 
 }  // namespace

@@ -145,8 +145,8 @@ TEST_F(HistoryEventsTest, EachStepLeavesItsEventInOrderAndNoPasswordEver) {
   sim.guard.installed = true;
   start();
   const auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
-  app().requestPassword(Action::ListedWindow, "Untitled - Notepad", notepad, std::string("Notepad"));
-  app().requestPassword(Action::ListedWindow, "Untitled - Notepad", notepad, std::string("Notepad"));
+  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", notepad, "Notepad"});
+  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", notepad, "Notepad"});
   typePassword("hunter2-guess");
   typePassword("openbox");
   unlock();

@@ -33,7 +33,7 @@ TEST_F(OutsideEventsTest, AnExplorerClickRunsItsCommandAndOtherCopyDataDoesNot) 
   auto huge = encrypt;
   huge.resize(explorer_menu::MaxBytes + 1);
   EXPECT_EQ(windowEvents.sendCopyData(names::ExplorerMenuCopyData, huge), 0);
-  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
+  EXPECT_EQ(config().commandRunner.waiting(), 0u);
   EXPECT_EQ(config().txtPath.text(), "");
 
   EXPECT_EQ(windowEvents.sendCopyData(names::ExplorerMenuCopyData, encrypt), 1);

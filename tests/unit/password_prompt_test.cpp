@@ -2,6 +2,7 @@
 // wrong, or no password.
 #include "tests/unit/app_fixture.h"
 #include "tessara7/locking/frm_blank.h"
+#include "tessara7/locking/password_requests.h"
 #include "tessara7/settings/store_keys.h"
 
 namespace tessara::testing {
@@ -11,9 +12,29 @@ class PasswordPromptTest : public AppTest {
  protected:
   void SetUp() override { start(); }
 
-  // Raises the prompt as a caller does.
+  // Raises the prompt as a caller does, with what the caller's right
+  // password does.
   void ask(Action action, const std::string& title, platform::WindowHandle window = 0) {
-    state().PendingAction = action;
+    raise(requestOf(action, title, window), title, window);
+  }
+  void askForExplorer(encryption::ExplorerRequest click, const std::string& title) {
+    raise(config().explorerMenu.passwordRequest(std::move(click)), title, 0);
+  }
+  PasswordRequest requestOf(Action action, const std::string& title, platform::WindowHandle window) {
+    auto& c = config();
+    switch (action) {
+      case Action::Configuration: return app().passwordRequests().configurationRequest(title);
+      case Action::ListedWindow: return c.foregroundWatcher.listedWindowRequest(window, title, state().PendingItem, {});
+      case Action::InternetExplorer:
+      case Action::WindowsExplorer: return c.foregroundWatcher.wholeProgramRequest(window, action, title);
+      case Action::AdvancedLock: return c.advancedWatcher.advancedLockRequest(window);
+      case Action::Installation: return c.advancedWatcher.installationRequest();
+      case Action::Uninstall: return c.uninstall.request();
+      default: ADD_FAILURE() << "no caller asks for " << action; return {};
+    }
+  }
+  void raise(PasswordRequest request, const std::string& title, platform::WindowHandle window) {
+    app().passwordRequests().leavePending(std::move(request));
     state().PendingTitle = title;
     state().PendingWindow = window;
     config().ShowPWD();
@@ -141,14 +162,14 @@ TEST_F(PasswordPromptTest, CancelClosesTheGuardedWindowButPromptsForNoWindowClos
 
 TEST_F(PasswordPromptTest, EachRequestFollowsTheRuleOfItsAction) {
   auto earlier = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
-  app().requestPassword(Action::ListedWindow, "Untitled - Notepad", earlier, "Notepad");
+  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", earlier, "Notepad"});
   EXPECT_EQ(state().PendingWindow, earlier);
   EXPECT_EQ(state().PendingItem, "Notepad");
   ASSERT_NE(prompt(), nullptr);
 
   // An action that guards no window forgets the earlier one, so that its
   // Cancel closes nothing; without a title the prompt keeps its text.
-  app().requestPassword(Action::Configuration, std::nullopt, earlier);
+  app().requestPassword({Action::Configuration, std::nullopt, earlier});
   EXPECT_EQ(state().PendingWindow, 0u);
   EXPECT_EQ(::testing::PrintToString(state().PendingAction), "\"cfg\"");
   EXPECT_EQ(prompt()->lblProgram.caption(), "Untitled - Notepad");
@@ -159,10 +180,10 @@ TEST_F(PasswordPromptTest, EachRequestFollowsTheRuleOfItsAction) {
   // While one of the program's dialogs is open only the uninstall request
   // raises the prompt; the others are noted all the same.
   state().DialogOpen = true;
-  app().requestPassword(Action::Configuration, "Configuration");
+  app().requestPassword({Action::Configuration, "Configuration"});
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(state().PendingAction, Action::Configuration);
-  app().requestPassword(Action::Uninstall, "Uninstall Tessara");
+  app().requestPassword({Action::Uninstall, "Uninstall Tessara"});
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Uninstall Tessara");
   state().DialogOpen = false;
@@ -250,17 +271,17 @@ TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordAn
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(config().cmdUninstall.caption(), "Uninstall");
 
-  state().ExplorerClick = encryption::ExplorerRequest{encryption::Verb::Encrypt, {"C:\\x"}, std::nullopt};
+  const encryption::ExplorerRequest click{encryption::Verb::Encrypt, {"C:\\x"}, std::nullopt};
   for (int i = 0; i < 4; ++i) {
-    ask(Action::ExplorerEncrypt, "Master Password Required:");
+    askForExplorer(click, "Master Password Required:");
     typePassword("nope");
     EXPECT_EQ(prompt(), nullptr);
   }
-  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
+  EXPECT_EQ(config().commandRunner.waiting(), 0u);
   // Five wrong ones through prompts that close: the next prompt waits.
-  ask(Action::ExplorerEncrypt, "Master Password Required:");
+  askForExplorer(click, "Master Password Required:");
   typePassword("openbox");
-  EXPECT_FALSE(state().PendingExplorerCommand.has_value());
+  EXPECT_EQ(config().commandRunner.waiting(), 0u);
 }
 
 TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFlagSet) {
@@ -279,27 +300,28 @@ TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFla
 TEST_F(PasswordPromptTest, ExplorerCommandsArmTheCommandRunner) {
   using encryption::ExplorerRequest;
   using encryption::Verb;
-  state().ExplorerClick = ExplorerRequest{Verb::Encrypt, {"C:\\x", "C:\\y"}, std::nullopt};
-  ask(Action::ExplorerEncrypt, "Master Password Required:");
+  const auto& queued = config().commandRunner.queued();
+  askForExplorer(ExplorerRequest{Verb::Encrypt, {"C:\\x", "C:\\y"}, std::nullopt}, "Master Password Required:");
   typePassword("OPENBOX");
-  ASSERT_TRUE(state().PendingExplorerCommand.has_value());
-  EXPECT_EQ(state().PendingExplorerCommand->verb, Verb::Encrypt);
-  EXPECT_EQ(state().PendingExplorerCommand->paths, (std::vector<std::string>{"C:\\x", "C:\\y"}));
-  EXPECT_EQ(state().PendingExplorerCommand->password, std::nullopt);
+  ASSERT_EQ(queued.size(), 2u) << "one command per path";
+  EXPECT_EQ(queued[0].verb, Verb::Encrypt);
+  EXPECT_EQ(queued[0].path, "C:\\x");
+  EXPECT_EQ(queued[1].path, "C:\\y");
+  EXPECT_EQ(queued[1].password, std::nullopt);
 
-  state().PendingExplorerCommand.reset();
-  state().ExplorerClick = ExplorerRequest{Verb::Decrypt, {"C:\\x"}, std::nullopt};
   state().KeptPassword = "openbox";
-  ask(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
+  askForExplorer(ExplorerRequest{Verb::Decrypt, {"C:\\x"}, std::nullopt},
+                 "Enter the original encryption password to decrypt file(s).");
   EXPECT_EQ(prompt()->txtPass.text(), "") << "a kept password is never offered for decryption";
   typePassword("");
-  ASSERT_TRUE(state().PendingExplorerCommand.has_value());
-  EXPECT_EQ(state().PendingExplorerCommand->verb, Verb::Decrypt);
-  EXPECT_EQ(state().PendingExplorerCommand->password, "");
-  state().ExplorerClick = ExplorerRequest{Verb::Decrypt, {"C:\\x"}, std::nullopt};
-  ask(Action::ExplorerDecrypt, "Enter the original encryption password to decrypt file(s).");
+  ASSERT_EQ(queued.size(), 3u);
+  EXPECT_EQ(queued.back().verb, Verb::Decrypt);
+  EXPECT_EQ(queued.back().password, "");
+  askForExplorer(ExplorerRequest{Verb::Decrypt, {"C:\\x"}, std::nullopt},
+                 "Enter the original encryption password to decrypt file(s).");
   typePassword("MyFilesKey");
-  EXPECT_EQ(state().PendingExplorerCommand->password, "MyFilesKey") << "an encryption password keeps its capitals";
+  ASSERT_EQ(queued.size(), 4u);
+  EXPECT_EQ(queued.back().password, "MyFilesKey") << "an encryption password keeps its capitals";
 }
 
 TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
@@ -332,7 +354,7 @@ TEST_F(PasswordPromptTest, AWrongPasswordForgetsTheKeptOne) {
 
 TEST_F(PasswordPromptTest, SubfolderBoxFollowsAndWritesTheStoredChoice) {
   setString(Root::User, keys::Settings, "subfolders", "1");
-  ask(Action::ExplorerEncrypt, "Master Password Required:");
+  askForExplorer({encryption::Verb::Encrypt, {"C:\\x"}, std::nullopt}, "Master Password Required:");
   EXPECT_EQ(prompt()->chksubfolders.value(), 1);
   prompt()->chksubfolders.click();
   EXPECT_FALSE(state().Encryption.includeSubfolders);

@@ -1,19 +1,41 @@
 // Export... and Import...: how the main program starts the transfer tool and
-// hands it its command, against the simulated shell, desktop and clock.
-#include "shared/names.h"
-#include "tests/unit/app_fixture.h"
+// hands it its command, against the simulated shell, desktop and clock,
+// without the configuration window.
+#include "tessara7/transfer/transfer_commands.h"
 
-namespace tessara::testing {
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/form.h"
+#include "platform/sim/sim_platform.h"
+#include "shared/names.h"
+
+namespace tessara {
 namespace {
 
 constexpr const char* kTool = "C:\\Program Files\\Tessara\\hivexfer.exe";
 
-class TransferCommandsTest : public AppTest {
+// A window of the program with a timer of its own, as the watchers' is.
+class UsersPage : public forms::Form {
+ public:
+  explicit UsersPage(forms::Runtime& runtime) : Form(runtime, "frmUsers", "Users") {}
+  forms::Timer timerTessara{*this, "timerTessara", 500, true};
+};
+
+class TransferCommandsTest : public ::testing::Test, public TransferCommands::Host {
  protected:
-  void SetUp() override {
-    start();
-    unlock();
+  void showNotice(std::string text) override { notices.push_back(std::move(text)); }
+  // As the program's modal wait: pending events run, and time goes on.
+  void waitEvents() override {
+    if (doEventsScript) doEventsScript();
+    sim.clock.advance(10);
   }
+  bool ended() const override { return false; }
+  std::string noticeText() const { return notices.empty() ? "<no notice>" : notices.back(); }
+
   // The tool's window comes up `delayMs` after the start, as a slow start
   // (or a consent prompt) would have it.
   void toolAppearsAfter(std::uint64_t delayMs) {
@@ -27,13 +49,21 @@ class TransferCommandsTest : public AppTest {
       };
     };
   }
+  platform::sim::SimPlatform sim;
+  forms::Runtime runtime{sim.clock, nullptr, [](const std::string& error) { ADD_FAILURE() << error; }, {}};
+  UsersPage page{runtime};
+  HistoryQueue history{sim.guard};
+  std::string appFolder = "C:\\Program Files\\Tessara\\";
+  TransferCommands commands{*this, {sim.get(), history, appFolder}};
+  std::function<void()> doEventsScript;
+  std::vector<std::string> notices;
   platform::WindowHandle tool = 0;
   std::uint64_t appearedAt = 0;
 };
 
 TEST_F(TransferCommandsTest, ExportAndImportStartTheToolMinimisedInTheProgramFolderAndRetitleItAtOnce) {
   toolAppearsAfter(3000);
-  config().cmdExport.click();
+  commands.cmdExport_Click();
   ASSERT_EQ(sim.shell.started().size(), 1u);
   EXPECT_EQ(sim.shell.started()[0].path, kTool);
   EXPECT_EQ(sim.shell.started()[0].showCommand, platform::SwShowMinimized);
@@ -45,7 +75,7 @@ TEST_F(TransferCommandsTest, ExportAndImportStartTheToolMinimisedInTheProgramFol
   sim.desktop.destroyWindow(tool);
   tool = 0;
   toolAppearsAfter(0);
-  config().cmdImport.click();
+  commands.cmdImport_Click();
   ASSERT_NE(tool, 0u);
   EXPECT_EQ(sim.desktop.windowText(tool), "Registry Controller [Importing]");
   EXPECT_EQ(noticeText(), "<no notice>");
@@ -55,8 +85,9 @@ TEST_F(TransferCommandsTest, AToolThatNeverShowsIsWaitedForThirtySecondsWithEven
   toolAppearsAfter(40000);
   int watcherTicks = 0;
   const auto before = sim.clock.nowMs();
-  config().timerTessara.onTimer = [&] { ++watcherTicks; };
-  config().cmdExport.click();
+  page.timerTessara.onTimer = [&] { ++watcherTicks; };
+  page.load();  // its timers start with it
+  commands.cmdExport_Click();
   const auto waited = sim.clock.nowMs() - before;
   EXPECT_GE(waited, 30000u);
   EXPECT_LT(waited, 30500u);
@@ -64,17 +95,17 @@ TEST_F(TransferCommandsTest, AToolThatNeverShowsIsWaitedForThirtySecondsWithEven
   EXPECT_EQ(tool, 0u);
   // A second click while a start waits starts nothing more.
   sim.shell.onStart = nullptr;
-  doEventsScript = [this] { config().cmdImport.click(); };
-  config().cmdExport.click();
+  doEventsScript = [this] { commands.cmdImport_Click(); };
+  commands.cmdExport_Click();
   EXPECT_EQ(sim.shell.started().size(), 2u);
 }
 
 TEST_F(TransferCommandsTest, AToolThatCannotStartGivesTheSystemsReasonInTheNotice) {
   sim.shell.failStart(kTool, "The system cannot find the file specified.");
-  config().cmdExport.click();
+  commands.cmdExport_Click();
   EXPECT_EQ(noticeText(), "The system cannot find the file specified.");
   EXPECT_TRUE(sim.shell.started().empty());
 }
 
 }  // namespace
-}  // namespace tessara::testing
+}  // namespace tessara
