@@ -2,11 +2,8 @@
 
 #include "shared/names.h"
 #include "tessara7/encryption/file_digest.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
-
-FileProtector::FileProtector(App& app) : app_(app) {}
 
 std::string FileProtector::spareCopyPath(platform::Files& files) {
   const std::string data = files.programDataFolder();
@@ -23,8 +20,8 @@ void FileProtector::tmrFileProtector_Timer() {
 }
 
 void FileProtector::tick() {
-  auto& files = app_.os().files;
-  const std::string& folder = app_.state().AppFolder;
+  auto& files = os_.files;
+  const std::string& folder = appFolder_;
   if (folder.size() < 3) return;
   const std::string dataFile = folder + names::UninstallerData;
   // Held, the data file cannot go; not held, it may be gone for good, and
@@ -40,7 +37,7 @@ void FileProtector::tick() {
   const bool programThere = files.attributes(program).has_value();
   const bool spareThere = files.attributes(spare).has_value();
   if (programThere == spareThere || (programThere && spareAttempted_)) return;
-  const auto recorded = app_.os().registry.read(platform::Root::Machine, names::GuardKey, names::ProgramDigestValue);
+  const auto recorded = os_.registry.read(platform::Root::Machine, names::GuardKey, names::ProgramDigestValue);
   if (!recorded || recorded->text.size() != 64) return;
   if (!programThere) {
     if (fileSha256Hex(files, spare) != recorded->text) return;

@@ -11,14 +11,14 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/platform.h"
 
 namespace tessara {
 
-class App;
-
 class FileProtector {
  public:
-  explicit FileProtector(App& app);
+  // appFolder: the program's folder, with a backslash.
+  FileProtector(platform::Platform& os, const std::string& appFolder) : os_(os), appFolder_(appFolder) {}
 
   // One tick: take the data file, use (or make again) the spare copy.
   void tmrFileProtector_Timer();
@@ -32,7 +32,8 @@ class FileProtector {
  private:
   void tick();
 
-  App& app_;
+  platform::Platform& os_;
+  const std::string& appFolder_;
   std::unique_ptr<platform::OpenFile> dataFile_;
   // A missing spare is made again once a run (users may lack the rights).
   bool spareAttempted_ = false;

@@ -85,7 +85,7 @@ FrmConfig::FrmConfig(App& app)
       switches(*this, chkContextMenu),
       protections(app, {chkNoViewOnDrive, chkC, chklockusb, chkLockStart, chkWallpaper}),
       trayMenu(app, {*this, mFile, mconfig, mLockWorkstation, mhideconfigure, mhidecoffebreak, lblaction}),
-      protector(app),
+      protector(app.os(), app.state().AppFolder),
       uninstall(app, {*this, cmdUninstall, tmrFileProtector}, protector),
       transfer(app, {app.os(), app.history(), app.state().AppFolder}),
       RSPEncrypt1(app.os().files, app.encryptionOptions()),
