@@ -66,6 +66,7 @@ void App::requestPassword(Action action, std::optional<std::string> title, platf
 
 bool App::askConfigPassword() { return passwordRequests_->askConfigPassword(); }
 void App::showTaskPicker() { frmLock().show(); }
+void App::showIgnoreWindow() { frmIgnore().show(); }
 
 Releases& App::releases() { return frmConfig_->releases; }
 LockList& App::lockList() { return frmConfig_->lockList; }

@@ -12,6 +12,7 @@
 #include "platform/tray.h"
 #include "tessara7/encryption/encryption_component.h"
 #include "tessara7/history/history_queue.h"
+#include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/password_action.h"
 #include "tessara7/locking/program_entries.h"
@@ -31,7 +32,6 @@ class FrmLock;
 class FrmCrypt;
 class FrmHistory;
 class ComputerLock;
-class IgnoreList;
 class LockGuard;
 class MasterPassword;
 class PasswordRequests;
@@ -52,7 +52,7 @@ struct AppHost {
   encryption::ComponentOptions encryption{};          // the encryption component's set-up
 };
 
-class App : public LockList::Host {
+class App : public LockList::Host, public IgnoreList::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -133,6 +133,8 @@ class App : public LockList::Host {
   bool askConfigPassword() override;
   // Opens the picker of running tasks (frmLock).
   void showTaskPicker() override;
+  // Opens the "Ignore List" window (frmIgnore).
+  void showIgnoreWindow() override;
   PasswordRequests& passwordRequests() { return *passwordRequests_; }
   // What wrong master passwords have cost so far.
   PasswordThrottle& passwordThrottle() { return *passwordThrottle_; }

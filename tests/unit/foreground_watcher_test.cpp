@@ -126,7 +126,7 @@ TEST_F(ForegroundWatcherTest, HandleReleasesLastWhileTheirWindowLives) {
 
 TEST_F(ForegroundWatcherTest, IgnoredTitleIsSparedOnlyWhenExactlyEqual) {
   lockEntry("Notepad");
-  config().lstignore.addItem("Untitled - Notepad");
+  config().ignoreList.add("Untitled - Notepad");
   auto spared = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
   tick();
   EXPECT_FALSE(locked(spared));
