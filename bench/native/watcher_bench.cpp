@@ -38,7 +38,7 @@ struct Program {
     for (int n = 0; n < kReleases; ++n) {
       const std::string className = "ReleasedClass" + std::to_string(n);
       sim.desktop.createWindow("Released window " + std::to_string(n), className, 0);
-      config.lstAllow.addItem(className);
+      config.releases.releaseClass(className, "Released window " + std::to_string(n));
     }
   }
 };
