@@ -34,11 +34,11 @@ struct Program {
     auto& config = this->config();
     config.lstProgram.clear();
     for (int n = 0; n < kLockedEntries; ++n) config.lstProgram.addItem("Locked task " + std::to_string(n), true);
-    for (int n = 0; n < kIgnoredTitles; ++n) config.lstignore.addItem("Ignored title " + std::to_string(n));
+    for (int n = 0; n < kIgnoredTitles; ++n) config.ignoreList.add("Ignored title " + std::to_string(n));
     for (int n = 0; n < kReleases; ++n) {
       const std::string className = "ReleasedClass" + std::to_string(n);
       sim.desktop.createWindow("Released window " + std::to_string(n), className, 0);
-      config.lstAllow.addItem(className);
+      config.releases.releaseClass(className, "Released window " + std::to_string(n));
     }
   }
 };

@@ -4,36 +4,42 @@
 #include <map>
 
 #include "tessara7/common/text.h"
-#include "tessara7/locking/frm_ignore.h"
 #include "tessara7/settings/store_keys.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 
 using platform::Root;
 
-IgnoreList::IgnoreList(App& app, forms::ListBox& lstignore)
-    : app_(app), registry_(app.registry()), lstignore_(lstignore) {}
+IgnoreList::IgnoreList(Host& host, RegistryAccess& registry, forms::ListBox& lstignore)
+    : host_(host), registry_(registry), lstignore_(lstignore) {}
 
-void IgnoreList::cmdIgnore_Click() { app_.frmIgnore().show(); }
+void IgnoreList::cmdIgnore_Click() { host_.showIgnoreWindow(); }
 
 bool IgnoreList::ignores(const std::string& title) const {
-  const auto& titles = lstignore_.items();
-  return std::find(titles.begin(), titles.end(), title) != titles.end();
+  return std::find(titles_.begin(), titles_.end(), title) != titles_.end();
 }
 
 void IgnoreList::ignore(std::string title) {
-  lstignore_.addItem(std::move(title));
+  add(std::move(title));
   store();
 }
 
-void IgnoreList::forget(const std::string& title) {
-  const auto& titles = lstignore_.items();
-  const auto found = std::find(titles.begin(), titles.end(), title);
-  if (found != titles.end()) lstignore_.removeItem(static_cast<int>(found - titles.begin()));
+void IgnoreList::add(std::string title) {
+  titles_.push_back(title);
+  lstignore_.addItem(std::move(title));
 }
 
-void IgnoreList::clear() { lstignore_.clear(); }
+void IgnoreList::forget(const std::string& title) {
+  const auto found = std::find(titles_.begin(), titles_.end(), title);
+  if (found == titles_.end()) return;
+  lstignore_.removeItem(static_cast<int>(found - titles_.begin()));
+  titles_.erase(found);
+}
+
+void IgnoreList::clear() {
+  titles_.clear();
+  lstignore_.clear();
+}
 
 std::vector<std::string> IgnoreList::storedTitles() const {
   // The whole key in one read, instead of one read per possible number.
@@ -48,12 +54,12 @@ std::vector<std::string> IgnoreList::storedTitles() const {
 }
 
 void IgnoreList::load() {
-  std::vector<std::string> titles = lstignore_.items();
-  for (std::string& title : storedTitles()) titles.push_back(std::move(title));
-  lstignore_.setItems(std::move(titles));
+  for (std::string& title : storedTitles()) titles_.push_back(std::move(title));
+  // One refill of the view, not a row at a time.
+  lstignore_.setItems(titles_);
 }
 
-void IgnoreList::store(bool keepEmptyKey) { rewriteStore(lstignore_.items(), keepEmptyKey); }
+void IgnoreList::store(bool keepEmptyKey) { rewriteStore(titles_, keepEmptyKey); }
 
 void IgnoreList::rewriteStore(const std::vector<std::string>& titles, bool keepEmptyKey) {
   registry_.DeleteKey(Root::Machine, keys::Ignore);

@@ -1,6 +1,7 @@
 #pragma once
 // The ignore list: window titles that are never locked, kept machine-wide in
-// the store and, for the run, in lstignore on the configuration window.
+// the store. The list holds the titles itself; lstignore on the configuration
+// window only shows them.
 #include <string>
 #include <vector>
 
@@ -9,11 +10,16 @@
 
 namespace tessara {
 
-class App;
-
 class IgnoreList {
  public:
-  IgnoreList(App& app, forms::ListBox& lstignore);
+  // What the list needs of the program around it.
+  class Host {
+   public:
+    virtual ~Host() = default;
+    // Opens the "Ignore List" window.
+    virtual void showIgnoreWindow() = 0;
+  };
+  IgnoreList(Host& host, RegistryAccess& registry, forms::ListBox& lstignore);
 
   // "Ignore" and "Ignored Programs List...": the "Ignore List" window.
   void cmdIgnore_Click();
@@ -22,12 +28,15 @@ class IgnoreList {
   bool ignores(const std::string& title) const;
   // "Ignore in future": the title joins the list and the store at once.
   void ignore(std::string title);
+  // The title is ignored for this run; the store learns of it at the next store().
+  void add(std::string title);
   // The title is no longer ignored in this run (one entry of it leaves the
   // list), so that the next Apply does not store it again.
   void forget(const std::string& title);
+  const std::vector<std::string>& titles() const { return titles_; }
 
   void clear();
-  // Reads the stored titles (Program0 to Program999, in number order, empty ones skipped).
+  // Adds the stored titles (Program0 to Program999, in number order, empty ones skipped).
   void load();
   std::vector<std::string> storedTitles() const;
   // Rewrites the store whole from the list: the key is deleted, created again
@@ -37,7 +46,8 @@ class IgnoreList {
   void rewriteStore(const std::vector<std::string>& titles, bool keepEmptyKey = true);
 
  private:
-  App& app_;
+  std::vector<std::string> titles_;
+  Host& host_;
   RegistryAccess& registry_;
   forms::ListBox& lstignore_;
 };

@@ -1,18 +1,13 @@
 #include "tessara7/locking/releases.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 
 namespace tessara {
 namespace {
 
-// A handle release: a window handle in decimal. Class names never are one.
-std::optional<platform::WindowHandle> handleEntry(const std::string& entry) {
-  platform::WindowHandle handle = 0;
-  const auto [end, error] = std::from_chars(entry.data(), entry.data() + entry.size(), handle);
-  if (error != std::errc() || end != entry.data() + entry.size() || handle == 0) return std::nullopt;
-  return handle;
+std::string shownText(const Releases::Allowance& allowance) {
+  return allowance.window != 0 ? std::to_string(allowance.window) : allowance.windowClass;
 }
 
 }  // namespace
@@ -20,15 +15,28 @@ std::optional<platform::WindowHandle> handleEntry(const std::string& entry) {
 Releases::Releases(forms::ListBox& lstAllow, forms::ListBox& lstUnlockedWin)
     : lstAllow_(lstAllow), lstUnlockedWin_(lstUnlockedWin) {}
 
+void Releases::showAllowances() {
+  std::vector<std::string> texts;
+  texts.reserve(allowances_.size());
+  for (const Allowance& allowance : allowances_) texts.push_back(shownText(allowance));
+  lstAllow_.setItems(std::move(texts));
+}
+
 void Releases::releaseClass(const std::string& windowClass, const std::string& title) {
+  allowances_.push_back({windowClass, 0});
   lstAllow_.addItem(windowClass);
+  titles_.push_back(title);
   lstUnlockedWin_.addItem(title);
 }
 
-void Releases::releaseWindow(platform::WindowHandle window) { lstAllow_.addItem(std::to_string(window)); }
+void Releases::releaseWindow(platform::WindowHandle window) {
+  allowances_.push_back({"", window});
+  lstAllow_.addItem(shownText(allowances_.back()));
+}
 
 void Releases::releaseProcess(const platform::ProcessKey& process, const std::string& title) {
   if (!processReleased(process)) processes_.push_back(process);
+  titles_.push_back(title);
   lstUnlockedWin_.addItem(title);
 }
 
@@ -37,24 +45,22 @@ bool Releases::processReleased(const platform::ProcessKey& process) const {
 }
 
 bool Releases::classReleased(const std::string& windowClass) const {
-  const auto& entries = lstAllow_.items();
-  return !windowClass.empty() && std::find(entries.begin(), entries.end(), windowClass) != entries.end();
+  return !windowClass.empty() && std::any_of(allowances_.begin(), allowances_.end(), [&](const Allowance& a) {
+           return a.window == 0 && a.windowClass == windowClass;
+         });
 }
 
 bool Releases::windowReleased(platform::WindowHandle window) const {
   if (window == 0) return false;
-  return std::any_of(lstAllow_.items().begin(), lstAllow_.items().end(),
-                     [&](const std::string& entry) { return handleEntry(entry) == window; });
+  return std::any_of(allowances_.begin(), allowances_.end(), [&](const Allowance& a) { return a.window == window; });
 }
 
 void Releases::prune(platform::Desktop& desktop) {
-  for (int i = lstAllow_.count() - 1; i >= 0; --i) {
-    const std::string& entry = lstAllow_.item(i);
-    const auto handle = handleEntry(entry);
-    const bool alive = (handle && desktop.isWindow(*handle)) ||
-                       (!entry.empty() && desktop.findWindow(entry, std::nullopt) != 0);
-    if (!alive) lstAllow_.removeItem(i);
-  }
+  const auto gone = std::erase_if(allowances_, [&](const Allowance& a) {
+    if (a.window != 0) return !desktop.isWindow(a.window);
+    return a.windowClass.empty() || desktop.findWindow(a.windowClass, std::nullopt) == 0;
+  });
+  if (gone != 0) showAllowances();
   if (processes_.empty()) return;
   // Only while a process is released: a walk of every window costs a call each.
   std::vector<std::uint32_t> withWindows;
@@ -65,7 +71,9 @@ void Releases::prune(platform::Desktop& desktop) {
 }
 
 void Releases::mnuResetLocks_Click() {
+  titles_.clear();
   lstUnlockedWin_.clear();
+  allowances_.clear();
   lstAllow_.clear();
   processes_.clear();
 }

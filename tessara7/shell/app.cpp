@@ -67,6 +67,7 @@ void App::requestConfiguration(std::optional<std::string> title) {
 bool App::askConfigPassword() { return passwordRequests_->askConfigPassword(); }
 void App::showTaskPicker() { frmLock().show(); }
 void App::offerSubfolderOption() { frmPassword().chksubfolders.setVisible(true); }
+void App::showIgnoreWindow() { frmIgnore().show(); }
 
 Releases& App::releases() { return frmConfig_->releases; }
 LockList& App::lockList() { return frmConfig_->lockList; }

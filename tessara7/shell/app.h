@@ -13,6 +13,7 @@
 #include "tessara7/encryption/encryption_component.h"
 #include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/history/history_queue.h"
+#include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/password_request.h"
 #include "tessara7/locking/program_entries.h"
@@ -33,7 +34,6 @@ class FrmLock;
 class FrmCrypt;
 class FrmHistory;
 class ComputerLock;
-class IgnoreList;
 class LockGuard;
 class MasterPassword;
 class PasswordRequests;
@@ -54,7 +54,10 @@ struct AppHost {
   encryption::ComponentOptions encryption{};          // the encryption component's set-up
 };
 
-class App : public LockList::Host, public ExplorerMenu::Host, public TransferCommands::Host {
+class App : public LockList::Host,
+            public IgnoreList::Host,
+            public ExplorerMenu::Host,
+            public TransferCommands::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -133,6 +136,8 @@ class App : public LockList::Host, public ExplorerMenu::Host, public TransferCom
   bool askConfigPassword() override;
   // Opens the picker of running tasks (frmLock).
   void showTaskPicker() override;
+  // Opens the "Ignore List" window (frmIgnore).
+  void showIgnoreWindow() override;
   bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
   bool dialogOpen() const override { return state_.DialogOpen; }
   // The prompt shows "Include Sub Folders".

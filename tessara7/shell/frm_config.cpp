@@ -70,7 +70,7 @@ FrmConfig::FrmConfig(App& app)
       mAbout(mHelp.add("mAbout", "About Tessara 7")),
       mUninstall(afterSeparator(mHelp, "mHelpSep1", "mUninstall", "Uninstall")),
       releases(lstAllow, lstUnlockedWin),
-      ignoreList(app, lstignore),
+      ignoreList(app, app.registry(), lstignore),
       lockList(app, {*this, SSTab1, PageAccess, txtTask, cmdAdd, cmdDel, lstProgram}),
       foregroundWatcher(app, lockList, releases, ignoreList),
       advancedWatcher(app, lstHiddenProgram, releases),

@@ -130,7 +130,8 @@ class FrmConfig : public forms::Form {
   forms::Label lblsfile{*this, "lblsfile"};
   forms::Label cmdUninstall{*this, "cmdUninstall", "Uninstall"};
 
-  // Debug (never offered to the user): the per-run lists and working lists.
+  // Debug (never offered to the user): views of the releases and the ignore
+  // list, which hold their data, and working lists.
   forms::Frame fraDebug{*this, "fraDebug", "Author Debug Panel"};
   forms::ListBox lstAllow{*this, "lstAllow"};
   forms::ListBox lstUnlockedWin{*this, "lstUnlockedWin"};

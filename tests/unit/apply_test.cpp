@@ -144,15 +144,15 @@ TEST_F(ApplyTest, IgnoreListIsRewrittenWholeAndAnEmptyOneLeavesNoKey) {
   for (int n : {0, 1, 2, 7}) setString(Root::Machine, kIgnore, "Program" + std::to_string(n), "Old " + std::to_string(n));
   start();
   ASSERT_EQ(config().lstignore.count(), 4);
-  config().lstignore.removeItem(0);
-  config().lstignore.removeItem(0);
+  config().ignoreList.forget("Old 0");
+  config().ignoreList.forget("Old 1");
   apply();
   EXPECT_EQ(sim.registry.valueNames(Root::Machine, kIgnore), (std::vector<std::string>{"Program0", "Program1"}));
   EXPECT_EQ(getString(Root::Machine, kIgnore, "Program0"), "Old 2");
   EXPECT_EQ(getString(Root::Machine, kIgnore, "Program1"), "Old 7");
   EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"Old 2", "Old 7"}));
 
-  config().lstignore.clear();
+  config().ignoreList.clear();
   apply();
   EXPECT_FALSE(sim.registry.keyExists(Root::Machine, kIgnore));
   EXPECT_EQ(config().lstignore.count(), 0);
@@ -363,7 +363,7 @@ TEST_F(ApplyTest, RefusedMachineRootShowsTheNoticeAndStillWritesPerUser) {
   const std::string machineBefore = sim.registry.dump(Root::Machine);
   config().lockList.clear();
   config().lockList.append("Notepad", true, false);
-  config().lstignore.addItem("Ignored title");
+  config().ignoreList.add("Ignored title");
   config().chkRun.setChecked(true);
   config().chkLockIE.setChecked(true);
   config().mhideconfigure.setChecked(true);

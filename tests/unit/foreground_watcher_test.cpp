@@ -104,10 +104,7 @@ TEST_F(ForegroundWatcherTest, ResetLocksLocksAReleasedWindowAgainAtTheNextTick) 
 }
 
 TEST_F(ForegroundWatcherTest, PruningRemovesEveryVanishedClassInOneTick) {
-  config().lstAllow.addItem("Gone1");
-  config().lstAllow.addItem("Alive");
-  config().lstAllow.addItem("Gone2");
-  config().lstAllow.addItem("");
+  for (const char* windowClass : {"Gone1", "Alive", "Gone2", ""}) config().releases.releaseClass(windowClass, "Title");
   sim.desktop.createWindow("x", "Alive", 0);
   tick();
   EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{"Alive"});
@@ -115,7 +112,7 @@ TEST_F(ForegroundWatcherTest, PruningRemovesEveryVanishedClassInOneTick) {
 
 TEST_F(ForegroundWatcherTest, HandleReleasesLastWhileTheirWindowLives) {
   auto w = sim.desktop.createWindow("File Download", "#32770");
-  config().lstAllow.addItem(std::to_string(w));
+  config().releases.releaseWindow(w);
   tick();
   tick();
   EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{std::to_string(w)});
@@ -126,7 +123,7 @@ TEST_F(ForegroundWatcherTest, HandleReleasesLastWhileTheirWindowLives) {
 
 TEST_F(ForegroundWatcherTest, IgnoredTitleIsSparedOnlyWhenExactlyEqual) {
   lockEntry("Notepad");
-  config().lstignore.addItem("Untitled - Notepad");
+  config().ignoreList.add("Untitled - Notepad");
   auto spared = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
   tick();
   EXPECT_FALSE(locked(spared));

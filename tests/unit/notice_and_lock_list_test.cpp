@@ -75,8 +75,7 @@ class LockPageTest : public AppTest {
 };
 
 TEST_F(LockPageTest, ResetLocksEmptiesBothReleaseLists) {
-  config().lstAllow.addItem("Notepad");
-  config().lstUnlockedWin.addItem("Untitled - Notepad");
+  config().releases.releaseClass("Notepad", "Untitled - Notepad");
   config().mnuResetLocks.click();
   EXPECT_EQ(config().lstAllow.count(), 0);
   EXPECT_EQ(config().lstUnlockedWin.count(), 0);

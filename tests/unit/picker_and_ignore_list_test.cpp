@@ -143,7 +143,7 @@ TEST_F(IgnoreListWindowTest, RemoveRewritesTheStoreAndTheWatchersListSoApplyKeep
   EXPECT_TRUE(sim.registry.keyExists(Root::Machine, keys::Ignore)) << "the only title removed: the key stays";
   EXPECT_EQ(sim.registry.valueNames(Root::Machine, keys::Ignore), Titles{});
   EXPECT_EQ(config().lstignore.count(), 0);
-  config().lstignore.addItem("Other");
+  config().ignoreList.add("Other");
   config().cmdok.click();
   EXPECT_EQ(sim.registry.valueNames(Root::Machine, keys::Ignore), Titles{"Program0"});
   EXPECT_EQ(getString(Root::Machine, keys::Ignore, "Program0"), "Other");

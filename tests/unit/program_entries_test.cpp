@@ -130,10 +130,10 @@ TEST_F(ProgramEntryLockTest, UntickedOrIgnoredProgramEntriesLockNothing) {
   EXPECT_LE(sim.desktop.programFileReads(), 1) << "one read for the process, not one a tick";
 
   config().lstProgram.setChecked(1, true);
-  config().lstignore.addItem("Untitled");
+  config().ignoreList.add("Untitled");
   tick();
   EXPECT_FALSE(locked(w)) << "an ignored title is left alone";
-  config().lstignore.clear();
+  config().ignoreList.clear();
   tick();
   EXPECT_TRUE(locked(w));
 }

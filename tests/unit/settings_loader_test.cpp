@@ -139,28 +139,6 @@ TEST_F(SettingsLoaderTest, ALongListFollowsTheSameRulesAsAShortOne) {
   EXPECT_FALSE(ticked[401]);
 }
 
-TEST_F(SettingsLoaderTest, IgnoreListSkipsGapsAndReadsUpToProgram999) {
-  setString(Root::Machine, keys::Ignore, "Program0", "First");
-  setString(Root::Machine, keys::Ignore, "Program2", "Third");
-  setString(Root::Machine, keys::Ignore, "Program3", "");
-  setString(Root::Machine, keys::Ignore, "Program999", "Last");
-  setString(Root::Machine, keys::Ignore, "Program1000", "Too far");
-  start();
-  EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"First", "Third", "Last"}));
-}
-
-TEST_F(SettingsLoaderTest, IgnoreListTakesItsNumberedTitlesInNumberOrderWhateverTheNamesCase) {
-  // Read in one go as the key lists them; the numbers decide the order.
-  setString(Root::Machine, keys::Ignore, "PROGRAM10", "Tenth");
-  setString(Root::Machine, keys::Ignore, "program2", "Second");
-  setString(Root::Machine, keys::Ignore, "Program05", "Leading zero: no number");
-  setString(Root::Machine, keys::Ignore, "Programme4", "Another name");
-  setDword(Root::Machine, keys::Ignore, "Program3", 3);
-  setString(Root::Machine, keys::Ignore, "Program1", "First");
-  start();
-  EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"First", "Second", "Tenth"}));
-}
-
 TEST_F(SettingsLoaderTest, MasterPasswordIsLowerCasedAndReadFromTheScopesRoot) {
   setString(Root::Machine, keys::Password, "title2", "S3cret ÄÖÜ");
   start();
@@ -245,7 +223,7 @@ TEST_F(SettingsLoaderTest, PolicyValuesTickTheTweaksItemsIncludingTheTwoInternet
 TEST_F(SettingsLoaderTest, ReloadReplacesUnsavedEdits) {
   start();
   config().lockList.append("Unsaved", true, false);
-  config().lstignore.addItem("Unsaved title");
+  config().ignoreList.add("Unsaved title");
   config().chkLockIE.setChecked(true);
   config().GetConfig();
   EXPECT_EQ(config().lstProgram.count(), 25);
