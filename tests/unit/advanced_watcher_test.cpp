@@ -157,5 +157,42 @@ TEST_F(AdvancedWatcherTest, WhileADialogIsOpenWindowsAreHiddenWithoutAPrompt) {
   EXPECT_EQ(prompt(), nullptr);
 }
 
+// The built-in locks know their programs by file.
+class BuiltInProgramLockTest : public AppTest {
+ protected:
+  void tick() { sim.clock.advance(500); }
+  bool hidden(platform::WindowHandle w) { return sim.desktop.isHidden(w) || sim.desktop.isMinimised(w); }
+};
+
+TEST_F(BuiltInProgramLockTest, TaskManagerFirefoxOperaAndInternetExplorerAreKnownByTheirFiles) {
+  for (const char* flag : {"LockFF", "LockIE"}) setString(Root::Machine, keys::Settings, flag, "1");
+  start();
+  struct Case {
+    const char* file;
+    Action action;
+  };
+  std::uint32_t id = 70;
+  for (const Case& c : {Case{"TASKMGR.EXE", Action::AdvancedLock}, Case{"firefox.exe", Action::AdvancedLock},
+                        Case{"Opera.exe", Action::AdvancedLock}, Case{"iexplore.exe", Action::InternetExplorer}}) {
+    ++id;
+    sim.desktop.startProcess(id, id, c.file);
+    const auto w = sim.desktop.createWindow("A page", "Chrome_WidgetWin_1");
+    sim.desktop.setWindowProcess(w, id);
+    tick();
+    EXPECT_TRUE(hidden(w)) << c.file;
+    EXPECT_EQ(state().PendingAction, c.action) << c.file;
+    EXPECT_EQ(state().PendingWindow, w) << c.file;
+    sim.desktop.destroyWindow(w);
+    if (prompt()) prompt()->cmdCancelPWD.click();
+    app().collect();
+  }
+  ++id;
+  sim.desktop.startProcess(id, id, "chrome.exe");
+  const auto chrome = sim.desktop.createWindow("A page", "Chrome_WidgetWin_1");
+  sim.desktop.setWindowProcess(chrome, id);
+  tick();
+  EXPECT_FALSE(hidden(chrome));
+}
+
 }  // namespace
 }  // namespace tessara::testing

@@ -205,5 +205,112 @@ TEST_F(ForegroundWatcherTest, NoForegroundWindowLocksNothing) {
   EXPECT_FALSE(locked(w));
 }
 
+// Program entries in the running program: the lock list's entries against
+// windows whose processes the simulated desktop knows.
+class ProgramEntryLockTest : public AppTest {
+ protected:
+  void SetUp() override {
+    start();
+    config().lockList.clear();
+    sim.desktop.startProcess(40, 1000, "notepad.exe", "NOTEPAD.EXE");
+    sim.desktop.startProcess(41, 1100, "pad2.exe", "NOTEPAD.EXE");
+    sim.desktop.startProcess(42, 1200, "NotePad.exe", "", false);  // its file cannot be read
+    sim.desktop.startProcess(43, 1300, "calc.exe", "CALC.EXE");
+  }
+  platform::WindowHandle window(const char* title, std::uint32_t process, const char* windowClass = "Notepad") {
+    const auto w = sim.desktop.createWindow(title, windowClass);
+    sim.desktop.setWindowProcess(w, process);
+    return w;
+  }
+  void tick() { sim.clock.advance(500); }
+  bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
+  void release() {
+    typePassword("openbox");
+    app().collect();
+  }
+};
+
+TEST_F(ProgramEntryLockTest, AProgramEntryLocksItsWindowsWhateverTheTitleAndCatchesARenamedCopy) {
+  config().lockList.append("Notepad.EXE", true, false);
+  const auto retitled = window("Shopping list", 40);
+  tick();
+  EXPECT_TRUE(locked(retitled));
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Shopping list") << "the prompt shows the title";
+  EXPECT_EQ(state().PendingProcess, (platform::ProcessKey{40, 1000}));
+  release();
+
+  for (auto [title, process] : {std::pair{"Copy", 41u}, std::pair{"Unreadable", 42u}}) {
+    const auto w = window(title, process);
+    tick();
+    EXPECT_TRUE(locked(w)) << title;
+    release();
+  }
+  const auto other = window("Notepad.EXE - readme", 43, "Calc");
+  tick();
+  EXPECT_TRUE(locked(other)) << "the entry still matches titles as every task name does";
+  release();
+  const auto calc = window("Calculator", 43, "CalcFrame");
+  tick();
+  EXPECT_FALSE(locked(calc));
+}
+
+TEST_F(ProgramEntryLockTest, UntickedOrIgnoredProgramEntriesLockNothing) {
+  config().lockList.append("Shopping", true, false);
+  const auto w = window("Untitled", 40);
+  config().lockList.append("notepad.exe", false, false);
+  for (int i = 0; i < 4; ++i) tick();
+  EXPECT_FALSE(locked(w));
+  EXPECT_LE(sim.desktop.programFileReads(), 1) << "one read for the process, not one a tick";
+
+  config().lstProgram.setChecked(1, true);
+  config().ignoreList.add("Untitled");
+  tick();
+  EXPECT_FALSE(locked(w)) << "an ignored title is left alone";
+  config().ignoreList.clear();
+  tick();
+  EXPECT_TRUE(locked(w));
+}
+
+// A released program's windows stay released while the process has one; the
+// window handle and the process id alone carry nothing to a later process.
+TEST_F(ProgramEntryLockTest, AReleaseCoversTheProcessUntilItsWindowsCloseAndNoLaterProcess) {
+  config().lockList.append("notepad.exe", true, false);
+  const auto first = window("Untitled", 40, "Edit1");
+  tick();
+  release();
+  EXPECT_FALSE(locked(first));
+  const auto second = window("Other", 40, "Edit2");
+  tick();
+  EXPECT_FALSE(locked(second)) << "another window of the released process";
+  const auto copy = window("Copy", 41, "Edit1");
+  tick();
+  EXPECT_TRUE(locked(copy)) << "the window class releases nothing for a program entry";
+  release();
+
+  // Notepad ends, and a new one starts with the same id and (as Wine does) the same handle.
+  sim.desktop.destroyWindow(second);
+  sim.desktop.startProcess(40, 5000, "notepad.exe", "NOTEPAD.EXE");
+  tick();
+  sim.desktop.bringToFront(first);
+  tick();
+  EXPECT_TRUE(locked(first)) << "a new process inherits no release";
+  EXPECT_EQ(state().PendingProcess, (platform::ProcessKey{40, 5000}));
+}
+
+TEST_F(ProgramEntryLockTest, TheHeldWindowOfAProgramIsHiddenAgainUntilItsProcessIsReleased) {
+  config().lockList.append("notepad.exe", true, false);
+  const auto w = window("Untitled", 40);
+  tick();
+  ASSERT_TRUE(locked(w));
+  sim.desktop.showWindowAsync(w, platform::SwShow);
+  sim.clock.advance(20);
+  EXPECT_TRUE(sim.desktop.isHidden(w)) << "the guard hides it again at once";
+  release();
+  sim.desktop.showWindowAsync(w, platform::SwShow);
+  sim.clock.advance(200);
+  EXPECT_FALSE(sim.desktop.isHidden(w));
+}
+
 }  // namespace
 }  // namespace tessara::testing
