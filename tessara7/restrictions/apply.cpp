@@ -24,7 +24,7 @@ Apply::Apply(App& app, Parts parts) : app_(app), p_(parts) {}
 void Apply::cmdok_Click() {
   auto& state = app_.state();
   auto& reg = app_.registry();
-  PolicyChangeBatch batch(app_);
+  PolicyChanges::Batch batch(app_.policyChanges());
 
   const std::string changes = changesToApply();
   reg.SaveStringValue(Root::Machine, keys::Settings, "tmp", "testadminrights");

@@ -7,7 +7,7 @@
 
 namespace tessara {
 
-class App;
+class PolicyChanges;
 class RegistryAccess;
 
 class Protections {
@@ -19,7 +19,7 @@ class Protections {
     forms::CheckBox& chkLockStart;
     forms::MenuItem& chkWallpaper;
   };
-  Protections(App& app, Controls controls);
+  Protections(RegistryAccess& registry, PolicyChanges& policies, Controls controls);
 
   void chkNoViewOnDrive_Click();
   void chkC_Click();
@@ -34,7 +34,8 @@ class Protections {
   void loadFlags(RegistryAccess& registry);
 
  private:
-  App& app_;
+  RegistryAccess& registry_;
+  PolicyChanges& policies_;
   Controls c_;
 };
 

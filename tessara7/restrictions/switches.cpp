@@ -102,7 +102,7 @@ void RestrictionSwitches::save(App& app, Root scopeRoot) const {
     const Root root = entry.where == catalogue::Where::Machine ? Root::Machine : scopeRoot;
     if (entry.encoding == catalogue::Encoding::PolicyDword) {
       registry.SaveDwordValue(root, entry.key, entry.value, ticked ? 1 : 0);
-      app.policiesChanged();
+      app.policyChanges().changed();
     } else {
       registry.SaveStringValue(root, entry.key, entry.value, ticked ? "1" : "0");
     }

@@ -158,24 +158,6 @@ void App::closeInputBox() {
   if (FrmInput* box = frmInput_.peek()) box->cmdCancel_Click();
 }
 
-void App::policiesChanged() {
-  if (policyBatchDepth_ > 0) {
-    policyChangePending_ = true;
-    return;
-  }
-  host_.os.desktop.broadcastPolicyChange();
-}
-
-PolicyChangeBatch::~PolicyChangeBatch() {
-  if (--app_.policyBatchDepth_ == 0 && app_.policyChangePending_) {
-    app_.policyChangePending_ = false;
-    try {
-      app_.os().desktop.broadcastPolicyChange();
-    } catch (...) {
-    }
-  }
-}
-
 void App::reportHandlerError(const std::string& description) {
   try {
     showNotice(description);

@@ -17,6 +17,7 @@
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/password_request.h"
 #include "tessara7/locking/program_entries.h"
+#include "tessara7/restrictions/policy_changes.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/user_scope.h"
 #include "tessara7/shell/app_state.h"
@@ -158,9 +159,8 @@ class App : public LockList::Host,
   // The configuration window comes up (the master password was given).
   void showConfiguration();
 
-  // Tells running programs that policies changed: at once, or once at the
-  // end of the outermost PolicyChangeBatch.
-  void policiesChanged();
+  // Tells running programs that policies changed, once per command.
+  PolicyChanges& policyChanges() { return policyChanges_; }
 
   // The tray icon's state: added at start-up, gone when the window goes.
   bool trayIconAdded() const { return trayIconAdded_; }
@@ -178,6 +178,7 @@ class App : public LockList::Host,
   AppState state_;
   ProgramLookup programs_;
   HistoryQueue history_;
+  PolicyChanges policyChanges_{host_.os.desktop};
   std::unique_ptr<FrmConfig> frmConfig_;
   std::unique_ptr<PasswordRequests> passwordRequests_;
   std::unique_ptr<PasswordThrottle> passwordThrottle_;
@@ -192,21 +193,7 @@ class App : public LockList::Host,
   bool ended_ = false;
   bool trayIconAdded_ = false;
   platform::WindowHandle trayOwner_ = 0;
-  int policyBatchDepth_ = 0;
-  bool policyChangePending_ = false;
-  friend class PolicyChangeBatch;
 };
 
-// Collects the policy changes of one command into a single notification.
-class PolicyChangeBatch {
- public:
-  explicit PolicyChangeBatch(App& app) : app_(app) { ++app_.policyBatchDepth_; }
-  ~PolicyChangeBatch();
-  PolicyChangeBatch(const PolicyChangeBatch&) = delete;
-  PolicyChangeBatch& operator=(const PolicyChangeBatch&) = delete;
-
- private:
-  App& app_;
-};
 
 }  // namespace tessara

@@ -83,7 +83,7 @@ FrmConfig::FrmConfig(App& app)
                         tmradv.tick();
                       }}),
       switches(*this, chkContextMenu),
-      protections(app, {chkNoViewOnDrive, chkC, chklockusb, chkLockStart, chkWallpaper}),
+      protections(app.registry(), app.policyChanges(), {chkNoViewOnDrive, chkC, chklockusb, chkLockStart, chkWallpaper}),
       trayMenu(app, {*this, mFile, mconfig, mLockWorkstation, mhideconfigure, mhidecoffebreak, lblaction}),
       protector(app.os(), app.state().AppFolder),
       uninstall(app, {*this, cmdUninstall, tmrFileProtector}, protector),

@@ -25,7 +25,7 @@ void SettingsLoader::GetConfig() {
   auto& state = app_.state();
   auto& reg = app_.registry();
   auto& files = app_.os().files;
-  PolicyChangeBatch batch(app_);  // boxes the load changes write their policies again
+  PolicyChanges::Batch batch(app_.policyChanges());  // boxes the load changes write their policies again
   // The lists are filled whole and shown once, not entry by entry.
   forms::UpdateBatch shownOnce(p_.window);
 
