@@ -1,10 +1,14 @@
-// The switch items built from a restriction catalogue: a row added to a
+// The Settings, Tweaks and Advanced menus built from the restriction
+// catalogue: every placed row once, under its menu and section, with its
+// caption and separator, in the catalogue's order; and a row added to a
 // catalogue is shown, bound, loaded and flipped with nothing else to edit.
 #include "tessara7/restrictions/switch_menus.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,9 +18,9 @@
 #include "tessara7/restrictions/switches.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
+#include "tests/unit/app_fixture.h"
 
-namespace tessara {
-namespace testing {
+namespace tessara::testing {
 namespace {
 
 using catalogue::Menu;
@@ -25,6 +29,92 @@ std::vector<std::string> namesOf(const forms::MenuItem& menu) {
   std::vector<std::string> names;
   for (const auto& item : menu.items()) names.push_back(item->name());
   return names;
+}
+
+int countNamed(const forms::MenuItem& item, std::string_view name) {
+  int count = item.name() == name ? 1 : 0;
+  for (const auto& child : item.items()) count += countNamed(*child, name);
+  return count;
+}
+
+// --- The configuration window's menus ------------------------------------------
+
+class CatalogueMenusTest : public AppTest {
+ protected:
+  const forms::MenuItem& menuOf(Menu which) {
+    if (which == Menu::Settings) return config().mSettings;
+    if (which == Menu::Tweaks) return config().mTweaks;
+    return config().mAdvanced;
+  }
+  int countInWindow(std::string_view name) {
+    int count = 0;
+    for (const auto& menu : config().menus()) count += countNamed(*menu, name);
+    return count;
+  }
+};
+
+TEST_F(CatalogueMenusTest, EveryPlacedRowIsOneItemUnderItsMenuAndSectionInCatalogueOrder) {
+  std::set<std::string> headings;
+  for (const auto& row : catalogue::switches())
+    if (row.placement.section) headings.insert(std::string(row.placement.section->item));
+  ASSERT_FALSE(headings.empty());
+
+  std::map<Menu, std::ptrdiff_t> lastIndex;
+  std::set<const catalogue::Section*> opened;
+  for (const auto& row : catalogue::switches()) {
+    const std::string name(row.control);
+    const auto& place = row.placement;
+    if (place.menu == Menu::None) {
+      EXPECT_EQ(countInWindow(name), 0) << name << " is no menu item";
+      continue;
+    }
+    EXPECT_EQ(countInWindow(name), 1) << name;
+    const auto& items = menuOf(place.menu).items();
+    const auto names = namesOf(menuOf(place.menu));
+    const auto at = std::ranges::find(names, name) - names.begin();
+    ASSERT_LT(at, std::ssize(names)) << name << " is not in its menu";
+    EXPECT_EQ(items[at]->caption(), (place.section ? "  " : "") + std::string(place.caption)) << name;
+
+    // The nearest heading above the item is its section's (none for a row without one).
+    std::string heading;
+    for (auto i = at - 1; i >= 0 && heading.empty(); --i)
+      if (headings.contains(names[i])) heading = names[i];
+    EXPECT_EQ(heading, place.section ? place.section->item : "") << name;
+
+    const bool opens = place.section && opened.insert(place.section).second;
+    if (opens) {
+      ASSERT_GE(at, 1) << name;
+      EXPECT_EQ(names[at - 1], place.section->item) << name << " opens its section";
+      EXPECT_EQ(items[at - 1]->caption(), place.section->caption);
+    }
+    const auto lineAt = at - (opens ? 2 : 1);
+    EXPECT_EQ(lineAt >= 0 && items[lineAt]->separator(), place.separatorBefore) << name;
+
+    if (lastIndex.contains(place.menu)) {
+      EXPECT_GT(at, lastIndex[place.menu]) << name << " out of catalogue order";
+    }
+    lastIndex[place.menu] = at;
+  }
+  for (const auto& heading : headings) EXPECT_EQ(countInWindow(heading), 1) << heading;
+}
+
+// Names, order, headings and separators are what the tray, the tests and the
+// Windows build look items up by: the catalogue must rebuild them as they were.
+TEST_F(CatalogueMenusTest, TheMenusKeepTheirItemsHeadingsAndSeparatorsWhereTheyWere) {
+  EXPECT_EQ(namesOf(config().mSettings),
+            (std::vector<std::string>{"mignore", "mSettingsSep1", "chkPasswordTimer", "mEnPwd", "mHistory",
+                                      "mSettingsSep2", "mhideconfigure", "mhidecoffebreak"}));
+  EXPECT_EQ(namesOf(config().mTweaks),
+            (std::vector<std::string>{"mwindows", "chkDesktop", "chkRDesktop", "chkWallpaper", "chkNoPrograms",
+                                      "chkRun", "mTweaksSep1", "mie", "chkOptions", "chkSource", "chkdlFolder",
+                                      "chkFav"}));
+  EXPECT_EQ(namesOf(config().mAdvanced),
+            (std::vector<std::string>{"mwin", "chkTaskManager", "chkLockMyComputer", "chkLockex", "chkLockInstall",
+                                      "chkLockextract", "mAdvancedSep1", "mSeperator01", "chkLockIE", "chkLockFF",
+                                      "chkdisableDownloads"}));
+  EXPECT_EQ(config().chkWallpaper.caption(), "  Disable Changing of Wallpaper");
+  EXPECT_EQ(config().mwindows.caption(), "Windows:");
+  EXPECT_EQ(config().mSeperator01.caption(), "Internet:");
 }
 
 // --- A catalogue with rows added -------------------------------------------------
@@ -99,5 +189,4 @@ TEST_F(AddedRowsTest, RowsOfANewSectionOpenItAfterItsLineAtTheMenuEnd) {
 }
 
 }  // namespace
-}  // namespace testing
-}  // namespace tessara
+}  // namespace tessara::testing
