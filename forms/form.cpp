@@ -125,16 +125,9 @@ MenuItem* Form::findMenu(int id) const {
   return nullptr;
 }
 
-static MenuItem* findByName(MenuItem& item, const std::string& name) {
-  if (item.name() == name) return &item;
-  for (auto& child : item.items())
-    if (MenuItem* found = findByName(*child, name)) return found;
-  return nullptr;
-}
-
 MenuItem* Form::findMenu(const std::string& name) const {
   for (auto& menu : menus_)
-    if (MenuItem* found = findByName(*menu, name)) return found;
+    if (MenuItem* found = menu->find(name)) return found;
   return nullptr;
 }
 

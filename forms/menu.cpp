@@ -1,5 +1,8 @@
 #include "forms/menu.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "forms/control_id.h"
 #include "forms/form.h"
 
@@ -34,6 +37,19 @@ void MenuItem::setVisible(bool visible) {
 MenuItem& MenuItem::add(std::string name, std::string caption) {
   items_.push_back(std::make_unique<MenuItem>(owner_, std::move(name), std::move(caption)));
   return *items_.back();
+}
+
+MenuItem& MenuItem::insertAfter(const MenuItem& sibling, std::string name, std::string caption) {
+  const auto at = std::find_if(items_.begin(), items_.end(), [&](const auto& item) { return item.get() == &sibling; });
+  if (at == items_.end()) throw std::logic_error(sibling.name() + " is not an item of " + name_);
+  return **items_.insert(std::next(at), std::make_unique<MenuItem>(owner_, std::move(name), std::move(caption)));
+}
+
+MenuItem* MenuItem::find(std::string_view name) {
+  if (name_ == name) return this;
+  for (auto& item : items_)
+    if (MenuItem* found = item->find(name)) return found;
+  return nullptr;
 }
 
 MenuItem* MenuItem::find(int id) {

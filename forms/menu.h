@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace forms {
@@ -33,8 +34,13 @@ class MenuItem {
   void setRunsWhileLocked(bool runs) { runsWhileLocked_ = runs; }
 
   MenuItem& add(std::string name, std::string caption);
+  // Places an item right after one of this menu's own items (throws
+  // std::logic_error for any other), so an item can join a menu built before it.
+  MenuItem& insertAfter(const MenuItem& sibling, std::string name, std::string caption);
   const std::vector<std::unique_ptr<MenuItem>>& items() const { return items_; }
+  // This item or one beneath it, at any depth.
   MenuItem* find(int id);
+  MenuItem* find(std::string_view name);
 
   void click();
   std::function<void()> onClick;

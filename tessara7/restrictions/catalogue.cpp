@@ -9,36 +9,55 @@ namespace {
 
 using enum Encoding;
 using enum Where;
+using enum Menu;
 
 constexpr std::string_view kExplorer = keys::ExplorerPolicies;
 constexpr std::string_view kIe = keys::IeRestrictions;
 constexpr std::string_view kSettings = keys::Settings;
+constexpr bool kLineBefore = true;
 
-const std::array<Switch, 21> kSwitches{{
-    {"chkDesktop", PolicyDword, Scope, kExplorer, "NoDesktop"},
-    {"chkTaskManager", Flag, Scope, kSettings, "TaskManager", Absent::On, "0"},
-    {"chkLockMyComputer", Flag, Scope, kSettings, "chkLockMyComputer"},
-    {"chkContextMenu", Flag, Scope, kSettings, "chkContextMenu"},
-    {"mEnPwd", Flag, Scope, kSettings, "mEnPwd", Absent::On},
-    {"chkPasswordTimer", Flag, Scope, kSettings, "chkPasswordTimer"},
-    {"chkRDesktop", PolicyDword, Scope, kExplorer, "NoViewContextMenu"},
-    {"chkRun", PolicyDword, Scope, kExplorer, "NoRun"},
-    {"chkFav", PolicyDword, Scope, kIe, "NoFavorites"},
-    {"chkSource", PolicyDword, Scope, kIe, "NoViewSource"},
-    {"chkOptions", PolicyDword, Scope, kIe, "NoBrowserOptions"},
-    {"chkdlFolder", PolicyDword, Scope, kIe, "NoSelectDownloadDir"},
-    {"chkNoPrograms", PolicyDword, Scope, kExplorer, "NoStartMenuMorePrograms"},
-    {"chkLockIE", Flag, Scope, kSettings, "LockIE"},
-    {"chkdisableDownloads", Flag, Scope, kSettings, "DisableDownloads"},
-    {"chkLockFF", Flag, Scope, kSettings, "LockFF"},
-    {"chkLockex", Flag, Scope, kSettings, "LockEx"},
-    {"chkLockInstall", Flag, Scope, kSettings, "LockInstall"},
-    {"chkLockextract", Flag, Scope, kSettings, "LockExtract"},
-    {"mhidecoffebreak", Flag, Machine, kSettings, "mhidecoffebreak"},
-    {"mhideconfigure", Flag, Machine, kSettings, "mhideconfigure"},
-}};
+// In menu order, menu by menu, then the switch that is no menu item.
+constexpr auto kSwitches = std::to_array<Switch>({
+    {"chkDesktop", {Tweaks, &kWindowsSection, "Hide Desktop Icons"}, PolicyDword, Scope, kExplorer, "NoDesktop"},
+    {"chkRDesktop", {Tweaks, &kWindowsSection, "Disable Right-click Desktop"}, PolicyDword, Scope, kExplorer,
+     "NoViewContextMenu"},
+    {"chkNoPrograms", {Tweaks, &kWindowsSection, "Remove All Programs on Start Menu"}, PolicyDword, Scope, kExplorer,
+     "NoStartMenuMorePrograms"},
+    {"chkRun", {Tweaks, &kWindowsSection, "Remove Run on Start Menu"}, PolicyDword, Scope, kExplorer, "NoRun"},
+    {"chkOptions", {Tweaks, &kInternetExplorerSection, "Disable Internet Options", kLineBefore}, PolicyDword, Scope,
+     kIe, "NoBrowserOptions"},
+    {"chkSource", {Tweaks, &kInternetExplorerSection, "Disable View Source"}, PolicyDword, Scope, kIe, "NoViewSource"},
+    {"chkdlFolder", {Tweaks, &kInternetExplorerSection, "Disable Change of Download Folder"}, PolicyDword, Scope, kIe,
+     "NoSelectDownloadDir"},
+    {"chkFav", {Tweaks, &kInternetExplorerSection, "Remove Favorites"}, PolicyDword, Scope, kIe, "NoFavorites"},
 
-const std::array<ImplicitLock, 6> kImplicitLocks{{
+    {"chkTaskManager", {Advanced, &kSystemSection, "Lock Task Manager"}, Flag, Scope, kSettings, "TaskManager",
+     Absent::On, "0"},
+    {"chkLockMyComputer", {Advanced, &kSystemSection, "Lock My Computer"}, Flag, Scope, kSettings, "chkLockMyComputer"},
+    {"chkLockex", {Advanced, &kSystemSection, "Lock Windows Explorer"}, Flag, Scope, kSettings, "LockEx"},
+    {"chkLockInstall", {Advanced, &kSystemSection, "Lock Software Installation"}, Flag, Scope, kSettings,
+     "LockInstall"},
+    {"chkLockextract", {Advanced, &kSystemSection, "Lock Zip && Self Extracting Files"}, Flag, Scope, kSettings,
+     "LockExtract"},
+    {"chkLockIE", {Advanced, &kInternetSection, "Lock Internet Explorer", kLineBefore}, Flag, Scope, kSettings,
+     "LockIE"},
+    {"chkLockFF", {Advanced, &kInternetSection, "Lock Firefox, Netscape && Opera"}, Flag, Scope, kSettings, "LockFF"},
+    {"chkdisableDownloads", {Advanced, &kInternetSection, "Lock Downloads"}, Flag, Scope, kSettings,
+     "DisableDownloads"},
+
+    {"chkPasswordTimer", {Settings, nullptr, "Password Timer (30 Seconds)", kLineBefore}, Flag, Scope, kSettings,
+     "chkPasswordTimer"},
+    {"mEnPwd", {Settings, nullptr, "Require Master Password to use Encryption from Windows Explorer"}, Flag, Scope,
+     kSettings, "mEnPwd", Absent::On},
+    {"mhideconfigure", {Settings, nullptr, "Disable Configure (on sys tray)", kLineBefore}, Flag, Machine, kSettings,
+     "mhideconfigure"},
+    {"mhidecoffebreak", {Settings, nullptr, "Disable Lock Computer (on sys tray)"}, Flag, Machine, kSettings,
+     "mhidecoffebreak"},
+
+    {"chkContextMenu", {}, Flag, Scope, kSettings, "chkContextMenu"},
+});
+
+const auto kImplicitLocks = std::to_array<ImplicitLock>({
     // Today's Firefox and Opera share no window class with the old ones: their files tell them.
     {"chkLockFF", {"MozillaUIWindowClass", "OpWindow"}, {"firefox.exe", "opera.exe"}},
     {"chkdisableDownloads", {"File Download", "file - Downloads", "Download file"}},
@@ -47,7 +66,7 @@ const std::array<ImplicitLock, 6> kImplicitLocks{{
     {"chkLockMyComputer", {"My Computer"}},
     {"chkLockInstall", {"Setup", "Install", "Installer"}},
     {"chkLockextract", {"Extract"}},
-}};
+});
 
 constexpr std::array<std::string_view, 1> kInternetExplorerFiles{"iexplore.exe"};
 

@@ -1,8 +1,9 @@
 #pragma once
 // The switches of the "Tweaks", "Advanced" and "Settings" menus: where each
-// one is stored and how a stored value ticks it again. Apply writes them in
-// this order and the loader reads them back from the same rows, so the two
-// can never disagree on a key or a value name.
+// one is shown, where it is stored and how a stored value ticks it again.
+// Apply writes them in this order and the loader reads them back from the
+// same rows, so the two can never disagree on a key or a value name; the
+// menus are built from the same rows, so a new switch is one row.
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -24,8 +25,31 @@ enum class Where {
 
 enum class Absent { Off, On };  // how a missing flag loads
 
+enum class Menu { None, Settings, Tweaks, Advanced };
+
+// A heading inside a menu ("Windows:"): an item of its own that does nothing,
+// with the captions of its switches indented beneath it.
+struct Section {
+  std::string_view item;
+  std::string_view caption;
+};
+inline constexpr Section kWindowsSection{"mwindows", "Windows:"};
+inline constexpr Section kInternetExplorerSection{"mie", "Internet Explorer:"};
+inline constexpr Section kSystemSection{"mwin", "System:"};
+inline constexpr Section kInternetSection{"mSeperator01", "Internet:"};
+
+// Where a switch's menu item goes; Menu::None for a switch that is no menu item.
+struct Placement {
+  Menu menu = Menu::None;
+  const Section* section = nullptr;
+  std::string_view caption = {};  // as shown, without a section's indent
+  // A line before the item, or before its section's heading when it opens the section.
+  bool separatorBefore = false;
+};
+
 struct Switch {
   std::string_view control;  // menu item (or check box) name
+  Placement placement;
   Encoding encoding;
   Where where;
   std::string_view key;

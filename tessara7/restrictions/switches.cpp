@@ -11,9 +11,10 @@ namespace tessara {
 
 using platform::Root;
 
-RestrictionSwitches::RestrictionSwitches(const forms::Form& window, forms::CheckBox& chkContextMenu)
+RestrictionSwitches::RestrictionSwitches(const forms::Form& window, forms::CheckBox& chkContextMenu,
+                                         std::span<const catalogue::Switch> rows)
     : chkContextMenu_(chkContextMenu) {
-  for (const auto& entry : catalogue::switches()) {
+  for (const auto& entry : rows) {
     forms::MenuItem* item = window.findMenu(std::string(entry.control));
     // A row that names neither a menu item nor the check box is a misspelling:
     // it must not quietly switch the Explorer menu instead.

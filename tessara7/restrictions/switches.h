@@ -1,6 +1,7 @@
 #pragma once
 // The catalogue's switches bound to the configuration window's controls:
 // their ticks, how the load sets them and how Apply stores them.
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,8 @@ class RestrictionSwitches {
  public:
   // The menu items are found by the catalogue's control names; the one check
   // box among the switches is chkContextMenu.
-  RestrictionSwitches(const forms::Form& window, forms::CheckBox& chkContextMenu);
+  RestrictionSwitches(const forms::Form& window, forms::CheckBox& chkContextMenu,
+                      std::span<const catalogue::Switch> rows = catalogue::switches());
 
   bool on(const catalogue::Switch& entry) const;
 

@@ -7,6 +7,7 @@
 // to (frm_config_wiring.cpp), each in its own folder, and other windows talk
 // to those objects through App, never to the controls here.
 #include <string>
+#include <string_view>
 
 #include "forms/form.h"
 #include "platform/registry.h"
@@ -155,7 +156,8 @@ class FrmConfig : public forms::Form {
   // The quick checks between the watchers' ticks; started only when needed.
   forms::Timer tmrGuard{*this, "tmrGuard", LockGuard::CloseIntervalMs, false};
 
-  // Menus, built in the constructor; these name the items handlers use.
+  // Menus, built in the constructor (the switches from the restriction
+  // catalogue); these name the items handlers use.
   forms::MenuItem& mFile;
   forms::MenuItem& mconfig;
   forms::MenuItem& mLockWorkstation;
@@ -222,6 +224,10 @@ class FrmConfig : public forms::Form {
   Apply apply;
 
  private:
+  // Builds the menu bar and returns its first menu, the tray's "File".
+  static forms::MenuItem& buildMenus(forms::Form& window);
+  // A built menu item by name; throws std::logic_error when there is none.
+  forms::MenuItem& builtItem(std::string_view name) const;
   void layOut();
   void connectHandlers();
 

@@ -108,6 +108,26 @@ TEST_F(FormsModel, MenuTickRunsNothing) {
   EXPECT_EQ(form.findMenu("chkTaskManager"), &item);
 }
 
+TEST_F(FormsModel, AMenuFindsItsItemsByNameAtAnyDepthAndPlacesOneAfterItsOwnItem) {
+  auto& menu = form.addMenu("mnuTools", "Tools");
+  auto& first = menu.add("mnuFirst", "First");
+  auto& last = menu.add("mnuLast", "Last");
+  auto& nested = last.add("mnuNested", "Nested");
+  EXPECT_EQ(menu.find("mnuNested"), &nested);
+  EXPECT_EQ(menu.find("mnuTools"), &menu);
+  EXPECT_EQ(first.find("mnuNested"), nullptr) << "only beneath the item asked";
+
+  auto& middle = menu.insertAfter(first, "mnuMiddle", "Middle");
+  auto& end = menu.insertAfter(last, "mnuEnd", "End");
+  std::vector<std::string> order;
+  for (const auto& item : menu.items()) order.push_back(item->name());
+  EXPECT_EQ(order, (std::vector<std::string>{"mnuFirst", "mnuMiddle", "mnuLast", "mnuEnd"}));
+  EXPECT_EQ(middle.caption(), "Middle");
+  EXPECT_EQ(form.findMenu(end.id()), &end);
+  EXPECT_THROW(menu.insertAfter(nested, "mnuLost", "Lost"), std::logic_error) << "not an item of this menu";
+  EXPECT_EQ(menu.items().size(), 4u);
+}
+
 TEST_F(FormsModel, OptionButtonsOfOneFrameExcludeEachOther) {
   int clicksA = 0, clicksB = 0;
   form.OptA.onClick = [&] { ++clicksA; };
