@@ -9,7 +9,7 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_tray.h"
 #include "tessara7/shell/app.h"
-#include "tessara7/shell/frm_config.h"
+#include "tessara7/shell/subsystems.h"
 
 namespace {
 
@@ -26,26 +26,26 @@ struct Program {
     app = std::make_unique<tessara::App>(tessara::AppHost{sim.get(), tray, nullptr, [] {}, [] {}});
     app->start();
   }
-  tessara::FrmConfig& config() { return app->frmConfig(); }
+  tessara::Subsystems& parts() { return app->subsystems(); }
 
   // 999 ticked entries, 1000 ignored titles, 50 released window classes
   // whose windows exist (so the watcher keeps the releases).
   void fillLists() {
-    auto& config = this->config();
-    config.lstProgram.clear();
-    for (int n = 0; n < kLockedEntries; ++n) config.lstProgram.addItem("Locked task " + std::to_string(n), true);
-    for (int n = 0; n < kIgnoredTitles; ++n) config.ignoreList.add("Ignored title " + std::to_string(n));
+    auto& parts = this->parts();
+    parts.lockList.clear();
+    for (int n = 0; n < kLockedEntries; ++n) parts.lockList.append("Locked task " + std::to_string(n), true, false);
+    for (int n = 0; n < kIgnoredTitles; ++n) parts.ignoreList.add("Ignored title " + std::to_string(n));
     for (int n = 0; n < kReleases; ++n) {
       const std::string className = "ReleasedClass" + std::to_string(n);
       sim.desktop.createWindow("Released window " + std::to_string(n), className, 0);
-      config.releases.releaseClass(className, "Released window " + std::to_string(n));
+      parts.releases.releaseClass(className, "Released window " + std::to_string(n));
     }
   }
 };
 
 void runTicks(benchmark::State& state, Program& program) {
-  auto& config = program.config();
-  for (auto _ : state) config.foregroundWatcher.timerTessara_Timer();
+  auto& watcher = program.parts().foregroundWatcher;
+  for (auto _ : state) watcher.timerTessara_Timer();
   benchmark::DoNotOptimize(program.app->state().ForegroundTitle);
 }
 
@@ -73,8 +73,7 @@ void BM_WatcherTick_FullLists_IgnoredMatch(benchmark::State& state) {
   Program program;
   program.fillLists();
   const std::string title = "Ignored title " + std::to_string(kIgnoredTitles - 1);
-  auto& config = program.config();
-  config.lstProgram.addItem(title, true);
+  program.parts().lockList.append(title, true, false);
   program.sim.desktop.createWindow(title, "Notepad");
   runTicks(state, program);
   if (program.app->openPassword()) state.SkipWithError("the watcher locked the window");

@@ -9,6 +9,7 @@
 #include "tessara7/locking/password_requests.h"
 #include "tessara7/locking/password_throttle.h"
 #include "tessara7/shell/frm_config.h"
+#include "tessara7/shell/subsystems.h"
 #include "tessara7/shell/frm_error.h"
 #include "tessara7/shell/frm_input.h"
 
@@ -35,7 +36,8 @@ App::App(AppHost host)
     if (host_.doEvents) host_.doEvents();
   };
   frmConfig_ = std::make_unique<FrmConfig>(*this);
-  passwordRequests_ = std::make_unique<PasswordRequests>(*this, frmConfig_->masterPassword);
+  subsystems_ = std::make_unique<Subsystems>(*this, *frmConfig_);
+  passwordRequests_ = std::make_unique<PasswordRequests>(*this, subsystems_->masterPassword);
   passwordThrottle_ = std::make_unique<PasswordThrottle>(host_.os.guard, registry_, host_.os.clock);
 }
 
@@ -69,13 +71,13 @@ void App::showTaskPicker() { frmLock().show(); }
 void App::offerSubfolderOption() { frmPassword().chksubfolders.setVisible(true); }
 void App::showIgnoreWindow() { frmIgnore().show(); }
 
-Releases& App::releases() { return frmConfig_->releases; }
-LockList& App::lockList() { return frmConfig_->lockList; }
-IgnoreList& App::ignoreList() { return frmConfig_->ignoreList; }
-MasterPassword& App::masterPassword() { return frmConfig_->masterPassword; }
-UninstallCommands& App::uninstall() { return frmConfig_->uninstall; }
-ComputerLock& App::computerLock() { return frmConfig_->computerLock; }
-LockGuard& App::lockGuard() { return frmConfig_->lockGuard; }
+Releases& App::releases() { return subsystems_->releases; }
+LockList& App::lockList() { return subsystems_->lockList; }
+IgnoreList& App::ignoreList() { return subsystems_->ignoreList; }
+MasterPassword& App::masterPassword() { return subsystems_->masterPassword; }
+UninstallCommands& App::uninstall() { return subsystems_->uninstall; }
+ComputerLock& App::computerLock() { return subsystems_->computerLock; }
+LockGuard& App::lockGuard() { return subsystems_->lockGuard; }
 void App::showConfiguration() { frmConfig_->show(); }
 
 void App::exitForGood() {

@@ -26,6 +26,7 @@
 namespace tessara {
 
 class FrmConfig;
+class Subsystems;
 class FrmError;
 class FrmPassword;
 class FrmBlank;
@@ -110,6 +111,8 @@ class App : public LockList::Host,
 
   // The windows; the pop-up ones are made afresh after they unload.
   FrmConfig& frmConfig() { return *frmConfig_; }
+  // The subsystems behind the window's controls.
+  Subsystems& subsystems() { return *subsystems_; }
   FrmError& frmError();
   FrmError* openNotice();  // nullptr when not loaded
   FrmPassword& frmPassword();
@@ -147,8 +150,8 @@ class App : public LockList::Host,
   // What wrong master passwords have cost so far.
   PasswordThrottle& passwordThrottle() { return *passwordThrottle_; }
 
-  // The subsystems that other windows talk to; they live with the
-  // configuration window, whose controls they hold.
+  // The subsystems that other windows talk to; they live in Subsystems,
+  // built on the configuration window's controls.
   Releases& releases();
   LockList& lockList();
   IgnoreList& ignoreList();
@@ -180,6 +183,7 @@ class App : public LockList::Host,
   HistoryQueue history_;
   PolicyChanges policyChanges_{host_.os.desktop};
   std::unique_ptr<FrmConfig> frmConfig_;
+  std::unique_ptr<Subsystems> subsystems_;  // after the window: they go first
   std::unique_ptr<PasswordRequests> passwordRequests_;
   std::unique_ptr<PasswordThrottle> passwordThrottle_;
   forms::FormSlot<FrmError> frmError_;

@@ -1,7 +1,6 @@
 #include "tessara7/shell/frm_config.h"
 
 #include "shared/names.h"
-#include "tessara7/locking/password_requests.h"
 #include "tessara7/shell/app.h"
 
 namespace tessara {
@@ -59,39 +58,7 @@ FrmConfig::FrmConfig(App& app)
       chkdisableDownloads(builtItem("chkdisableDownloads")),
       mHelp(builtItem("mHelp")),
       mAbout(builtItem("mAbout")),
-      mUninstall(builtItem("mUninstall")),
-      releases(lstAllow, lstUnlockedWin),
-      ignoreList(app, app.registry(), lstignore),
-      lockList(app, {*this, SSTab1, PageAccess, txtTask, cmdAdd, cmdDel, lstProgram}),
-      foregroundWatcher(app, lockList, releases, ignoreList),
-      advancedWatcher(app, lstHiddenProgram, releases),
-      masterPassword(app, {*this, cmdsetpassword, txtsetpassword, Label10, OptThisUser, mClearPassword,
-                           chkPasswordTimer, tmrPassword}),
-      computerLock(app),
-      lockGuard(app, {tmrGuard,
-                      [this] {
-                        timerTessara.tick();
-                        tmradv.tick();
-                      }}),
-      switches(*this, chkContextMenu),
-      protections(app.registry(), app.policyChanges(), {chkNoViewOnDrive, chkC, chklockusb, chkLockStart, chkWallpaper}),
-      trayMenu(app, {*this, mFile, mconfig, mLockWorkstation, mhideconfigure, mhidecoffebreak, lblaction}),
-      protector(app.os(), app.state().AppFolder),
-      uninstall(app, {*this, cmdUninstall, tmrFileProtector}, protector),
-      transfer(app, {app.os(), app.history(), app.state().AppFolder}),
-      RSPEncrypt1(app.os().files, app.encryptionOptions()),
-      run(app, {txtPath, txtEnPwd, lstFolders, File1, fraEn, cmdHome, RSPEncrypt1}),
-      commandRunner(encryptionPage),
-      encryptionPage(app, {*this, SSTab1, PageEncryption, fraEn, txtPath, chkSub, txtEnPwd, cmdenpwd, chkReEncrypt, run,
-                           commandRunner}),
-      explorerMenu(app, {*this, txtPath, commandRunner, {app.os().desktop, app.registry(), app.state().AppFolder}}),
-      loader(app, {*this, lockList, ignoreList, advancedWatcher, masterPassword, switches, protections, trayMenu,
-                   OptAllUsers, OptThisUser, txtPath, File1, txtEnPwd, cmdenpwd, explorerMenu}),
-      startup(app, {*this, loader, lockList, SSTab1, PageWelcome, {PageAdvanced, PageDebug}, OptAllUsers,
-                    OptThisUser, chkSub, lblsfile, lblStatus,
-                    {&chkLockFF, &chkLockInstall, &chkRDesktop, &chkRun, &chkNoPrograms, &chkDesktop}}),
-      apply(app, {lockList, ignoreList, switches, loader, OptThisUser, cmdCancel}),
-      app_(app) {
+      mUninstall(builtItem("mUninstall")) {
   // The tray menu is the window's "File" menu, shown only at the tray icon.
   mFile.setVisible(false);
   mClearPassword.setEnabled(false);
@@ -102,7 +69,6 @@ FrmConfig::FrmConfig(App& app)
   for (forms::MenuItem* item : {&mconfig, &mLockWorkstation, &mnuResetLocks, &mClearPassword, &mCancel, &mExit})
     item->setRunsWhileLocked(true);
   layOut();
-  connectHandlers();
 }
 
 void FrmConfig::layOut() {
@@ -214,6 +180,5 @@ void FrmConfig::layOut() {
   cmdCancel.setToolTip("Closes this tool (ensure you click Apply if you want your settings saved)");
 }
 
-void FrmConfig::ShowPWD() { app_.passwordRequests().ShowPWD(); }
 
 }  // namespace tessara

@@ -2,37 +2,16 @@
 // The configuration window: the program's main window, hidden while the
 // program runs. It carries the tabs of the configuration, the menus (the
 // hidden "File" menu is the tray menu), the per-run lists on its debug page
-// and the timers that drive the watchers. It holds controls and wiring only:
-// what a control does is the business of the subsystem object it is wired
-// to (frm_config_wiring.cpp), each in its own folder, and other windows talk
-// to those objects through App, never to the controls here.
+// and the timers that drive the watchers. It holds controls, menus and
+// layout only: what a control does is the business of the subsystem object
+// it is wired to (shell/subsystems.h), each in its own folder, and other
+// windows talk to those objects through App, never to the controls here.
 #include <string>
 #include <string_view>
 
 #include "forms/form.h"
 #include "platform/registry.h"
-#include "tessara7/encryption/command_runner.h"
-#include "tessara7/encryption/encryption_component.h"
-#include "tessara7/encryption/encryption_page.h"
-#include "tessara7/encryption/encryption_run.h"
-#include "tessara7/encryption/file_protector.h"
-#include "tessara7/encryption/explorer_menu.h"
-#include "tessara7/locking/advanced_watcher.h"
-#include "tessara7/locking/computer_lock.h"
-#include "tessara7/locking/foreground_watcher.h"
-#include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_guard.h"
-#include "tessara7/locking/lock_list.h"
-#include "tessara7/locking/master_password.h"
-#include "tessara7/locking/releases.h"
-#include "tessara7/restrictions/apply.h"
-#include "tessara7/restrictions/protections.h"
-#include "tessara7/restrictions/switches.h"
-#include "tessara7/shell/settings_loader.h"
-#include "tessara7/shell/startup.h"
-#include "tessara7/shell/tray_menu.h"
-#include "tessara7/transfer/transfer_commands.h"
-#include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
 
@@ -41,13 +20,6 @@ class App;
 class FrmConfig : public forms::Form {
  public:
   explicit FrmConfig(App& app);
-
-  // Loads the whole settings store into the window and the program's values.
-  void GetConfig() { loader.GetConfig(); }
-  // Raises the password prompt for the pending action.
-  void ShowPWD();
-  // A mouse message from the tray icon (WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, ...).
-  void trayMessage(int mouseMessage) { trayMenu.trayMessage(mouseMessage); }
 
   // Tabs of SSTab1.
   enum Page { PageAccess = 0, PageEncryption, PageSystem, PageAdvanced, PageUsers, PageWelcome, PageDebug };
@@ -199,29 +171,6 @@ class FrmConfig : public forms::Form {
   forms::MenuItem& mAbout;
   forms::MenuItem& mUninstall;
 
-  // The subsystems behind the controls, built on them in this order.
-  Releases releases;
-  IgnoreList ignoreList;
-  LockList lockList;
-  ForegroundWatcher foregroundWatcher;
-  AdvancedWatcher advancedWatcher;
-  MasterPassword masterPassword;
-  ComputerLock computerLock;
-  LockGuard lockGuard;
-  RestrictionSwitches switches;
-  Protections protections;
-  TrayMenu trayMenu;
-  FileProtector protector;
-  UninstallCommands uninstall;
-  TransferCommands transfer;
-  encryption::EncryptionComponent RSPEncrypt1;
-  EncryptionRun run;
-  CommandRunner commandRunner;
-  EncryptionPage encryptionPage;
-  ExplorerMenu explorerMenu;
-  SettingsLoader loader;
-  Startup startup;
-  Apply apply;
 
  private:
   // Builds the menu bar and returns its first menu, the tray's "File".
@@ -229,9 +178,7 @@ class FrmConfig : public forms::Form {
   // A built menu item by name; throws std::logic_error when there is none.
   forms::MenuItem& builtItem(std::string_view name) const;
   void layOut();
-  void connectHandlers();
 
-  App& app_;
 };
 
 }  // namespace tessara

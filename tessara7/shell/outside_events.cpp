@@ -4,23 +4,24 @@
 #include "tessara7/locking/lock_guard.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
+#include "tessara7/shell/subsystems.h"
 #include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
 
 void OutsideEvents::foregroundMayHaveChanged() {
   FrmConfig& config = app_.frmConfig();
-  config.fire([&] { config.lockGuard.foregroundMayHaveChanged(); });
+  config.fire([&] { app_.subsystems().lockGuard.foregroundMayHaveChanged(); });
 }
 
 void OutsideEvents::windowAppeared() {
   FrmConfig& config = app_.frmConfig();
-  config.fire([&] { config.lockGuard.windowAppeared(); });
+  config.fire([&] { app_.subsystems().lockGuard.windowAppeared(); });
 }
 
 void OutsideEvents::explorerMenuClicked(std::span<const std::byte> message) {
   FrmConfig& config = app_.frmConfig();
-  config.fire([&] { config.explorerMenu.received(message); });
+  config.fire([&] { app_.subsystems().explorerMenu.received(message); });
 }
 
 bool OutsideEvents::areYouRunning() {
@@ -50,7 +51,7 @@ bool OutsideEvents::endForUninstaller() {
 
 void OutsideEvents::trayCallback(int mouseMessage) {
   FrmConfig& config = app_.frmConfig();
-  config.fire([&] { config.trayMessage(mouseMessage); });
+  config.fire([&] { app_.subsystems().trayMenu.trayMessage(mouseMessage); });
 }
 
 void OutsideEvents::taskbarRestarted() {

@@ -16,6 +16,7 @@
 #include "tessara7/shell/frm_config.h"
 #include "tessara7/shell/frm_error.h"
 #include "tessara7/shell/outside_events.h"
+#include "tessara7/shell/subsystems.h"
 
 namespace tessara::testing {
 
@@ -27,7 +28,7 @@ class AppTest : public ::testing::Test {
   // a fault of the program, so every test ends by checking that none was skipped.
   void TearDown() override {
     if (app_) {
-      EXPECT_EQ(app_->frmConfig().loader.steps().skipped(), std::vector<std::string>{});
+      EXPECT_EQ(app_->subsystems().loader.steps().skipped(), std::vector<std::string>{});
     }
   }
 
@@ -60,6 +61,7 @@ class AppTest : public ::testing::Test {
     return start();
   }
   FrmConfig& config() { return app().frmConfig(); }
+  Subsystems& subsystems() { return app().subsystems(); }
   AppState& state() { return app().state(); }
 
   void setString(Root root, const std::string& key, const std::string& name, const std::string& text) {

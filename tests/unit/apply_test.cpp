@@ -144,15 +144,15 @@ TEST_F(ApplyTest, IgnoreListIsRewrittenWholeAndAnEmptyOneLeavesNoKey) {
   for (int n : {0, 1, 2, 7}) setString(Root::Machine, kIgnore, "Program" + std::to_string(n), "Old " + std::to_string(n));
   start();
   ASSERT_EQ(config().lstignore.count(), 4);
-  config().ignoreList.forget("Old 0");
-  config().ignoreList.forget("Old 1");
+  subsystems().ignoreList.forget("Old 0");
+  subsystems().ignoreList.forget("Old 1");
   apply();
   EXPECT_EQ(sim.registry.valueNames(Root::Machine, kIgnore), (std::vector<std::string>{"Program0", "Program1"}));
   EXPECT_EQ(getString(Root::Machine, kIgnore, "Program0"), "Old 2");
   EXPECT_EQ(getString(Root::Machine, kIgnore, "Program1"), "Old 7");
   EXPECT_EQ(config().lstignore.items(), (std::vector<std::string>{"Old 2", "Old 7"}));
 
-  config().ignoreList.clear();
+  subsystems().ignoreList.clear();
   apply();
   EXPECT_FALSE(sim.registry.keyExists(Root::Machine, kIgnore));
   EXPECT_EQ(config().lstignore.count(), 0);
@@ -168,7 +168,7 @@ TEST_F(ApplyTest, MachineRowsZeroTo999AreGoneInEitherScope) {
     } else {
       start();
     }
-    while (config().lockList.count() > 2) config().lockList.remove(2);
+    while (subsystems().lockList.count() > 2) subsystems().lockList.remove(2);
     apply();
     const int firstGone = thisUser ? 0 : 2;  // All users writes its two rows again
     for (int n = firstGone; n < 1000; ++n)
@@ -183,9 +183,9 @@ TEST_F(ApplyTest, ThisUserClearsPerUserRowsBeyondTheList) {
   setString(Root::User, rowKey(998), "Window", "Last row");
   start();
   ASSERT_EQ(config().lstProgram.count(), 7);
-  config().lockList.remove(6);
-  config().lockList.remove(1);
-  config().lockList.remove(1);
+  subsystems().lockList.remove(6);
+  subsystems().lockList.remove(1);
+  subsystems().lockList.remove(1);
   apply();
   for (int n = 0; n < 4; ++n) EXPECT_TRUE(sim.registry.keyExists(Root::User, rowKey(n))) << n;
   for (int n : {4, 5, 998}) EXPECT_FALSE(sim.registry.keyExists(Root::User, rowKey(n))) << n;
@@ -203,10 +203,10 @@ TEST_F(ApplyTest, RowsAreWrittenUnderTheScopeRootWithUntickedOnesKept) {
     } else {
       start();
     }
-    config().lockList.clear();
-    config().lockList.append("Notepad", true, false);
-    config().lockList.append("Solitaire", false, false);
-    config().lockList.append("Größe – Editor", true, false);
+    subsystems().lockList.clear();
+    subsystems().lockList.append("Notepad", true, false);
+    subsystems().lockList.append("Solitaire", false, false);
+    subsystems().lockList.append("Größe – Editor", true, false);
     apply();
     const Root root = thisUser ? Root::User : Root::Machine;
     const Root other = thisUser ? Root::Machine : Root::User;
@@ -308,7 +308,7 @@ TEST_F(ApplyTest, EveryMenuSwitchComesBackAsAppliedInBothScopes) {
     for (bool on : {true, false}) {
       tickAll(on);
       apply();
-      config().GetConfig();
+      subsystems().loader.GetConfig();
       for (const auto& entry : allMenuSwitches()) EXPECT_EQ(ticked(entry), on) << entry.control;
       EXPECT_EQ(config().chkContextMenu.value(), on ? 1 : 0);
       EXPECT_EQ(state().ExplorerMenuNeedsPassword, on);
@@ -361,9 +361,9 @@ TEST_F(ApplyTest, RefusedMachineRootShowsTheNoticeAndStillWritesPerUser) {
   start();
   sim.registry.setWritable(Root::Machine, false);
   const std::string machineBefore = sim.registry.dump(Root::Machine);
-  config().lockList.clear();
-  config().lockList.append("Notepad", true, false);
-  config().ignoreList.add("Ignored title");
+  subsystems().lockList.clear();
+  subsystems().lockList.append("Notepad", true, false);
+  subsystems().ignoreList.add("Ignored title");
   config().chkRun.setChecked(true);
   config().chkLockIE.setChecked(true);
   config().mhideconfigure.setChecked(true);

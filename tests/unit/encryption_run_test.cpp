@@ -64,7 +64,7 @@ TEST_F(EncryptionRunTest, FolderWithSubFoldersGoesBothWaysAndLeavesWhatItMustNot
   EXPECT_EQ(progress(), nullptr) << "no errors: the progress window closed";
   EXPECT_FALSE(state().EncryptionBusy);
   EXPECT_TRUE(config().fraEn.enabled());
-  EXPECT_EQ(config().RSPEncrypt1.keyDerivations(), 1u) << "one derivation for the whole run";
+  EXPECT_EQ(subsystems().RSPEncrypt1.keyDerivations(), 1u) << "one derivation for the whole run";
 
   run("de", "c:\\docs", true);
   EXPECT_EQ(noticeText().substr(0, 39), "A file(s) in this directory are no long");
@@ -209,7 +209,7 @@ TEST_F(EncryptionRunTest, AFaultAtEveryPointLosesNoByte) {
       expectedFiles += (sim.files.exists(path) ? 1 : 0) + (sim.files.exists(path + ".ts7") ? 1 : 0);
       EXPECT_TRUE(asPlain || sim.files.exists(path + ".ts7")) << where << ": " << path;
       if (sim.files.exists(path + ".ts7")) {  // it must decrypt
-        auto& component = config().RSPEncrypt1;
+        auto& component = subsystems().RSPEncrypt1;
         component.setActive(true);
         EXPECT_TRUE(component.decrypt(path + ".ts7", path + ".check", "secret")) << where;
         EXPECT_EQ(sim.files.content(path + ".check"), content) << where;
@@ -232,7 +232,7 @@ TEST_F(EncryptionRunTest, AFaultAtEveryPointLosesNoByte) {
         const bool faulted = sim.files.callCount(static_cast<FileOperation>(op)) >= nth;
         sim.files.resetCounts();  // the checks below run without faults
         // A temporary whose deletion failed goes with the next pass.
-        if (faulted && op == static_cast<int>(FileOperation::Delete)) config().RSPEncrypt1.removeLeftovers("C:\\docs");
+        if (faulted && op == static_cast<int>(FileOperation::Delete)) subsystems().RSPEncrypt1.removeLeftovers("C:\\docs");
         intact(where);
         if (!faulted) break;
       }
@@ -276,23 +276,23 @@ TEST_F(EncryptionRunTest, CommandsArrivingDuringARunWaitAndTakeTheirOwnPassword)
   run("en", "C:\\Two");
   int runsInside = 0;
   doEventsScript = [&] {
-    if (config().run.running() && config().commandRunner.waiting() == 0 && runsInside++ == 0) {
+    if (subsystems().run.running() && subsystems().commandRunner.waiting() == 0 && runsInside++ == 0) {
       // A decryption clicked in Explorer, its prompt answered.
-      config().commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\Two"}, "secret"});
+      subsystems().commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\Two"}, "secret"});
       config().Timer1.tick();  // the timer comes during the run
     }
   };
   run("en", "C:\\One");
   EXPECT_TRUE(sim.files.exists("C:\\One\\a.txt.ts7")) << "the first run was not disturbed";
   EXPECT_TRUE(sim.files.exists("C:\\Two\\b.txt.ts7")) << "the command waited";
-  EXPECT_EQ(config().commandRunner.waiting(), 1u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 1u);
   config().txtEnPwd.setText("other");
   sim.clock.advance(1000);
   EXPECT_EQ(*sim.files.content("C:\\Two\\b.txt"), "b") << "decrypted with the prompt's password";
-  EXPECT_EQ(config().commandRunner.waiting(), 0u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
 
   // No prompt: the page's password, which is wrong here.
-  config().commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\One"}, std::nullopt});
+  subsystems().commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\One"}, std::nullopt});
   sim.clock.advance(1000);
 
   EXPECT_EQ(errorLines(), std::vector<std::string>{"Error  4: Check Password c:\\one\\a.txt.ts7"});

@@ -62,7 +62,7 @@ class ExplorerMenuTest : public AppTest {
     config().txtEnPwd.setText("Page Key");
   }
   void click(const std::string& caption, const std::vector<std::u16string>& paths) {
-    config().explorerMenu.received(message(std::u16string(caption.begin(), caption.end()), paths));
+    subsystems().explorerMenu.received(message(std::u16string(caption.begin(), caption.end()), paths));
   }
   std::vector<std::string> entries() {
     std::vector<std::string> captions;
@@ -77,7 +77,7 @@ class ExplorerMenuTest : public AppTest {
 
 TEST_F(ExplorerMenuTest, TheOptionRegistersTheMenuForTheUserAndItsEntriesOutliveUnticking) {
   startWithOption(true, false);
-  ContextMenu* menu = config().explorerMenu.contextMenu();
+  ContextMenu* menu = subsystems().explorerMenu.contextMenu();
   ASSERT_NE(menu, nullptr);
   EXPECT_TRUE(menu->active());
   EXPECT_EQ(entries(), (std::vector<std::string>{"-", "Encrypt", "Decrypt"}));
@@ -94,18 +94,18 @@ TEST_F(ExplorerMenuTest, TheOptionRegistersTheMenuForTheUserAndItsEntriesOutlive
   config().chkContextMenu.setValue(0);
   config().cmdok.click();
   EXPECT_EQ(getString(Root::Machine, "Software\\TSR\\Settings", "chkContextMenu"), "0");
-  ASSERT_NE(config().explorerMenu.contextMenu(), nullptr);
+  ASSERT_NE(subsystems().explorerMenu.contextMenu(), nullptr);
   click("Encrypt", {u"C:\\a.txt"});
-  ASSERT_EQ(config().commandRunner.waiting(), 1u);
-  EXPECT_EQ(config().commandRunner.queued().front().verb, encryption::Verb::Encrypt);
+  ASSERT_EQ(subsystems().commandRunner.waiting(), 1u);
+  EXPECT_EQ(subsystems().commandRunner.queued().front().verb, encryption::Verb::Encrypt);
 }
 
 TEST_F(ExplorerMenuTest, WithTheOptionOffNothingIsRegisteredAndClicksAreIgnored) {
   startWithOption(false, false);
-  EXPECT_EQ(config().explorerMenu.contextMenu(), nullptr);
+  EXPECT_EQ(subsystems().explorerMenu.contextMenu(), nullptr);
   EXPECT_FALSE(sim.registry.keyExists(Root::User, kClassKey));
   click("Encrypt", {u"C:\\a.txt"});
-  EXPECT_EQ(config().commandRunner.waiting(), 0u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
   EXPECT_EQ(config().txtPath.text(), "");
 }
 
@@ -118,11 +118,11 @@ TEST_F(ExplorerMenuTest, SeveralItemsRunOneAfterAnotherWithoutAPrompt) {
   sim.files.addFile("C:\\b.txt", "gamma");
   for (const char* ignored : {"-", "Delete", "encrypt"}) {
     click(ignored, {u"C:\\b.txt"});
-    EXPECT_EQ(config().commandRunner.waiting(), 0u) << ignored;
+    EXPECT_EQ(subsystems().commandRunner.waiting(), 0u) << ignored;
   }
   auto cut = message(u"Encrypt", {u"C:\\b.txt"});
   cut.pop_back();
-  config().explorerMenu.received(cut);
+  subsystems().explorerMenu.received(cut);
   EXPECT_EQ(config().txtPath.text(), "");
 
   click("Encrypt", {u"C:\\One", u"C:\\Two", u"C:\\b.txt"});
@@ -131,11 +131,11 @@ TEST_F(ExplorerMenuTest, SeveralItemsRunOneAfterAnotherWithoutAPrompt) {
   sim.clock.advance(1000);  // the first run, the other two wait their turn
   EXPECT_TRUE(sim.files.exists("C:\\One\\a.txt.ts7"));
   EXPECT_FALSE(sim.files.exists("C:\\b.txt.ts7"));
-  EXPECT_EQ(config().commandRunner.waiting(), 2u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 2u);
   sim.clock.advance(2000);
   EXPECT_TRUE(sim.files.exists("C:\\Two\\ünï.txt.ts7"));
   EXPECT_TRUE(sim.files.exists("C:\\b.txt.ts7"));
-  EXPECT_EQ(config().commandRunner.waiting(), 0u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
 }
 
 // With the password option on, the prompt comes first: the master password
@@ -172,7 +172,7 @@ TEST_F(ExplorerMenuTest, ThePromptComesFirstAndTheDecryptionPasswordKeepsItsCase
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(config().txtPath.text(), "C:\\y.txt");
   EXPECT_EQ(state().PendingAction, Action::None) << "no prompt is left pending";
-  EXPECT_EQ(config().commandRunner.waiting(), 0u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
 }
 
 }  // namespace

@@ -8,9 +8,9 @@ class ForegroundWatcherTest : public AppTest {
  protected:
   void SetUp() override {
     start();
-    config().lockList.clear();
+    subsystems().lockList.clear();
   }
-  void lockEntry(const std::string& text, bool ticked = true) { config().lockList.append(text, ticked, false); }
+  void lockEntry(const std::string& text, bool ticked = true) { subsystems().lockList.append(text, ticked, false); }
   void tick() { sim.clock.advance(500); }
   bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
   void release() {
@@ -104,7 +104,7 @@ TEST_F(ForegroundWatcherTest, ResetLocksLocksAReleasedWindowAgainAtTheNextTick) 
 }
 
 TEST_F(ForegroundWatcherTest, PruningRemovesEveryVanishedClassInOneTick) {
-  for (const char* windowClass : {"Gone1", "Alive", "Gone2", ""}) config().releases.releaseClass(windowClass, "Title");
+  for (const char* windowClass : {"Gone1", "Alive", "Gone2", ""}) subsystems().releases.releaseClass(windowClass, "Title");
   sim.desktop.createWindow("x", "Alive", 0);
   tick();
   EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{"Alive"});
@@ -112,7 +112,7 @@ TEST_F(ForegroundWatcherTest, PruningRemovesEveryVanishedClassInOneTick) {
 
 TEST_F(ForegroundWatcherTest, HandleReleasesLastWhileTheirWindowLives) {
   auto w = sim.desktop.createWindow("File Download", "#32770");
-  config().releases.releaseWindow(w);
+  subsystems().releases.releaseWindow(w);
   tick();
   tick();
   EXPECT_EQ(config().lstAllow.items(), std::vector<std::string>{std::to_string(w)});
@@ -123,7 +123,7 @@ TEST_F(ForegroundWatcherTest, HandleReleasesLastWhileTheirWindowLives) {
 
 TEST_F(ForegroundWatcherTest, IgnoredTitleIsSparedOnlyWhenExactlyEqual) {
   lockEntry("Notepad");
-  config().ignoreList.add("Untitled - Notepad");
+  subsystems().ignoreList.add("Untitled - Notepad");
   auto spared = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
   tick();
   EXPECT_FALSE(locked(spared));
@@ -211,7 +211,7 @@ class ProgramEntryLockTest : public AppTest {
  protected:
   void SetUp() override {
     start();
-    config().lockList.clear();
+    subsystems().lockList.clear();
     sim.desktop.startProcess(40, 1000, "notepad.exe", "NOTEPAD.EXE");
     sim.desktop.startProcess(41, 1100, "pad2.exe", "NOTEPAD.EXE");
     sim.desktop.startProcess(42, 1200, "NotePad.exe", "", false);  // its file cannot be read
@@ -231,7 +231,7 @@ class ProgramEntryLockTest : public AppTest {
 };
 
 TEST_F(ProgramEntryLockTest, AProgramEntryLocksItsWindowsWhateverTheTitleAndCatchesARenamedCopy) {
-  config().lockList.append("Notepad.EXE", true, false);
+  subsystems().lockList.append("Notepad.EXE", true, false);
   const auto retitled = window("Shopping list", 40);
   tick();
   EXPECT_TRUE(locked(retitled));
@@ -256,18 +256,18 @@ TEST_F(ProgramEntryLockTest, AProgramEntryLocksItsWindowsWhateverTheTitleAndCatc
 }
 
 TEST_F(ProgramEntryLockTest, UntickedOrIgnoredProgramEntriesLockNothing) {
-  config().lockList.append("Shopping", true, false);
+  subsystems().lockList.append("Shopping", true, false);
   const auto w = window("Untitled", 40);
-  config().lockList.append("notepad.exe", false, false);
+  subsystems().lockList.append("notepad.exe", false, false);
   for (int i = 0; i < 4; ++i) tick();
   EXPECT_FALSE(locked(w));
   EXPECT_LE(sim.desktop.programFileReads(), 1) << "one read for the process, not one a tick";
 
   config().lstProgram.setChecked(1, true);
-  config().ignoreList.add("Untitled");
+  subsystems().ignoreList.add("Untitled");
   tick();
   EXPECT_FALSE(locked(w)) << "an ignored title is left alone";
-  config().ignoreList.clear();
+  subsystems().ignoreList.clear();
   tick();
   EXPECT_TRUE(locked(w));
 }
@@ -275,7 +275,7 @@ TEST_F(ProgramEntryLockTest, UntickedOrIgnoredProgramEntriesLockNothing) {
 // A released program's windows stay released while the process has one; the
 // window handle and the process id alone carry nothing to a later process.
 TEST_F(ProgramEntryLockTest, AReleaseCoversTheProcessUntilItsWindowsCloseAndNoLaterProcess) {
-  config().lockList.append("notepad.exe", true, false);
+  subsystems().lockList.append("notepad.exe", true, false);
   const auto first = window("Untitled", 40, "Edit1");
   tick();
   release();
@@ -299,7 +299,7 @@ TEST_F(ProgramEntryLockTest, AReleaseCoversTheProcessUntilItsWindowsCloseAndNoLa
 }
 
 TEST_F(ProgramEntryLockTest, TheHeldWindowOfAProgramIsHiddenAgainUntilItsProcessIsReleased) {
-  config().lockList.append("notepad.exe", true, false);
+  subsystems().lockList.append("notepad.exe", true, false);
   const auto w = window("Untitled", 40);
   tick();
   ASSERT_TRUE(locked(w));

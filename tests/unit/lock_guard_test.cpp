@@ -20,10 +20,10 @@ class LockGuardTest : public AppTest {
  protected:
   void SetUp() override {
     start();
-    config().lockList.clear();
-    config().lockList.append("Notepad", true, false);
+    subsystems().lockList.clear();
+    subsystems().lockList.append("Notepad", true, false);
   }
-  LockGuard& guard() { return config().lockGuard; }
+  LockGuard& guard() { return subsystems().lockGuard; }
   bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
   // The window shows itself again as its own program would, without coming to the front.
   void showsItself(platform::WindowHandle w) { sim.desktop.showWindowAsync(w, platform::SwShowNormal); }

@@ -44,7 +44,7 @@ TEST_F(StoredPasswordTest, TextFromAnOlderVersionOpensOnceAndIsThenStoredAsItsHa
   EXPECT_TRUE(opensWith("old secret")) << "the hash opens as the text did";
   EXPECT_EQ(stored(), hashed) << "a hash is not written again";
 
-  config().GetConfig();  // the next start, Apply or change of scope
+  subsystems().loader.GetConfig();  // the next start, Apply or change of scope
   EXPECT_TRUE(opensWith("Old Secret"));
   EXPECT_FALSE(opensWith("openbox"));
   EXPECT_FALSE(hintShown());
@@ -63,7 +63,7 @@ TEST_F(StoredPasswordTest, TheUsersStoreTakesOnlyAHashAndTheMachinesPasswordHold
   EXPECT_TRUE(PasswordHash::matches("theirs", stored(Root::Machine)));
 
   setString(Root::User, keys::Password, "title2", PasswordHash::make("mine", 1000));
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_TRUE(opensWith("mine"));
   EXPECT_FALSE(opensWith("theirs"));
 }
@@ -80,7 +80,7 @@ TEST_F(StoredPasswordTest, TheDefaultHintFollowsThePasswordHoweverItIsStored) {
            {"secret", false},
            {"", true}}) {
     setString(Root::Machine, keys::Password, "title2", text);
-    config().GetConfig();
+    subsystems().loader.GetConfig();
     EXPECT_EQ(hintShown(), hint) << text;
   }
   state().ConfigUnlocked = true;

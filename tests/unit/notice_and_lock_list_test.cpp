@@ -70,12 +70,12 @@ class LockPageTest : public AppTest {
   void SetUp() override {
     start();
     unlock();
-    config().lockList.clear();
+    subsystems().lockList.clear();
   }
 };
 
 TEST_F(LockPageTest, ResetLocksEmptiesBothReleaseLists) {
-  config().releases.releaseClass("Notepad", "Untitled - Notepad");
+  subsystems().releases.releaseClass("Notepad", "Untitled - Notepad");
   config().mnuResetLocks.click();
   EXPECT_EQ(config().lstAllow.count(), 0);
   EXPECT_EQ(config().lstUnlockedWin.count(), 0);

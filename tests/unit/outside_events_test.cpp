@@ -33,7 +33,7 @@ TEST_F(OutsideEventsTest, AnExplorerClickRunsItsCommandAndOtherCopyDataDoesNot) 
   auto huge = encrypt;
   huge.resize(explorer_menu::MaxBytes + 1);
   EXPECT_EQ(windowEvents.sendCopyData(names::ExplorerMenuCopyData, huge), 0);
-  EXPECT_EQ(config().commandRunner.waiting(), 0u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
   EXPECT_EQ(config().txtPath.text(), "");
 
   EXPECT_EQ(windowEvents.sendCopyData(names::ExplorerMenuCopyData, encrypt), 1);
@@ -80,8 +80,8 @@ TEST_F(OutsideEventsTest, OtherProgramsWindowsReachTheLockGuardOnceItWatches) {
   app();
   EXPECT_FALSE(windowEvents.raiseWindowAppeared()) << "watched before the start";
   start();
-  config().lockList.clear();
-  config().lockList.append("Notepad", true, false);
+  subsystems().lockList.clear();
+  subsystems().lockList.append("Notepad", true, false);
   sim.clock.advance(250);  // mid-way between two ticks
 
   // A window that appears behind is watched closely until it comes to the front.

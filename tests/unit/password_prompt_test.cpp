@@ -18,10 +18,10 @@ class PasswordPromptTest : public AppTest {
     raise(requestOf(action, title, window), title, window);
   }
   void askForExplorer(encryption::ExplorerRequest click, const std::string& title) {
-    raise(config().explorerMenu.passwordRequest(std::move(click)), title, 0);
+    raise(subsystems().explorerMenu.passwordRequest(std::move(click)), title, 0);
   }
   PasswordRequest requestOf(Action action, const std::string& title, platform::WindowHandle window) {
-    auto& c = config();
+    auto& c = subsystems();
     switch (action) {
       case Action::Configuration: return app().passwordRequests().configurationRequest(title);
       case Action::ListedWindow: return c.foregroundWatcher.listedWindowRequest(window, title, state().PendingItem, {});
@@ -37,7 +37,7 @@ class PasswordPromptTest : public AppTest {
     app().passwordRequests().leavePending(std::move(request));
     state().PendingTitle = title;
     state().PendingWindow = window;
-    config().ShowPWD();
+    app().passwordRequests().ShowPWD();
   }
   platform::WindowHandle lockedNotepad() {
     auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
@@ -98,7 +98,7 @@ TEST_F(PasswordPromptTest, AppReleaseRestoresTheWindowAndReleasesItsClass) {
 
 TEST_F(PasswordPromptTest, IgnoreInFutureStoresTheTitleAtOnceAndSaysSo) {
   setString(Root::Machine, keys::Ignore, "Program5", "Old entry");
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   auto w = lockedNotepad();
   ask(Action::ListedWindow, "Untitled - Notepad", w);
   prompt()->chkIgnore.click();
@@ -277,11 +277,11 @@ TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordAn
     typePassword("nope");
     EXPECT_EQ(prompt(), nullptr);
   }
-  EXPECT_EQ(config().commandRunner.waiting(), 0u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
   // Five wrong ones through prompts that close: the next prompt waits.
   askForExplorer(click, "Master Password Required:");
   typePassword("openbox");
-  EXPECT_EQ(config().commandRunner.waiting(), 0u);
+  EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
 }
 
 TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFlagSet) {
@@ -300,7 +300,7 @@ TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFla
 TEST_F(PasswordPromptTest, ExplorerCommandsArmTheCommandRunner) {
   using encryption::ExplorerRequest;
   using encryption::Verb;
-  const auto& queued = config().commandRunner.queued();
+  const auto& queued = subsystems().commandRunner.queued();
   askForExplorer(ExplorerRequest{Verb::Encrypt, {"C:\\x", "C:\\y"}, std::nullopt}, "Master Password Required:");
   typePassword("OPENBOX");
   ASSERT_EQ(queued.size(), 2u) << "one command per path";
@@ -382,7 +382,7 @@ TEST_F(PasswordPromptTest, ComputerLockIgnoresCancelAndEndsWithTheRightPassword)
 // and no other request takes its prompt over: a watcher's "app" prompt there
 // would let Cancel close the prompt, and the blank screen with it.
 TEST_F(PasswordPromptTest, ComputerLockHoldsAgainstClosesAndOtherRequests) {
-  config().lockList.append("Notepad", true, false);
+  subsystems().lockList.append("Notepad", true, false);
   config().mLockWorkstation.click();
   FrmBlank* blank = app().openBlank();
   ASSERT_NE(blank, nullptr);
@@ -459,7 +459,7 @@ TEST_F(PromptCloseBoxTest, TheCloseBoxCancelsLikeTheCancelButton) {
   state().PendingAction = Action::ListedWindow;
   state().PendingTitle = "Untitled - Notepad";
   state().PendingWindow = w;
-  config().ShowPWD();
+  app().passwordRequests().ShowPWD();
   prompt()->close(forms::CloseReason::User);
   app().collect();
   EXPECT_EQ(prompt(), nullptr);

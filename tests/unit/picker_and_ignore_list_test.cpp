@@ -20,7 +20,7 @@ class TaskPickerTest : public AppTest {
   void SetUp() override {
     start();
     unlock();
-    config().lockList.clear();
+    subsystems().lockList.clear();
   }
   FrmLock* picker() { return app().openLock(); }
   FrmLock& open() {
@@ -113,7 +113,7 @@ TEST_F(TaskPickerTest, LockAndEditAddLikeTypingWhileNothingCancelOrAFullListKeep
   EXPECT_EQ(config().lstProgram.listIndex(), 0);
 
   // A full list refuses a picked title with the notice of typing one.
-  for (int i = 1; i < keys::kLockRowsRead; ++i) config().lockList.append("Task " + std::to_string(i), false, false);
+  for (int i = 1; i < keys::kLockRowsRead; ++i) subsystems().lockList.append("Task " + std::to_string(i), false, false);
   app().collect();
   open().lstWindows.userSelect(0);
   answerEditBox("Notepad");
@@ -143,7 +143,7 @@ TEST_F(IgnoreListWindowTest, RemoveRewritesTheStoreAndTheWatchersListSoApplyKeep
   EXPECT_TRUE(sim.registry.keyExists(Root::Machine, keys::Ignore)) << "the only title removed: the key stays";
   EXPECT_EQ(sim.registry.valueNames(Root::Machine, keys::Ignore), Titles{});
   EXPECT_EQ(config().lstignore.count(), 0);
-  config().ignoreList.add("Other");
+  subsystems().ignoreList.add("Other");
   config().cmdok.click();
   EXPECT_EQ(sim.registry.valueNames(Root::Machine, keys::Ignore), Titles{"Program0"});
   EXPECT_EQ(getString(Root::Machine, keys::Ignore, "Program0"), "Other");

@@ -15,6 +15,7 @@
 #include "platform/sim/sim_tray.h"
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
+#include "tessara7/shell/subsystems.h"
 
 namespace tessara::testing {
 namespace {
@@ -77,6 +78,7 @@ class ProtectionsTest : public ::testing::Test {
     return *app_;
   }
   FrmConfig& config() { return app().frmConfig(); }
+  Subsystems& subsystems() { return app().subsystems(); }
 
   void selectThisUser() {
     app().state().ConfigUnlocked = true;
@@ -180,11 +182,11 @@ TEST_F(ProtectionsTest, UsbWriteProtectionIsADwordReadBackAtTheNextLoad) {
   config().chklockusb.click();
   EXPECT_EQ(takeWrites(), Lines{"HKLM\\storagedevicepolicies WriteProtect=dword:1"});
   EXPECT_EQ(getDword(Root::Machine, kStorage, "WriteProtect"), 1u);
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(config().chklockusb.value(), 1);
   config().chklockusb.click();
   EXPECT_EQ(getDword(Root::Machine, kStorage, "WriteProtect"), 0u);
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(config().chklockusb.value(), 0);
 }
 
@@ -275,7 +277,7 @@ TEST_F(ProtectionsTest, RefusedMachineRootLosesTheBoxWritesButNotThePerUserWallp
   config().chkWallpaper.click();
   EXPECT_EQ(getDword(Root::User, kActiveDesktop, "NoChangingWallPaper"), 1u);
   EXPECT_EQ(getString(Root::Machine, kSettings, "disablewallpaper"), "<absent>");
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(config().chklockusb.value(), 0) << "the next load shows what the registry holds";
   EXPECT_FALSE(config().chkWallpaper.checked());
 }
@@ -306,7 +308,7 @@ TEST_F(ProtectionsTest, StartWithStoredProtectionsWritesTheirValuesAgain) {
   EXPECT_EQ(broadcasts, 1) << "the whole load is one command";
 
   // A reload that changes no box writes none of them again.
-  EXPECT_EQ(broadcastsDuring([this] { config().GetConfig(); }), 0);
+  EXPECT_EQ(broadcastsDuring([this] { subsystems().loader.GetConfig(); }), 0);
   EXPECT_EQ(takeWrites(), Lines{});
 }
 
@@ -316,7 +318,7 @@ TEST_F(ProtectionsTest, StoredNoDrivesClearedElsewhereClearsTheBoxesAtTheNextLoa
   config().chkC.click();
   sim.registry.writeString(Root::Machine, kSettings, "NoDrives", "0");
   takeWrites();
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(config().chkNoViewOnDrive.value(), 0);
   EXPECT_EQ(config().chkC.value(), 0);
   EXPECT_FALSE(config().chkC.enabled());

@@ -146,11 +146,11 @@ TEST_F(SettingsLoaderTest, MasterPasswordIsLowerCasedAndReadFromTheScopesRoot) {
 
   chooseThisUser();
   setString(Root::User, keys::Password, "title2", "UserPass");
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(state().MasterPassword, "s3cret äöü") << "text in the user's own store is not taken";
   const std::string hash = PasswordHash::make("userpass", 1000);
   setString(Root::User, keys::Password, "title2", hash);
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(state().MasterPassword, hash);
 }
 
@@ -158,7 +158,7 @@ TEST_F(SettingsLoaderTest, TaskManagerIsOffOnlyForZero) {
   for (const auto& [stored, expected] : std::vector<std::pair<std::string, bool>>{
            {"1", true}, {"yes", true}, {"", true}, {"0", false}}) {
     setString(Root::Machine, keys::Settings, "TaskManager", stored);
-    config().GetConfig();
+    subsystems().loader.GetConfig();
     EXPECT_EQ(config().chkTaskManager.checked(), expected) << stored;
     const auto& hidden = config().lstHiddenProgram.items();
     EXPECT_EQ(std::count(hidden.begin(), hidden.end(), "Windows Task Manager"), expected ? 1 : 0) << stored;
@@ -169,7 +169,7 @@ TEST_F(SettingsLoaderTest, ExplorerPasswordItemIsOnWhenAbsentAndFollowsTheScope)
   for (const auto& [stored, expected] :
        std::vector<std::pair<std::string, bool>>{{"", true}, {"1", true}, {"0", false}, {"yes", false}}) {
     setString(Root::Machine, keys::Settings, "mEnPwd", stored);
-    config().GetConfig();
+    subsystems().loader.GetConfig();
     EXPECT_EQ(config().mEnPwd.checked(), expected) << stored;
     EXPECT_EQ(state().ExplorerMenuNeedsPassword, expected) << stored;
   }
@@ -177,7 +177,7 @@ TEST_F(SettingsLoaderTest, ExplorerPasswordItemIsOnWhenAbsentAndFollowsTheScope)
   chooseThisUser();
   setString(Root::Machine, keys::Settings, "mEnPwd", "1");
   setString(Root::User, keys::Settings, "mEnPwd", "0");
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_FALSE(config().mEnPwd.checked());
 }
 
@@ -222,10 +222,10 @@ TEST_F(SettingsLoaderTest, PolicyValuesTickTheTweaksItemsIncludingTheTwoInternet
 
 TEST_F(SettingsLoaderTest, ReloadReplacesUnsavedEdits) {
   start();
-  config().lockList.append("Unsaved", true, false);
-  config().ignoreList.add("Unsaved title");
+  subsystems().lockList.append("Unsaved", true, false);
+  subsystems().ignoreList.add("Unsaved title");
   config().chkLockIE.setChecked(true);
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(config().lstProgram.count(), 25);
   EXPECT_EQ(config().lstignore.count(), 0);
   EXPECT_FALSE(config().chkLockIE.checked());

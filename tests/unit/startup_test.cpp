@@ -165,11 +165,11 @@ TEST_F(StartupTest, AUsersOwnScopeHoldsOnlyWhereTheOwnerRecordedIt) {
   EXPECT_EQ(config().lstProgram.count(), 25) << "the machine's list, not the user's";
 
   setString(Root::Machine, "Software\\TSR\\Users", "S-1-5-21-0-0-0-500", "Enabled");
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(state().SettingsRoot, Root::Machine) << "recorded for another user";
 
   chooseThisUser();
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_EQ(state().SettingsRoot, Root::User);
   EXPECT_EQ(config().lstProgram.item(0), "User row");
 }

@@ -16,9 +16,9 @@ class TrayTest : public AppTest {
 };
 
 TEST_F(TrayTest, DoubleClickAsksForTheConfigurationPassword) {
-  config().trayMessage(kMouseMove);
+  subsystems().trayMenu.trayMessage(kMouseMove);
   EXPECT_EQ(prompt(), nullptr);
-  config().trayMessage(kDoubleClick);
+  subsystems().trayMenu.trayMessage(kDoubleClick);
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Configuration");
   typePassword("openbox");
@@ -28,25 +28,25 @@ TEST_F(TrayTest, DoubleClickAsksForTheConfigurationPassword) {
 TEST_F(TrayTest, DoubleClickDoesNothingAtOnceWhenConfigureIsSwitchedOff) {
   config().mhideconfigure.click();
   EXPECT_EQ(noticeText(), "Open 'tsrrun.exe' to access the configuration in future!");
-  config().trayMessage(kDoubleClick);
+  subsystems().trayMenu.trayMessage(kDoubleClick);
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_TRUE(config().mconfig.enabled()) << "the menu item follows only at the next load";
 }
 
 TEST_F(TrayTest, DoubleClickRaisesNoSecondPromptWhileADialogIsOpen) {
   state().DialogOpen = true;
-  config().trayMessage(kDoubleClick);
+  subsystems().trayMenu.trayMessage(kDoubleClick);
   EXPECT_EQ(prompt(), nullptr);
 }
 
 TEST_F(TrayTest, StoredSwitchesGreyTheTrayMenuAtTheNextLoad) {
   setString(Root::Machine, keys::Settings, "mhideconfigure", "1");
   setString(Root::Machine, keys::Settings, "mhidecoffebreak", "1");
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_FALSE(config().mconfig.enabled());
   EXPECT_FALSE(config().mLockWorkstation.enabled());
   setString(Root::Machine, keys::Settings, "mhideconfigure", "0");
-  config().GetConfig();
+  subsystems().loader.GetConfig();
   EXPECT_TRUE(config().mconfig.enabled());
 }
 
@@ -59,7 +59,7 @@ TEST_F(TrayTest, UntickingConfigureShowsNoNotice) {
 
 TEST_F(TrayTest, AnyMessageEndsTheActionLabelsHighlight) {
   config().lblaction.setColor(0x0000FF);
-  config().trayMessage(kRightDown);
+  subsystems().trayMenu.trayMessage(kRightDown);
   EXPECT_EQ(config().lblaction.color(), 0xC00000u);
 }
 
