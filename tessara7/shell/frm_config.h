@@ -171,14 +171,14 @@ class FrmConfig : public forms::Form {
   forms::MenuItem& mAbout;
   forms::MenuItem& mUninstall;
 
+  // Builds the menu bar on a window and returns its first menu, the tray's
+  // "File" (tests look at the menus on a form of their own).
+  static forms::MenuItem& buildMenus(forms::Form& window);
 
  private:
-  // Builds the menu bar and returns its first menu, the tray's "File".
-  static forms::MenuItem& buildMenus(forms::Form& window);
   // A built menu item by name; throws std::logic_error when there is none.
   forms::MenuItem& builtItem(std::string_view name) const;
   void layOut();
-
 };
 
 }  // namespace tessara

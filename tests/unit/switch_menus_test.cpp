@@ -18,7 +18,7 @@
 #include "tessara7/restrictions/switches.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
-#include "tests/unit/app_fixture.h"
+#include "tessara7/shell/frm_config.h"
 
 namespace tessara::testing {
 namespace {
@@ -39,18 +39,32 @@ int countNamed(const forms::MenuItem& item, std::string_view name) {
 
 // --- The configuration window's menus ------------------------------------------
 
-class CatalogueMenusTest : public AppTest {
+// The window's menus as the window builds them, on a form of their own.
+class CatalogueMenusTest : public ::testing::Test {
  protected:
+  forms::MenuItem& item(const std::string& name) {
+    forms::MenuItem* found = window.findMenu(name);
+    if (!found)
+      for (const auto& menu : window.menus())
+        if ((found = menu->find(name))) break;
+    if (!found) throw std::logic_error("no menu item " + name);
+    return *found;
+  }
   const forms::MenuItem& menuOf(Menu which) {
-    if (which == Menu::Settings) return config().mSettings;
-    if (which == Menu::Tweaks) return config().mTweaks;
-    return config().mAdvanced;
+    if (which == Menu::Settings) return item("mSettings");
+    if (which == Menu::Tweaks) return item("mTweaks");
+    return item("mAdvanced");
   }
   int countInWindow(std::string_view name) {
     int count = 0;
-    for (const auto& menu : config().menus()) count += countNamed(*menu, name);
+    for (const auto& menu : window.menus()) count += countNamed(*menu, name);
     return count;
   }
+
+  platform::sim::SimClock clock;
+  forms::Runtime runtime{clock, nullptr, [](const std::string& error) { ADD_FAILURE() << error; }, {}};
+  forms::Form window{runtime, "frmConfig", "Tessara 7"};
+  forms::MenuItem& mFile = FrmConfig::buildMenus(window);
 };
 
 TEST_F(CatalogueMenusTest, EveryPlacedRowIsOneItemUnderItsMenuAndSectionInCatalogueOrder) {
@@ -101,20 +115,20 @@ TEST_F(CatalogueMenusTest, EveryPlacedRowIsOneItemUnderItsMenuAndSectionInCatalo
 // Names, order, headings and separators are what the tray, the tests and the
 // Windows build look items up by: the catalogue must rebuild them as they were.
 TEST_F(CatalogueMenusTest, TheMenusKeepTheirItemsHeadingsAndSeparatorsWhereTheyWere) {
-  EXPECT_EQ(namesOf(config().mSettings),
+  EXPECT_EQ(namesOf(item("mSettings")),
             (std::vector<std::string>{"mignore", "mSettingsSep1", "chkPasswordTimer", "mEnPwd", "mHistory",
                                       "mSettingsSep2", "mhideconfigure", "mhidecoffebreak"}));
-  EXPECT_EQ(namesOf(config().mTweaks),
+  EXPECT_EQ(namesOf(item("mTweaks")),
             (std::vector<std::string>{"mwindows", "chkDesktop", "chkRDesktop", "chkWallpaper", "chkNoPrograms",
                                       "chkRun", "mTweaksSep1", "mie", "chkOptions", "chkSource", "chkdlFolder",
                                       "chkFav"}));
-  EXPECT_EQ(namesOf(config().mAdvanced),
+  EXPECT_EQ(namesOf(item("mAdvanced")),
             (std::vector<std::string>{"mwin", "chkTaskManager", "chkLockMyComputer", "chkLockex", "chkLockInstall",
                                       "chkLockextract", "mAdvancedSep1", "mSeperator01", "chkLockIE", "chkLockFF",
                                       "chkdisableDownloads"}));
-  EXPECT_EQ(config().chkWallpaper.caption(), "  Disable Changing of Wallpaper");
-  EXPECT_EQ(config().mwindows.caption(), "Windows:");
-  EXPECT_EQ(config().mSeperator01.caption(), "Internet:");
+  EXPECT_EQ(item("chkWallpaper").caption(), "  Disable Changing of Wallpaper");
+  EXPECT_EQ(item("mwindows").caption(), "Windows:");
+  EXPECT_EQ(item("mSeperator01").caption(), "Internet:");
 }
 
 // --- A catalogue with rows added -------------------------------------------------
