@@ -44,8 +44,8 @@ void Apply::cmdok_Click() {
   }
   p_.lockList.save(reg, state.SettingsRoot);
 
-  p_.switches.save(app_, state.SettingsRoot);
-  p_.switches.applyProgramLocks(state);
+  p_.switches.save(app_.registry(), app_.policyChanges(), state.SettingsRoot);
+  state.take(p_.switches.programLocks());
 
   p_.loader.GetConfig();
   p_.cmdCancel.setCaption("Close");

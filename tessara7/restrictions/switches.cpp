@@ -5,7 +5,7 @@
 #include "tessara7/settings/managed_settings.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
-#include "tessara7/shell/app.h"
+#include "tessara7/restrictions/policy_changes.h"
 
 namespace tessara {
 
@@ -95,31 +95,29 @@ std::vector<std::string> RestrictionSwitches::changedSinceLoad() const {
   return changed;
 }
 
-void RestrictionSwitches::save(App& app, Root scopeRoot) const {
-  auto& registry = app.registry();
+void RestrictionSwitches::save(RegistryAccess& registry, PolicyChanges& policies, Root scopeRoot) const {
   for (const auto& bound : bound_) {
     const auto& entry = *bound.entry;
     const bool ticked = on(entry);
     const Root root = entry.where == catalogue::Where::Machine ? Root::Machine : scopeRoot;
     if (entry.encoding == catalogue::Encoding::PolicyDword) {
       registry.SaveDwordValue(root, entry.key, entry.value, ticked ? 1 : 0);
-      app.policyChanges().changed();
+      policies.changed();
     } else {
       registry.SaveStringValue(root, entry.key, entry.value, ticked ? "1" : "0");
     }
   }
 }
 
-void RestrictionSwitches::applyProgramLocks(AppState& state) const {
+ProgramLocks RestrictionSwitches::programLocks() const {
   const auto ticked = [&](std::string_view control) {
     const Bound* bound = find(control);
     return bound && on(*bound->entry);
   };
-  state.ExplorerMenuNeedsPassword = ticked("mEnPwd");
-  state.LockInternetExplorer = ticked("chkLockIE");
-  state.InternetExplorerFiles.assign(catalogue::internetExplorerFiles().begin(),
-                                     catalogue::internetExplorerFiles().end());
-  state.LockWindowsExplorer = ticked("chkLockex");
+  return {.explorerMenuNeedsPassword = ticked("mEnPwd"),
+          .lockInternetExplorer = ticked("chkLockIE"),
+          .internetExplorerFiles = {catalogue::internetExplorerFiles().begin(), catalogue::internetExplorerFiles().end()},
+          .lockWindowsExplorer = ticked("chkLockex")};
 }
 
 std::vector<std::string> RestrictionSwitches::implicitLockNames() const {

@@ -8,11 +8,12 @@
 #include "forms/form.h"
 #include "platform/registry.h"
 #include "tessara7/restrictions/catalogue.h"
+#include "tessara7/restrictions/program_locks.h"
 
 namespace tessara {
 
-class App;
-struct AppState;
+class PolicyChanges;
+class RegistryAccess;
 class ManagedSettings;
 class RegistryAccess;
 
@@ -37,11 +38,11 @@ class RestrictionSwitches {
   void noteLoaded();
   std::vector<std::string> changedSinceLoad() const;
   // Apply: every switch under its root with its encoding, in the catalogue's order.
-  void save(App& app, platform::Root scopeRoot) const;
+  void save(RegistryAccess& registry, PolicyChanges& policies, platform::Root scopeRoot) const;
 
   // The program-wide values that follow three of the switches: the
   // Explorer menu's password and the two whole-program locks.
-  void applyProgramLocks(AppState& state) const;
+  ProgramLocks programLocks() const;
 
   // A switch an administrator manages is greyed (the check box also says
   // so in its tooltip); one no longer managed is given back to the owner.

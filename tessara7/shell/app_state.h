@@ -4,12 +4,14 @@
 // like their descriptions.
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/desktop.h"
 #include "platform/registry.h"
 #include "tessara7/encryption/encryption_settings.h"
 #include "tessara7/locking/password_action.h"
+#include "tessara7/restrictions/program_locks.h"
 
 namespace tessara {
 
@@ -46,6 +48,14 @@ struct AppState {
   bool ExplorerMenuNeedsPassword = false;
   encryption::EncryptionSettings Encryption;
   bool EncryptionBusy = false;
+
+  // The locks the switches' ticks set, at a load and at Apply.
+  void take(ProgramLocks locks) {
+    ExplorerMenuNeedsPassword = locks.explorerMenuNeedsPassword;
+    LockInternetExplorer = locks.lockInternetExplorer;
+    InternetExplorerFiles = std::move(locks.internetExplorerFiles);
+    LockWindowsExplorer = locks.lockWindowsExplorer;
+  }
 
   // The foreground watcher's capture, reused by the advanced watcher.
   platform::WindowHandle ForegroundWindow = 0;

@@ -88,7 +88,7 @@ void SettingsLoader::GetConfig() {
     p_.explorerMenu.load(reg.GetStringValue(state.SettingsRoot, keys::Settings, "chkContextMenu") == "1");
   });
   steps_.run("tray switches", [&] { p_.trayMenu.applySwitches(); });
-  steps_.run("program locks", [&] { p_.switches.applyProgramLocks(state); });
+  steps_.run("program locks", [&] { state.take(p_.switches.programLocks()); });
   steps_.run("implicit locks", [&] { p_.advancedWatcher.addImplicitLocks(p_.switches.implicitLockNames()); });
   steps_.run("protections", [&] { p_.protections.loadFlags(reg); });
   state.Loading = false;
