@@ -5,17 +5,17 @@
 #include "tessara7/common/text.h"
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/store_keys.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 namespace {
 constexpr const char* kDefaultMasterPassword = "openbox";
 }
 
-MasterPassword::MasterPassword(App& app, Controls controls) : app_(app), c_(controls) {}
+MasterPassword::MasterPassword(Host& host, RegistryAccess& registry, Controls controls)
+    : host_(host), registry_(registry), c_(controls) {}
 
 void MasterPassword::cmdpassword_Click() {
-  if (app_.askConfigPassword()) return;
+  if (host_.askConfigPassword()) return;
   c_.Label10.setVisible(false);
   c_.txtsetpassword.setVisible(true);
   c_.cmdsetpassword.setVisible(true);
@@ -24,12 +24,11 @@ void MasterPassword::cmdpassword_Click() {
 }
 
 void MasterPassword::cmdsetpassword_Click() {
-  if (app_.askConfigPassword()) return;
-  auto& state = app_.state();
+  if (host_.askConfigPassword()) return;
   const std::string typed = c_.txtsetpassword.text();
   // With an empty text the unchanged password is written again: as its hash
   // when it is known as text (the default, or what an older version stored).
-  std::string stored = state.MasterPassword;
+  std::string stored = stored_;
   if (!typed.empty()) {
     const std::string password = lowerCase(typed);
     stored = hashOf(password);
@@ -37,18 +36,18 @@ void MasterPassword::cmdsetpassword_Click() {
   } else if (!PasswordHash::isHash(stored)) {
     stored = hashOf(stored);
   }
-  state.MasterPassword = stored;
+  stored_ = stored;
   const platform::Root root = c_.OptThisUser.value() ? platform::Root::User : platform::Root::Machine;
-  app_.registry().SaveStringValue(root, keys::Password, "title2", stored);
+  registry_.SaveStringValue(root, keys::Password, "title2", stored);
   if (root == loadedFrom_) storedAsText_ = false;
-  if (!typed.empty()) app_.showNotice("Master password set.");
+  if (!typed.empty()) host_.showNotice("Master password set.");
   c_.Label10.setVisible(true);
   c_.txtsetpassword.setVisible(false);
   c_.cmdsetpassword.setVisible(false);
 }
 
 void MasterPassword::mClearPassword_Click() {
-  app_.state().KeptPassword.clear();
+  host_.forgetKeptPassword();
   c_.mClearPassword.setEnabled(false);
 }
 
@@ -63,7 +62,6 @@ void MasterPassword::showManaged(bool managed) {
 }
 
 void MasterPassword::load(RegistryAccess& registry, platform::Root scopeRoot) {
-  auto& state = app_.state();
   const std::string stored = registry.GetStringValue(scopeRoot, keys::Password, "title2");
   // The user can write text into their own store; there only a hash counts,
   // and the machine's password holds in place of any other text.
@@ -71,7 +69,7 @@ void MasterPassword::load(RegistryAccess& registry, platform::Root scopeRoot) {
     return load(registry, platform::Root::Machine);
   loadedFrom_ = scopeRoot;
   if (PasswordHash::isHash(stored)) {
-    state.MasterPassword = stored;
+    stored_ = stored;
     storedAsText_ = false;
     isDefault_ = std::async(std::launch::async, [stored] {
                    return PasswordHash::matches(kDefaultMasterPassword, stored);
@@ -79,19 +77,18 @@ void MasterPassword::load(RegistryAccess& registry, platform::Root scopeRoot) {
     return;
   }
   const std::string password = lowerCase(stored);
-  state.MasterPassword = password.empty() ? kDefaultMasterPassword : password;
+  stored_ = password.empty() ? kDefaultMasterPassword : password;
   storedAsText_ = !password.empty();
-  knowDefault(state.MasterPassword == kDefaultMasterPassword);
+  knowDefault(stored_ == kDefaultMasterPassword);
 }
 
 bool MasterPassword::check(const std::string& typed) {
-  auto& state = app_.state();
-  if (!PasswordHash::matches(typed, state.MasterPassword)) return false;
+  if (!PasswordHash::matches(typed, stored_)) return false;
   if (storedAsText_) {
     const std::string hashed = PasswordHash::make(typed, hashIterations);
     if (!hashed.empty()) {
-      app_.registry().SaveStringValue(loadedFrom_, keys::Password, "title2", hashed);
-      state.MasterPassword = hashed;
+      registry_.SaveStringValue(loadedFrom_, keys::Password, "title2", hashed);
+      stored_ = hashed;
       storedAsText_ = false;
     }
   }

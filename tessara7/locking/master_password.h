@@ -13,11 +13,22 @@
 
 namespace tessara {
 
-class App;
 class RegistryAccess;
 
 class MasterPassword {
  public:
+  // What the password's commands need of the program.
+  class Host {
+   public:
+    // The configuration commands' guard: true while locked, having asked.
+    virtual bool askConfigPassword() = 0;
+    virtual void showNotice(std::string text) = 0;
+    // "Clear Password": the prompt's kept password is forgotten.
+    virtual void forgetKeptPassword() = 0;
+
+   protected:
+    ~Host() = default;
+  };
   struct Controls {
     forms::Form& window;
     forms::Button& cmdsetpassword;
@@ -28,7 +39,7 @@ class MasterPassword {
     forms::MenuItem& chkPasswordTimer;
     forms::Timer& tmrPassword;
   };
-  MasterPassword(App& app, Controls controls);
+  MasterPassword(Host& host, RegistryAccess& registry, Controls controls);
 
   // A password the administrator set: the boxes to set another are greyed.
   void showManaged(bool managed);
@@ -42,6 +53,9 @@ class MasterPassword {
   // The stored password of the scope (a hash, or the lower-case text an older
   // version stored); "openbox" when none is set.
   void load(RegistryAccess& registry, platform::Root scopeRoot);
+  // The master password as loaded: its salted hash, or the lower-case text an
+  // older version stored ("openbox" when none is stored).
+  const std::string& stored() const { return stored_; }
 
   // Whether the typed text (already in lower case) is the master password.
   // One check costs about a tenth of a second. A password that an older
@@ -70,8 +84,10 @@ class MasterPassword {
   std::string hashOf(const std::string& password) const;
   void knowDefault(bool isDefault);
 
-  App& app_;
+  Host& host_;
+  RegistryAccess& registry_;
   Controls c_;
+  std::string stored_;
   platform::Root loadedFrom_ = platform::Root::Machine;
   bool storedAsText_ = false;  // the store holds the password itself (older versions)
   std::shared_future<bool> isDefault_;

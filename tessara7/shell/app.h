@@ -15,6 +15,7 @@
 #include "tessara7/history/history_queue.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
+#include "tessara7/locking/master_password.h"
 #include "tessara7/locking/password_request.h"
 #include "tessara7/locking/program_entries.h"
 #include "tessara7/restrictions/policy_changes.h"
@@ -58,6 +59,7 @@ struct AppHost {
 
 class App : public LockList::Host,
             public IgnoreList::Host,
+            public MasterPassword::Host,
             public ExplorerMenu::Host,
             public TransferCommands::Host {
  public:
@@ -138,6 +140,7 @@ class App : public LockList::Host,
   // The configuration commands' guard: true while the configuration is
   // locked, having asked for the password.
   bool askConfigPassword() override;
+  void forgetKeptPassword() override { state_.KeptPassword.clear(); }
   // Opens the picker of running tasks (frmLock).
   void showTaskPicker() override;
   // Opens the "Ignore List" window (frmIgnore).

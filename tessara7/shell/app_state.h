@@ -21,10 +21,6 @@ struct AppState {
   bool Loading = false;    // the window is being filled from the store
   platform::Root SettingsRoot = platform::Root::Machine;
   std::string WindowsFolder;
-  // The master password as stored: its salted hash, or the lower-case text
-  // an older version stored ("openbox" when none is stored). MasterPassword
-  // (the subsystem) checks a typed password against it.
-  std::string MasterPassword;
   std::string KeptPassword;    // memory only
   bool ConfigUnlocked = false;
   bool DialogOpen = false;  // a modal message or dialog of ours is open

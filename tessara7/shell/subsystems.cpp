@@ -10,7 +10,7 @@ Subsystems::Subsystems(App& app, FrmConfig& w)
       lockList(app, {w, w.SSTab1, FrmConfig::PageAccess, w.txtTask, w.cmdAdd, w.cmdDel, w.lstProgram}),
       foregroundWatcher(app, lockList, releases, ignoreList),
       advancedWatcher(app, w.lstHiddenProgram, releases),
-      masterPassword(app, {w, w.cmdsetpassword, w.txtsetpassword, w.Label10, w.OptThisUser, w.mClearPassword,
+      masterPassword(app, app.registry(), {w, w.cmdsetpassword, w.txtsetpassword, w.Label10, w.OptThisUser, w.mClearPassword,
                            w.chkPasswordTimer, w.tmrPassword}),
       computerLock(app),
       lockGuard(app, {w.tmrGuard,

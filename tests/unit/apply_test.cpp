@@ -497,7 +497,7 @@ TEST_F(ApplyTest, AManagedLockListAndPasswordStandInForTheOwnersAndApplyLeavesTh
   EXPECT_FALSE(config().lstProgram.enabled());
   EXPECT_FALSE(config().cmdAdd.enabled());
   EXPECT_EQ(config().lstProgram.toolTip(), "Set by your administrator");
-  EXPECT_EQ(state().MasterPassword, hash);
+  EXPECT_EQ(app().masterPassword().stored(), hash);
   EXPECT_FALSE(config().cmdsetpassword.enabled());
 
   unlock();
@@ -516,7 +516,7 @@ TEST_F(ApplyTest, AManagedLockListAndPasswordStandInForTheOwnersAndApplyLeavesTh
   EXPECT_EQ(config().lstProgram.item(0), "Owner's Game");
   EXPECT_TRUE(config().lstProgram.enabled());
   EXPECT_TRUE(config().cmdsetpassword.enabled());
-  EXPECT_NE(state().MasterPassword, hash);
+  EXPECT_NE(app().masterPassword().stored(), hash);
 }
 
 }  // namespace

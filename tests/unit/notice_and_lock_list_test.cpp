@@ -114,7 +114,7 @@ TEST_F(MasterPasswordTest, NewPasswordIsStoredInSmallLettersUnderTheScopesRoot) 
   EXPECT_TRUE(PasswordHash::isHash(stored)) << stored;
   EXPECT_TRUE(PasswordHash::matches("newpass", stored));
   EXPECT_FALSE(PasswordHash::matches("NewPass", stored)) << "the small letters are hashed";
-  EXPECT_EQ(state().MasterPassword, stored);
+  EXPECT_EQ(app().masterPassword().stored(), stored);
   EXPECT_EQ(getString(Root::User, keys::Password, "title2"), "<absent>");
   EXPECT_EQ(noticeText(), "Master password set.");
   EXPECT_TRUE(config().Label10.visible());

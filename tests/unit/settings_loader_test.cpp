@@ -49,7 +49,7 @@ TEST_F(SettingsLoaderTest, EmptyStoreLoadsTheDefaults) {
   const auto loadedTicks = ticks(config().lstProgram);
   EXPECT_EQ(std::count(loadedTicks.begin(), loadedTicks.end(), true), 0);
   EXPECT_EQ(config().lstignore.count(), 0);
-  EXPECT_EQ(state().MasterPassword, "openbox");
+  EXPECT_EQ(app().masterPassword().stored(), "openbox");
   EXPECT_TRUE(config().chkTaskManager.checked());
   EXPECT_EQ(config().lstHiddenProgram.items(), (std::vector<std::string>{"Windows Task Manager", "Task Manager", "TaskManagerWindow", "Taskmgr.exe"}));
   EXPECT_TRUE(config().mEnPwd.checked());
@@ -85,7 +85,7 @@ TEST_F(SettingsLoaderTest, ThisUserWithAnEmptyUserTreeStillReadsTheMachineOnlyVa
   EXPECT_EQ(config().txtEnPwd.text(), "secret");
   EXPECT_FALSE(config().txtEnPwd.enabled());
   EXPECT_EQ(config().cmdenpwd.caption(), "Reset");
-  EXPECT_EQ(state().MasterPassword, "openbox") << "the password comes from the user's tree";
+  EXPECT_EQ(app().masterPassword().stored(), "openbox") << "the password comes from the user's tree";
   EXPECT_EQ(config().lstignore.items(), std::vector<std::string>{"Ignored title"});
   EXPECT_TRUE(config().mhideconfigure.checked());
   EXPECT_FALSE(config().mconfig.enabled());
@@ -142,16 +142,16 @@ TEST_F(SettingsLoaderTest, ALongListFollowsTheSameRulesAsAShortOne) {
 TEST_F(SettingsLoaderTest, MasterPasswordIsLowerCasedAndReadFromTheScopesRoot) {
   setString(Root::Machine, keys::Password, "title2", "S3cret ÄÖÜ");
   start();
-  EXPECT_EQ(state().MasterPassword, "s3cret äöü");
+  EXPECT_EQ(app().masterPassword().stored(), "s3cret äöü");
 
   chooseThisUser();
   setString(Root::User, keys::Password, "title2", "UserPass");
   subsystems().loader.GetConfig();
-  EXPECT_EQ(state().MasterPassword, "s3cret äöü") << "text in the user's own store is not taken";
+  EXPECT_EQ(app().masterPassword().stored(), "s3cret äöü") << "text in the user's own store is not taken";
   const std::string hash = PasswordHash::make("userpass", 1000);
   setString(Root::User, keys::Password, "title2", hash);
   subsystems().loader.GetConfig();
-  EXPECT_EQ(state().MasterPassword, hash);
+  EXPECT_EQ(app().masterPassword().stored(), hash);
 }
 
 TEST_F(SettingsLoaderTest, TaskManagerIsOffOnlyForZero) {
