@@ -18,12 +18,14 @@ bool isInstallerName(const std::string& name) {
 AdvancedWatcher::AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, const Releases& releases)
     : app_(app), lstHiddenProgram_(lstHiddenProgram), releases_(releases) {}
 
-void AdvancedWatcher::clearImplicitLocks() { lstHiddenProgram_.clear(); }
+void AdvancedWatcher::clearImplicitLocks() {
+  names_.clear();
+  lstHiddenProgram_.clear();
+}
 
 void AdvancedWatcher::addImplicitLocks(const std::vector<std::string>& names) {
-  std::vector<std::string> items = lstHiddenProgram_.items();
-  items.insert(items.end(), names.begin(), names.end());
-  lstHiddenProgram_.setItems(std::move(items));
+  names_.insert(names_.end(), names.begin(), names.end());
+  lstHiddenProgram_.setItems(names_);
 }
 
 void AdvancedWatcher::lockForAdvanced(platform::WindowHandle window) {
@@ -62,7 +64,8 @@ void AdvancedWatcher::tmradv_Timer() {
   if (desktop.findWindow(std::nullopt, names::LauncherTitle) != 0)
     app_.requestConfiguration("Configuration Tool");
 
-  const std::vector<std::string> names = lstHiddenProgram_.items();
+  // A copy: a lock's prompt may let a load run, which rebuilds the list.
+  const std::vector<std::string> names = names_;
   // The program's own windows are never locked.
   const bool ownForeground = desktop.isOwnWindow(state.ForegroundWindow);
   // The foreground's program is looked up at most once a tick, and only for a program name.

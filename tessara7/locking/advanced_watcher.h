@@ -17,9 +17,9 @@ class Releases;
 
 class AdvancedWatcher {
  public:
-  // lstHiddenProgram: the implicit-lock list, window titles and classes, and
-  // program files (names ending in ".exe"), matched against the foreground
-  // window's program.
+  // The implicit-lock list: window titles and classes, and program files
+  // (names ending in ".exe"), matched against the foreground window's
+  // program. lstHiddenProgram shows it.
   AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, const Releases& releases);
 
   void tmradv_Timer();
@@ -37,6 +37,7 @@ class AdvancedWatcher {
 
   App& app_;
   forms::ListBox& lstHiddenProgram_;
+  std::vector<std::string> names_;
   const Releases& releases_;
 };
 
