@@ -207,11 +207,10 @@ TEST_F(ForegroundWatcherTest, NoForegroundWindowLocksNothing) {
 
 // Program entries in the running program: the lock list's entries against
 // windows whose processes the simulated desktop knows.
-class ProgramEntryLockTest : public AppTest {
+class ProgramEntryLockTest : public ForegroundWatcherTest {
  protected:
   void SetUp() override {
-    start();
-    subsystems().lockList.clear();
+    ForegroundWatcherTest::SetUp();
     sim.desktop.startProcess(40, 1000, "notepad.exe", "NOTEPAD.EXE");
     sim.desktop.startProcess(41, 1100, "pad2.exe", "NOTEPAD.EXE");
     sim.desktop.startProcess(42, 1200, "NotePad.exe", "", false);  // its file cannot be read
@@ -221,12 +220,6 @@ class ProgramEntryLockTest : public AppTest {
     const auto w = sim.desktop.createWindow(title, windowClass);
     sim.desktop.setWindowProcess(w, process);
     return w;
-  }
-  void tick() { sim.clock.advance(500); }
-  bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
-  void release() {
-    typePassword("openbox");
-    app().collect();
   }
 };
 
