@@ -15,7 +15,7 @@ bool isInstallerName(const std::string& name) {
 
 }  // namespace
 
-AdvancedWatcher::AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, const Releases& releases)
+AdvancedWatcher::AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, Releases& releases)
     : app_(app), lstHiddenProgram_(lstHiddenProgram), releases_(releases) {}
 
 void AdvancedWatcher::clearImplicitLocks() {
@@ -38,12 +38,9 @@ void AdvancedWatcher::lockForAdvanced(platform::WindowHandle window) {
 }
 
 PasswordRequest AdvancedWatcher::advancedLockRequest(platform::WindowHandle window) {
-  App& app = app_;
-  return {Action::AdvancedLock, "Restrictions", window, std::nullopt, std::nullopt, [&app, window](const PasswordGiven&) {
-            app.releases().releaseWindow(window);
-            app.lockGuard().released(window);
-            app.os().desktop.showWindowAsync(window, platform::SwShow);
-            app.os().desktop.showWindowAsync(window, platform::SwRestore);
+  return {Action::AdvancedLock, "Restrictions", window, std::nullopt, std::nullopt, [this, window](const PasswordGiven&) {
+            releases_.releaseWindow(window);
+            app_.lockGuard().showReleased(window);
           }};
 }
 

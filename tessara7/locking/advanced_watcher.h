@@ -20,7 +20,7 @@ class AdvancedWatcher {
   // The implicit-lock list: window titles and classes, and program files
   // (names ending in ".exe"), matched against the foreground window's
   // program. lstHiddenProgram shows it.
-  AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, const Releases& releases);
+  AdvancedWatcher(App& app, forms::ListBox& lstHiddenProgram, Releases& releases);
 
   void tmradv_Timer();
 
@@ -38,7 +38,7 @@ class AdvancedWatcher {
   App& app_;
   forms::ListBox& lstHiddenProgram_;
   std::vector<std::string> names_;
-  const Releases& releases_;
+  Releases& releases_;
 };
 
 }  // namespace tessara

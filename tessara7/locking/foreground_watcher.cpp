@@ -91,9 +91,7 @@ void ForegroundWatcher::releaseListed(const PasswordRequest& lock, PromptFace& p
   const std::string& title = lock.title.value();
   if (lock.process) releases_.releaseProcess(*lock.process, title);
   else releases_.releaseClass(lock.item.value_or(""), title);
-  app_.lockGuard().released(lock.window);
-  app_.os().desktop.showWindowAsync(lock.window, platform::SwShow);
-  app_.os().desktop.showWindowAsync(lock.window, platform::SwRestore);
+  app_.lockGuard().showReleased(lock.window);
   if (prompt.takeIgnoreTick()) {
     app_.ignoreList().ignore(title);
     prompt.hide();

@@ -35,6 +35,12 @@ void LockGuard::held(PasswordRequest request) {
   watchClosely();
 }
 
+void LockGuard::showReleased(platform::WindowHandle window) {
+  released(window);
+  app_.os().desktop.showWindowAsync(window, platform::SwShow);
+  app_.os().desktop.showWindowAsync(window, platform::SwRestore);
+}
+
 void LockGuard::released(platform::WindowHandle window) {
   std::erase_if(held_, [&](const HeldWindow& h) { return h.window == window; });
   schedule();

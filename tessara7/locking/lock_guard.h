@@ -49,8 +49,10 @@ class LockGuard {
   // the request is made again. A window locked by a program entry carries
   // its process in the request.
   void held(PasswordRequest request);
-  // The password released it.
+  // It is no longer held (the password released it, or it is gone).
   void released(platform::WindowHandle window);
+  // The password released it: no longer held, and shown and restored again.
+  void showReleased(platform::WindowHandle window);
   std::size_t heldCount() const { return held_.size(); }
 
   void tmrGuard_Timer();
