@@ -56,6 +56,15 @@ class Registry {
     for (const std::string_view name : names) values.push_back(read(root, key, name));
     return values;
   }
+  // The same values of many keys: one row per key, as readMany gives it.
+  // Implementations may read the keys side by side.
+  virtual std::vector<std::vector<std::optional<Value>>> readManyKeys(Root root, std::span<const std::string> keys,
+                                                                      std::span<const std::string_view> names) {
+    std::vector<std::vector<std::optional<Value>>> rows;
+    rows.reserve(keys.size());
+    for (const std::string& key : keys) rows.push_back(readMany(root, key, names));
+    return rows;
+  }
   // How many sub-keys the key has; 0 for a missing key.
   virtual std::size_t subKeyCount(Root root, std::string_view key) { return subKeys(root, key).size(); }
   // Every value of a key with its name, in the order the key lists them;

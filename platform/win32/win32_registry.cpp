@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/win32/side_by_side.h"
 #include "shared/win32/handles.h"
 #include "shared/win32/text.h"
 
@@ -82,6 +83,27 @@ std::optional<Value> readValue(HKEY key, const std::wstring& name) {
   return std::nullopt;
 }
 
+// The value at an index of an open key, with buffers sized from the key's
+// longest name and data; nothing once the index is past the last value.
+std::optional<NamedValue> valueAt(HKEY key, DWORD index, DWORD longestName, DWORD longestData) {
+  std::wstring name(static_cast<std::size_t>(longestName) + 1, L'\0');
+  std::vector<BYTE> data(static_cast<std::size_t>(longestData) + sizeof(wchar_t));
+  for (;;) {
+    DWORD nameLength = static_cast<DWORD>(name.size());
+    DWORD size = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    const LSTATUS rc = RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+    if (rc == ERROR_MORE_DATA && name.size() < 32768) {
+      // A longer value appeared since the size query: grow and retry.
+      name.resize(name.size() * 2);
+      data.resize(std::max<std::size_t>(data.size() * 2, size));
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return std::nullopt;
+    return NamedValue{toUtf8(std::wstring_view(name.data(), nameLength)), valueOf(type, data.data(), size)};
+  }
+}
+
 }  // namespace
 
 bool Win32Registry::keyExists(Root root, std::string_view key) {
@@ -112,30 +134,45 @@ std::size_t Win32Registry::subKeyCount(Root root, std::string_view key) {
   return count;
 }
 
+std::vector<std::vector<std::optional<Value>>> Win32Registry::readManyKeys(
+    Root root, std::span<const std::string> keys, std::span<const std::string_view> names) {
+  std::vector<std::vector<std::optional<Value>>> rows(keys.size());
+  sideBySide(keys.size(), [&](std::size_t i) {
+    try {
+      rows[i] = readMany(root, keys[i], names);
+    } catch (...) {
+      rows[i].assign(names.size(), std::nullopt);  // out of memory: this key reads as absent
+    }
+  });
+  return rows;
+}
+
 std::vector<NamedValue> Win32Registry::readAll(Root root, std::string_view key) {
   std::vector<NamedValue> values;
   const UniqueKey handle = openKey(root, key, KEY_QUERY_VALUE);
   if (!handle) return values;
-  DWORD longestName = 0, longestData = 0;
-  if (RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+  DWORD count = 0, longestName = 0, longestData = 0;
+  if (RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
                        &longestData, nullptr, nullptr) != ERROR_SUCCESS)
     return values;
-  std::wstring name(static_cast<std::size_t>(longestName) + 1, L'\0');
-  std::vector<BYTE> data(static_cast<std::size_t>(longestData) + sizeof(wchar_t));
-  for (DWORD index = 0;;) {
-    DWORD nameLength = static_cast<DWORD>(name.size());
-    DWORD size = static_cast<DWORD>(data.size());
-    DWORD type = 0;
-    const LSTATUS rc = RegEnumValueW(handle.get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
-    if (rc == ERROR_MORE_DATA && name.size() < 32768) {
-      // A longer value appeared since the size query: grow and retry this index.
-      name.resize(name.size() * 2);
-      data.resize(std::max<std::size_t>(data.size() * 2, size));
-      continue;
+  // The values the key had when asked, side by side; listing stops at the
+  // first index that no longer reads, as a listing one by one would.
+  std::vector<std::optional<NamedValue>> listed(count);
+  sideBySide(count, [&](std::size_t index) {
+    try {
+      listed[index] = valueAt(handle.get(), static_cast<DWORD>(index), longestName, longestData);
+    } catch (...) {
     }
-    if (rc != ERROR_SUCCESS) break;
-    values.push_back({toUtf8(std::wstring_view(name.data(), nameLength)), valueOf(type, data.data(), size)});
-    ++index;
+  });
+  for (auto& value : listed) {
+    if (!value) return values;
+    values.push_back(std::move(*value));
+  }
+  // Values added since the count was taken.
+  for (DWORD index = count;; ++index) {
+    auto value = valueAt(handle.get(), index, longestName, longestData);
+    if (!value) break;
+    values.push_back(std::move(*value));
   }
   return values;
 }

@@ -1,6 +1,8 @@
 #include "tessara7/locking/lock_rows.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
 #include "tessara7/common/text.h"
 #include "tessara7/settings/registry_access.h"
@@ -35,14 +37,14 @@ std::vector<int> rowsToRead(RegistryAccess& registry, Root root) {
 }  // namespace
 
 std::vector<LockEntry> loadLockRows(RegistryAccess& registry, Root root) {
-  const std::vector<int> rows = rowsToRead(registry, root);
+  std::vector<std::string> rowKeys;
+  for (const int row : rowsToRead(registry, root)) rowKeys.push_back(rowKey(row));
+  // Every row's two values, the rows read side by side; a missing row reads as empty.
+  constexpr std::array<std::string_view, 2> names{"Window", "Enabled"};
   std::vector<LockEntry> entries;
-  entries.reserve(rows.size());
-  for (const int row : rows) {
-    // Both values of the row with the key opened once; a missing row reads as empty.
-    auto [text, enabled] = registry.GetStringValues(root, rowKey(row), "Window", "Enabled");
-    if (!text.empty()) entries.push_back({std::move(text), enabled != "0"});
-  }
+  entries.reserve(rowKeys.size());
+  for (auto& texts : registry.GetStringValuesOfKeys(root, rowKeys, names))
+    if (!texts[0].empty()) entries.push_back({std::move(texts[0]), texts[1] != "0"});
   return entries;
 }
 

@@ -126,6 +126,23 @@ void RegistryAccess::readStrings(platform::Root root, std::string_view key, std:
   }
 }
 
+std::vector<std::vector<std::string>> RegistryAccess::GetStringValuesOfKeys(
+    platform::Root root, std::span<const std::string> keys, std::span<const std::string_view> names) const noexcept {
+  try {
+    std::vector<std::vector<std::string>> rows(keys.size(), std::vector<std::string>(names.size()));
+    auto values = registry_.readManyKeys(root, keys, names);
+    for (std::size_t k = 0; k < rows.size() && k < values.size(); ++k) {
+      for (std::size_t i = 0; i < names.size() && i < values[k].size(); ++i)
+        if (values[k][i] && values[k][i]->type == platform::ValueType::String) rows[k][i] = std::move(values[k][i]->text);
+      for (std::size_t i = 0; i < names.size(); ++i)
+        if (auto managed = managedText(keys[k], names[i])) rows[k][i] = *managed;
+    }
+    return rows;
+  } catch (...) {
+  }
+  return {};
+}
+
 std::vector<RegistryAccess::NamedText> RegistryAccess::GetAllStringValues(platform::Root root,
                                                                          std::string_view key) const noexcept {
   try {

@@ -58,6 +58,10 @@ class RegistryAccess {
     readStrings(root, key, wanted, texts);
     return texts;
   }
+  // The same string values of many keys, read side by side where the
+  // platform can: one row per key, each text as GetStringValue would give it.
+  std::vector<std::vector<std::string>> GetStringValuesOfKeys(platform::Root root, std::span<const std::string> keys,
+                                                              std::span<const std::string_view> names) const noexcept;
   struct NamedText {
     std::string name;
     std::string text;

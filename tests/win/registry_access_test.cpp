@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -327,6 +328,44 @@ TEST_F(WinRegistryAccessTest, BulkReadsGiveWhatSingleReadsGive) {
   EXPECT_EQ(access_.SubKeyCount(Root::User, key()), 1u);
   EXPECT_EQ(access_.SubKeyCount(Root::User, key("Missing")), 0u);
   EXPECT_EQ(access_.GetStringValues(Root::User, key("Missing"), "Window")[0], "");
+}
+
+// Large reads run on several threads; what they give must still be exactly
+// what one read at a time gives, in the same order, with gaps where keys or
+// values are missing.
+TEST_F(WinRegistryAccessTest, LargeReadsSideBySideGiveWhatSingleReadsGive) {
+  constexpr int kRows = 300;
+  std::vector<std::string> rows;
+  int written = 0;
+  for (int n = 0; n < kRows; ++n) {
+    rows.push_back(key("Windows" + std::to_string(n)));
+    if (n % 7 == 3) continue;  // a missing row
+    ++written;
+    access_.SaveStringValue(Root::User, rows.back(), "Window", "Title " + std::to_string(n) + " " + Unicode);
+    if (n % 5 != 0) access_.SaveStringValue(Root::User, rows.back(), "Enabled", n % 2 ? "1" : "0");
+    access_.SaveStringValue(Root::User, key("Many"), "Program" + std::to_string(n), std::string(n, 'a' + n % 26));
+  }
+  const std::array<std::string_view, 2> names{"Window", "Enabled"};
+  const auto texts = access_.GetStringValuesOfKeys(Root::User, rows, names);
+  ASSERT_EQ(texts.size(), rows.size());
+  int present = 0;
+  for (int n = 0; n < kRows; ++n) {
+    const auto [window, enabled] = access_.GetStringValues(Root::User, rows[n], "Window", "Enabled");
+    ASSERT_EQ(texts[n].size(), 2u);
+    EXPECT_EQ(texts[n][0], window) << n;
+    EXPECT_EQ(texts[n][1], enabled) << n;
+    present += !window.empty();
+  }
+  EXPECT_EQ(present, written);  // the test wrote what it reads back
+
+  const auto all = registry_.readAll(Root::User, key("Many"));
+  const auto names1by1 = registry_.valueNames(Root::User, key("Many"));
+  ASSERT_EQ(all.size(), names1by1.size());
+  ASSERT_EQ(all.size(), static_cast<std::size_t>(written));
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(all[i].name, names1by1[i]) << i;
+    EXPECT_EQ(all[i].value.text, registry_.read(Root::User, key("Many"), all[i].name)->text) << i;
+  }
 }
 
 TEST_F(WinRegistryAccessTest, ValueNamesListsLongNames) {
