@@ -4,6 +4,8 @@
 // Implementations report what really happened; the "never fails visibly"
 // contract belongs to the layer above (tessara7/settings/registry_access.h).
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -64,6 +66,20 @@ class Registry {
     rows.reserve(keys.size());
     for (const std::string& key : keys) rows.push_back(readMany(root, key, names));
     return rows;
+  }
+  // Registry reads that may run beside the caller until wait(), so that a
+  // large read can start before its result is needed (the store's lists
+  // while the window is being made). Only reads of this registry may run
+  // there, and they must not throw. The default runs them at once.
+  class Ahead {
+   public:
+    virtual ~Ahead() = default;
+    // Returns once the reads have run.
+    virtual void wait() {}
+  };
+  virtual std::unique_ptr<Ahead> readAhead(std::function<void()> reads) {
+    reads();
+    return std::make_unique<Ahead>();
   }
   // How many sub-keys the key has; 0 for a missing key.
   virtual std::size_t subKeyCount(Root root, std::string_view key) { return subKeys(root, key).size(); }

@@ -18,6 +18,8 @@
 #include "tessara7/shell/app.h"
 #include "tessara7/shell/frm_config.h"
 #include "tessara7/shell/outside_events.h"
+#include "tessara7/shell/settings_loader.h"
+#include "tessara7/shell/subsystems.h"
 
 namespace {
 
@@ -57,6 +59,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // programs see it: a click sent from Explorer's menu while the settings
   // load is not lost. Other programs' windows are watched once it started.
   tessara::OutsideEvents outside(app);
+  // The store's long lists are read while the window is being made.
+  app.subsystems().loader.readAhead();
   tessara::FrmConfig& config = app.frmConfig();
   config.ensureView();
   std::optional<platform::win32::Win32WindowEvents> events;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/side_by_side.h"
@@ -132,6 +134,33 @@ std::size_t Win32Registry::subKeyCount(Root root, std::string_view key) {
                                   nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return 0;
   return count;
+}
+
+namespace {
+
+class ThreadAhead final : public Registry::Ahead {
+ public:
+  explicit ThreadAhead(std::function<void()> reads) : reads_(std::move(reads)) {
+    try {
+      thread_ = std::thread([this] { reads_(); });
+    } catch (const std::system_error&) {
+      reads_();  // no thread to be had: read now
+    }
+  }
+  ~ThreadAhead() override { wait(); }
+  void wait() override {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::function<void()> reads_;
+  std::thread thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<Registry::Ahead> Win32Registry::readAhead(std::function<void()> reads) {
+  return std::make_unique<ThreadAhead>(std::move(reads));
 }
 
 std::vector<std::vector<std::optional<Value>>> Win32Registry::readManyKeys(

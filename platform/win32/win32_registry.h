@@ -20,6 +20,8 @@ class Win32Registry final : public Registry {
   std::vector<std::string> valueNames(Root root, std::string_view key) override;
   std::vector<std::optional<Value>> readMany(Root root, std::string_view key,
                                              std::span<const std::string_view> names) override;
+  // On a thread of its own; the Ahead's destructor waits too.
+  std::unique_ptr<Ahead> readAhead(std::function<void()> reads) override;
   // Large reads run side by side on a few threads (see side_by_side.h).
   std::vector<std::vector<std::optional<Value>>> readManyKeys(Root root, std::span<const std::string> keys,
                                                               std::span<const std::string_view> names) override;

@@ -53,8 +53,10 @@ std::vector<std::string> IgnoreList::storedTitles() const {
   return titles;
 }
 
-void IgnoreList::load() {
-  for (std::string& title : storedTitles()) titles_.push_back(std::move(title));
+void IgnoreList::load() { load(storedTitles()); }
+
+void IgnoreList::load(std::vector<std::string> stored) {
+  for (std::string& title : stored) titles_.push_back(std::move(title));
   // One refill of the view, not a row at a time.
   lstignore_.setItems(titles_);
 }

@@ -38,6 +38,9 @@ class IgnoreList {
   void clear();
   // Adds the stored titles (Program0 to Program999, in number order, empty ones skipped).
   void load();
+  // Adds titles read before (storedTitles, read ahead of the load).
+  void load(std::vector<std::string> stored);
+  // Only reads the store, so it may run beside the program's thread.
   std::vector<std::string> storedTitles() const;
   // Rewrites the store whole from the list: the key is deleted, created again
   // (or, without keepEmptyKey, only when a title is written) and the titles

@@ -126,8 +126,9 @@ void LockList::clear() {
   c_.lstProgram.clear();
 }
 
-void LockList::load(RegistryAccess& registry, platform::Root root) {
-  std::vector<LockEntry> rows = loadLockRows(registry, root);
+void LockList::load(RegistryAccess& registry, platform::Root root) { load(loadLockRows(registry, root)); }
+
+void LockList::load(std::vector<LockEntry> rows) {
   entries_.insert(entries_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
   loaded_ = entries_;
   showAll();

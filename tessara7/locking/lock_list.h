@@ -69,6 +69,8 @@ class LockList {
   void clear();
   // Adds the rows stored under the root (see loadLockRows).
   void load(RegistryAccess& registry, platform::Root root);
+  // Adds rows read before (loadLockRows, read ahead of the load).
+  void load(std::vector<LockEntry> rows);
   // Stores the entries as the rows of the scope chosen: the machine's rows
   // go, and a user's rows past the list's end, so that no row of an earlier,
   // longer list comes back. Nothing while the list shown is the

@@ -21,7 +21,28 @@ void SettingsLoader::reloadWhenManagedChanged() {
   if (app_.managedSettings().load(app_.os().registry)) GetConfig();
 }
 
+void SettingsLoader::readAhead() {
+  auto ahead = std::make_unique<ReadAhead>();
+  ahead->root = app_.userScope().granted() ? Root::User : Root::Machine;
+  // The reads touch only the registry and these two lists, never a value an
+  // administrator manages, so nothing the program's thread changes meanwhile.
+  ahead->reads = app_.os().registry.readAhead(
+      [read = ahead.get(), &registry = app_.registry(), &ignoreList = p_.ignoreList] {
+        try {
+          read->rows = loadLockRows(registry, read->root);
+          read->ignored = ignoreList.storedTitles();
+          read->complete = true;
+        } catch (...) {  // out of memory: the load reads the store itself
+        }
+      });
+  ahead_ = std::move(ahead);
+}
+
 void SettingsLoader::GetConfig() {
+  // What was read ahead serves this load only; a later load reads the store.
+  std::unique_ptr<ReadAhead> ahead = std::move(ahead_);
+  if (ahead) ahead->reads->wait();
+  if (ahead && !ahead->complete) ahead.reset();
   auto& state = app_.state();
   auto& reg = app_.registry();
   auto& files = app_.os().files;
@@ -51,7 +72,11 @@ void SettingsLoader::GetConfig() {
   steps_.run("lock rows", [&] {
     // A lock list the administrator manages stands in place of the owner's.
     const auto& tasks = app_.managedSettings().tasks();
-    if (!tasks) p_.lockList.load(reg, state.SettingsRoot);
+    if (!tasks && ahead && ahead->root == state.SettingsRoot) {
+      p_.lockList.load(std::move(ahead->rows));
+    } else if (!tasks) {
+      p_.lockList.load(reg, state.SettingsRoot);
+    }
     p_.lockList.showManaged(tasks);
   });
   steps_.run("master password", [&] {
@@ -59,7 +84,13 @@ void SettingsLoader::GetConfig() {
     p_.masterPassword.showManaged(
         app_.managedSettings().setting(ManagedSettings::MasterPasswordValue).has_value());
   });
-  steps_.run("ignore list", [&] { p_.ignoreList.load(); });
+  steps_.run("ignore list", [&] {
+    if (ahead) {
+      p_.ignoreList.load(std::move(ahead->ignored));
+    } else {
+      p_.ignoreList.load();
+    }
+  });
   steps_.run("suggestions", [&] { p_.lockList.suggestWhenEmpty(); });
   steps_.run("file list", [&] {
     p_.File1.clear();

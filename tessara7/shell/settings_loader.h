@@ -4,8 +4,13 @@
 // its part of the store to the subsystem that owns it. A failing step is
 // skipped and the load goes on (load_steps.h).
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "forms/form.h"
+#include "platform/registry.h"
+#include "tessara7/locking/lock_rows.h"
 #include "tessara7/settings/load_steps.h"
 
 namespace tessara {
@@ -43,6 +48,11 @@ class SettingsLoader {
   SettingsLoader(App& app, Parts parts);
 
   void GetConfig();
+  // Starts reading the store's two long lists (the lock rows and the ignored
+  // titles) beside the caller; the next load takes them instead of reading
+  // them. The program calls it before it makes its window, which takes about
+  // as long as the reading.
+  void readAhead();
   // Reads the policy keys again (two small keys, not the store) and loads
   // the configuration anew when what they manage changed.
   void reloadWhenManagedChanged();
@@ -54,9 +64,19 @@ class SettingsLoader {
   LoadSteps& steps() { return steps_; }
 
  private:
+  struct ReadAhead {
+    platform::Root root = platform::Root::Machine;  // whose lock rows were read
+    std::vector<LockEntry> rows;
+    std::vector<std::string> ignored;
+    bool complete = false;  // false: the reads failed, and the load reads the store
+    std::unique_ptr<platform::Registry::Ahead> reads;
+  };
+
   App& app_;
   Parts p_;
   LoadSteps steps_;
+  // Destroyed first, so that reads still running end before what they use.
+  std::unique_ptr<ReadAhead> ahead_;
 };
 
 }  // namespace tessara

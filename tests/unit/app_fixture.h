@@ -48,6 +48,8 @@ class AppTest : public ::testing::Test {
     return *app_;
   }
   App& start() {
+    // As the program does: the store's long lists are read ahead of the load.
+    app().subsystems().loader.readAhead();
     app().start();
     if (!app_->ended()) windowEvents.watchOtherWindows();
     return *app_;

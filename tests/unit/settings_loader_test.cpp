@@ -231,5 +231,34 @@ TEST_F(SettingsLoaderTest, ReloadReplacesUnsavedEdits) {
   EXPECT_FALSE(config().chkLockIE.checked());
 }
 
+// The program reads the two long lists while it makes its window. What was
+// read then serves the first load, and only for the scope it was read for;
+// every later load reads the store. (The store changes between the read and
+// the load here only to show which of the two the load used.)
+TEST_F(SettingsLoaderTest, WhatWasReadAheadServesTheFirstLoadOfItsScopeOnly) {
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Window", "Read ahead");
+  setString(Root::Machine, keys::Ignore, "Program0", "Ignored ahead");
+  subsystems().loader.readAhead();
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Window", "Read later");
+  setString(Root::Machine, keys::Ignore, "Program0", "Ignored later");
+  app().start();
+  EXPECT_EQ(texts(config().lstProgram), std::vector<std::string>{"Read ahead"});
+  EXPECT_EQ(config().lstignore.items(), std::vector<std::string>{"Ignored ahead"});
+
+  subsystems().loader.GetConfig();
+  EXPECT_EQ(texts(config().lstProgram), std::vector<std::string>{"Read later"});
+  EXPECT_EQ(config().lstignore.items(), std::vector<std::string>{"Ignored later"});
+}
+
+TEST_F(SettingsLoaderTest, RowsReadAheadForTheMachineAreNotTakenForThisUser) {
+  setString(Root::Machine, "SOFTWARE\\TSR\\Windows0", "Window", "Machine row");
+  setString(Root::User, "SOFTWARE\\TSR\\Windows0", "Window", "User row");
+  subsystems().loader.readAhead();
+  chooseThisUser();
+  app().start();
+  EXPECT_EQ(state().SettingsRoot, Root::User);
+  EXPECT_EQ(texts(config().lstProgram), std::vector<std::string>{"User row"});
+}
+
 }  // namespace
 }  // namespace tessara::testing

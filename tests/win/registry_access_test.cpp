@@ -368,6 +368,34 @@ TEST_F(WinRegistryAccessTest, LargeReadsSideBySideGiveWhatSingleReadsGive) {
   }
 }
 
+// Reads started ahead run beside the caller, and wait() returns only once
+// they have run; an Ahead destroyed without wait() still lets them finish.
+TEST_F(WinRegistryAccessTest, ReadsAheadRunOnAnotherThreadUntilWaitedFor) {
+  access_.SaveStringValue(Root::User, key("Row"), "Window", "Notepad");
+  DWORD readerThread = 0;
+  std::string read;
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(release, nullptr);
+  auto ahead = registry_.readAhead([&] {
+    WaitForSingleObject(release, 5000);  // held until the caller has gone on
+    readerThread = GetCurrentThreadId();
+    read = access_.GetStringValue(Root::User, key("Row"), "Window");
+  });
+  EXPECT_EQ(read, "") << "the caller goes on while the reads wait";
+  SetEvent(release);
+  ahead->wait();
+  EXPECT_EQ(read, "Notepad");
+  EXPECT_NE(readerThread, GetCurrentThreadId());
+
+  bool ran = false;
+  registry_.readAhead([&] {
+    Sleep(50);
+    ran = true;
+  }).reset();
+  EXPECT_TRUE(ran);
+  CloseHandle(release);
+}
+
 TEST_F(WinRegistryAccessTest, ValueNamesListsLongNames) {
   const std::string longName(300, 'n');
   registry_.writeString(Root::User, key(), "short", "1");
