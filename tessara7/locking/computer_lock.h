@@ -1,13 +1,38 @@
 #pragma once
 // "Lock Computer": a blank screen until the master password is given.
+#include "platform/desktop.h"
+#include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
-class App;
+class FrmBlank;
+class FrmPassword;
+class HistoryQueue;
+class LockGuard;
 
 class ComputerLock {
  public:
-  explicit ComputerLock(App& app);
+  // What the lock needs of the program around it: its two windows (made
+  // afresh after they unload), the prompt's request, and whether a dialog
+  // of the program is open.
+  class Host {
+   public:
+    virtual FrmBlank& frmBlank() = 0;
+    virtual FrmBlank* openBlank() = 0;  // nullptr when not loaded
+    virtual FrmPassword& frmPassword() = 0;
+    virtual FrmPassword* openPassword() = 0;
+    virtual void requestPassword(PasswordRequest request) = 0;
+    virtual bool dialogOpen() const = 0;
+
+   protected:
+    ~Host() = default;
+  };
+  struct Parts {
+    HistoryQueue& history;
+    platform::Desktop& desktop;
+    LockGuard& guard;  // watches closely while the lock comes up
+  };
+  ComputerLock(Host& host, Parts parts);
 
   void mLockWorkstation_Click();
 
@@ -19,7 +44,8 @@ class ComputerLock {
   bool keepInPlace();
 
  private:
-  App& app_;
+  Host& host_;
+  Parts p_;
 };
 
 }  // namespace tessara

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
-#include "tessara7/locking/computer_lock.h"
-#include "tessara7/locking/frm_password.h"
 #include "tessara7/locking/releases.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 
-LockGuard::LockGuard(App& app, Parts parts) : app_(app), p_(std::move(parts)) {}
+LockGuard::LockGuard(Host& host, Parts parts) : host_(host), p_(std::move(parts)) {}
 
 void LockGuard::foregroundMayHaveChanged() {
   p_.runWatchers();
@@ -23,7 +20,7 @@ void LockGuard::windowAppeared() {
 }
 
 void LockGuard::watchClosely() {
-  closeUntil_ = app_.os().clock.nowMs() + CloseSpellMs;
+  closeUntil_ = p_.clock.nowMs() + CloseSpellMs;
   schedule();
 }
 
@@ -37,8 +34,8 @@ void LockGuard::held(PasswordRequest request) {
 
 void LockGuard::showReleased(platform::WindowHandle window) {
   released(window);
-  app_.os().desktop.showWindowAsync(window, platform::SwShow);
-  app_.os().desktop.showWindowAsync(window, platform::SwRestore);
+  p_.desktop.showWindowAsync(window, platform::SwShow);
+  p_.desktop.showWindowAsync(window, platform::SwRestore);
 }
 
 void LockGuard::released(platform::WindowHandle window) {
@@ -47,26 +44,24 @@ void LockGuard::released(platform::WindowHandle window) {
 }
 
 void LockGuard::tmrGuard_Timer() {
-  auto& state = app_.state();
   // Held windows first: one that shows itself again is usually also the new
   // foreground, and the watchers would raise the prompt (tens of
   // milliseconds under Wine) before hiding it.
   keepHeldWindowsHidden();
-  if (app_.os().desktop.foregroundWindow() != state.ForegroundWindow) p_.runWatchers();
-  if (app_.computerLock().keepInPlace()) watchClosely();
+  if (p_.desktop.foregroundWindow() != host_.watchedForeground()) p_.runWatchers();
+  if (host_.keepComputerLockInPlace()) watchClosely();
   schedule();
 }
 
 bool LockGuard::stillLocked(const HeldWindow& held) const {
-  Releases& releases = app_.releases();
+  const Releases& releases = p_.releases;
   if (held.request.process) return !releases.processReleased(*held.request.process);
   if (held.request.action == Action::ListedWindow) return !releases.classReleased(held.request.item.value_or(""));
   return !releases.windowReleased(held.window);
 }
 
 void LockGuard::keepHeldWindowsHidden() {
-  auto& desktop = app_.os().desktop;
-  auto& state = app_.state();
+  auto& desktop = p_.desktop;
   const std::vector<HeldWindow> held = held_;
   for (const HeldWindow& h : held) {
     if (!desktop.isWindow(h.window)) {
@@ -83,17 +78,15 @@ void LockGuard::keepHeldWindowsHidden() {
     // machine, three times as long: the lock benchmark's floor rows).
     desktop.showWindowAsync(h.window, platform::SwHide);
     // The prompt asks for it again, unless it is open asking for something else.
-    const FrmPassword* prompt = app_.openPassword();
-    const bool askingElse = prompt && prompt->visible() && state.PendingWindow != h.window;
-    if (!askingElse) app_.requestPassword(h.request);
-    closeUntil_ = app_.os().clock.nowMs() + CloseSpellMs;
+    if (!host_.promptAsksForAnother(h.window)) host_.requestPassword(h.request);
+    closeUntil_ = p_.clock.nowMs() + CloseSpellMs;
   }
 }
 
 void LockGuard::schedule() {
-  const bool holding = !held_.empty() || app_.computerLock().holds();
+  const bool holding = !held_.empty() || host_.computerLocked();
   std::uint32_t interval = 0;
-  if (app_.os().clock.nowMs() < closeUntil_) interval = CloseIntervalMs;
+  if (p_.clock.nowMs() < closeUntil_) interval = CloseIntervalMs;
   else if (holding) interval = HoldIntervalMs;
   if (interval == 0) {
     p_.tmrGuard.setRunning(false);

@@ -11,20 +11,42 @@
 #include <vector>
 
 #include "forms/controls.h"
+#include "platform/clock.h"
 #include "platform/desktop.h"
 #include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
-class App;
+class Releases;
 
 class LockGuard {
  public:
+  // What the guard needs of the program around it.
+  class Host {
+   public:
+    // Asks for the master password for a held window again.
+    virtual void requestPassword(PasswordRequest request) = 0;
+    // The prompt is open and asks for something other than this window.
+    virtual bool promptAsksForAnother(platform::WindowHandle window) const = 0;
+    // The window the watchers last saw at the front.
+    virtual platform::WindowHandle watchedForeground() const = 0;
+    // The computer lock's blank screen is up.
+    virtual bool computerLocked() const = 0;
+    // The computer lock's prompt is put back above its blank screen; true
+    // when it had to be (see ComputerLock::keepInPlace).
+    virtual bool keepComputerLockInPlace() = 0;
+
+   protected:
+    ~Host() = default;
+  };
   struct Parts {
     forms::Timer& tmrGuard;
     std::function<void()> runWatchers;  // both watchers' ticks, now
+    platform::Clock& clock;
+    platform::Desktop& desktop;
+    const Releases& releases;  // whether a held window was released
   };
-  LockGuard(App& app, Parts parts);
+  LockGuard(Host& host, Parts parts);
 
   // Quick checks while something is watched closely, and while locked
   // windows are held hidden or the computer lock holds.
@@ -66,7 +88,7 @@ class LockGuard {
   bool stillLocked(const HeldWindow& held) const;
   void schedule();
 
-  App& app_;
+  Host& host_;
   Parts p_;
   std::vector<HeldWindow> held_;
   std::uint64_t closeUntil_ = 0;

@@ -71,6 +71,13 @@ void App::showTaskPicker() { frmLock().show(); }
 void App::offerSubfolderOption() { frmPassword().chksubfolders.setVisible(true); }
 void App::showIgnoreWindow() { frmIgnore().show(); }
 
+bool App::promptAsksForAnother(platform::WindowHandle window) const {
+  const FrmPassword* prompt = frmPassword_.peek();
+  return prompt && prompt->visible() && state_.PendingWindow != window;
+}
+bool App::computerLocked() const { return subsystems_->computerLock.holds(); }
+bool App::keepComputerLockInPlace() { return subsystems_->computerLock.keepInPlace(); }
+
 Releases& App::releases() { return subsystems_->releases; }
 LockList& App::lockList() { return subsystems_->lockList; }
 IgnoreList& App::ignoreList() { return subsystems_->ignoreList; }

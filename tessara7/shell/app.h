@@ -13,7 +13,9 @@
 #include "tessara7/encryption/encryption_component.h"
 #include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/history/history_queue.h"
+#include "tessara7/locking/computer_lock.h"
 #include "tessara7/locking/ignore_list.h"
+#include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/locking/password_request.h"
@@ -36,8 +38,6 @@ class FrmInput;
 class FrmLock;
 class FrmCrypt;
 class FrmHistory;
-class ComputerLock;
-class LockGuard;
 class MasterPassword;
 class PasswordRequests;
 class PasswordThrottle;
@@ -60,6 +60,8 @@ struct AppHost {
 class App : public LockList::Host,
             public IgnoreList::Host,
             public MasterPassword::Host,
+            public LockGuard::Host,
+            public ComputerLock::Host,
             public ExplorerMenu::Host,
             public TransferCommands::Host {
  public:
@@ -117,10 +119,10 @@ class App : public LockList::Host,
   Subsystems& subsystems() { return *subsystems_; }
   FrmError& frmError();
   FrmError* openNotice();  // nullptr when not loaded
-  FrmPassword& frmPassword();
-  FrmPassword* openPassword();
-  FrmBlank& frmBlank();
-  FrmBlank* openBlank();
+  FrmPassword& frmPassword() override;
+  FrmPassword* openPassword() override;
+  FrmBlank& frmBlank() override;
+  FrmBlank* openBlank() override;
   FrmLock& frmLock();
   FrmLock* openLock();
   FrmIgnore& frmIgnore();
@@ -145,6 +147,11 @@ class App : public LockList::Host,
   void showTaskPicker() override;
   // Opens the "Ignore List" window (frmIgnore).
   void showIgnoreWindow() override;
+  // What the lock guard asks of the prompt, the watchers and the computer lock.
+  bool promptAsksForAnother(platform::WindowHandle window) const override;
+  platform::WindowHandle watchedForeground() const override { return state_.ForegroundWindow; }
+  bool computerLocked() const override;
+  bool keepComputerLockInPlace() override;
   bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
   bool dialogOpen() const override { return state_.DialogOpen; }
   // The prompt shows "Include Sub Folders".

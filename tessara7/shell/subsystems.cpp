@@ -12,12 +12,13 @@ Subsystems::Subsystems(App& app, FrmConfig& w)
       advancedWatcher(app, w.lstHiddenProgram, releases),
       masterPassword(app, app.registry(), {w, w.cmdsetpassword, w.txtsetpassword, w.Label10, w.OptThisUser, w.mClearPassword,
                            w.chkPasswordTimer, w.tmrPassword}),
-      computerLock(app),
       lockGuard(app, {w.tmrGuard,
                       [&w] {
                         w.timerTessara.tick();
                         w.tmradv.tick();
-                      }}),
+                      },
+                      app.os().clock, app.os().desktop, releases}),
+      computerLock(app, {app.history(), app.os().desktop, lockGuard}),
       switches(w, w.chkContextMenu),
       protections(app.registry(), app.policyChanges(),
                   {w.chkNoViewOnDrive, w.chkC, w.chklockusb, w.chkLockStart, w.chkWallpaper}),

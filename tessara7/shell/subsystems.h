@@ -44,8 +44,8 @@ class Subsystems {
   ForegroundWatcher foregroundWatcher;
   AdvancedWatcher advancedWatcher;
   MasterPassword masterPassword;
-  ComputerLock computerLock;
   LockGuard lockGuard;
+  ComputerLock computerLock;  // after the guard, which it tells to watch closely
   RestrictionSwitches switches;
   Protections protections;
   TrayMenu trayMenu;

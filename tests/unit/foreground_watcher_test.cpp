@@ -1,5 +1,6 @@
 // The foreground watcher's tick against the simulated desktop.
 #include "tests/unit/app_fixture.h"
+#include "tessara7/locking/lock_guard.h"
 
 namespace tessara::testing {
 namespace {
@@ -303,6 +304,90 @@ TEST_F(ProgramEntryLockTest, TheHeldWindowOfAProgramIsHiddenAgainUntilItsProcess
   sim.desktop.showWindowAsync(w, platform::SwShow);
   sim.clock.advance(200);
   EXPECT_FALSE(sim.desktop.isHidden(w));
+}
+
+// The lock guard with the watchers and the prompt around it (the guard
+// alone: lock_guard_test.cpp): the right password ends a hold and the quick
+// checks, a window that appears is locked once it comes to the front, and
+// one that comes back while a dialog is open is hidden without a prompt.
+//
+// What the guard promises, written here so that a changed constant in the
+// guard shows as a failure: a window that shows itself again is hidden within
+// 10 ms for two seconds after a window event, a lock or a re-show, and within
+// 100 ms while a locked window is held after that.
+constexpr std::uint64_t kCloseIntervalMs = 10;
+constexpr std::uint64_t kHoldIntervalMs = 100;
+constexpr std::uint64_t kCloseSpellMs = 2000;
+
+class LockGuardWithWatchersTest : public AppTest {
+ protected:
+  void SetUp() override {
+    start();
+    subsystems().lockList.clear();
+    subsystems().lockList.append("Notepad", true, false);
+  }
+  LockGuard& guard() { return subsystems().lockGuard; }
+  bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
+  // The window shows itself again as its own program would, without coming to the front.
+  void showsItself(platform::WindowHandle w) { sim.desktop.showWindowAsync(w, platform::SwShowNormal); }
+  // The clock advances in steps of 1 ms until the window is hidden; how long that took.
+  std::uint64_t msUntilHidden(platform::WindowHandle w, std::uint64_t limit = 1000) {
+    std::uint64_t waited = 0;
+    while (!sim.desktop.isHidden(w) && waited < limit) {
+      sim.clock.advance(1);
+      ++waited;
+    }
+    return waited;
+  }
+};
+
+TEST_F(LockGuardWithWatchersTest, TheRightPasswordEndsTheHoldAndTheChecksStop) {
+  auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  sim.clock.advance(500);
+  typePassword("openbox");
+  EXPECT_FALSE(sim.desktop.isHidden(notepad));
+  EXPECT_EQ(guard().heldCount(), 0u);
+  sim.clock.advance(kCloseSpellMs + 500);
+  EXPECT_FALSE(sim.desktop.isHidden(notepad)) << "a released window is left alone";
+  EXPECT_FALSE(config().tmrGuard.running()) << "nothing left to watch";
+  EXPECT_EQ(sim.clock.runningTimers(), 4u) << "only the watchers', the command runner's and the protector's ticks wake the program";
+}
+
+// A window that appears (its creation is reported) may come to the front a
+// little later; the guard watches the front closely meanwhile instead of
+// waiting for the next tick.
+TEST_F(LockGuardWithWatchersTest, AnAppearedWindowIsLockedAsSoonAsItComesToTheFront) {
+  sim.clock.advance(250);  // mid-way between two ticks
+  auto plain = sim.desktop.createWindow("Untitled - Notepad", "PlainWindow", 0);
+  guard().windowAppeared();
+  sim.clock.advance(100);
+  sim.desktop.showWindowAsync(plain, platform::SwShow);
+  sim.desktop.bringToFront(plain);
+  EXPECT_LE(msUntilHidden(plain), kCloseIntervalMs);
+  EXPECT_TRUE(locked(plain));
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(state().PendingWindow, plain);
+}
+
+TEST_F(LockGuardWithWatchersTest, WhileADialogIsOpenAWindowThatComesBackIsHiddenWithoutAPrompt) {
+  auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  sim.clock.advance(500);
+  sim.desktop.setRefusesClose(notepad, true);
+  prompt()->cmdCancelPWD.click();  // asks Notepad to close; it refuses (unsaved text)
+  app().collect();
+  ASSERT_EQ(prompt(), nullptr);
+  ASSERT_EQ(sim.desktop.closeRequests(), std::vector<platform::WindowHandle>{notepad});
+  state().DialogOpen = true;
+  showsItself(notepad);
+  sim.clock.advance(kCloseIntervalMs);
+  EXPECT_TRUE(sim.desktop.isHidden(notepad));
+  EXPECT_EQ(prompt(), nullptr);
+  state().DialogOpen = false;
+  showsItself(notepad);
+  sim.clock.advance(kHoldIntervalMs);
+  EXPECT_TRUE(sim.desktop.isHidden(notepad));
+  ASSERT_NE(prompt(), nullptr) << "with nothing else asked, the prompt asks for it again";
+  EXPECT_EQ(state().PendingWindow, notepad);
 }
 
 }  // namespace

@@ -1,11 +1,21 @@
-// The lock guard between the watchers' ticks: a locked window that shows
-// itself again is hidden again at once, also while the prompt is open; a
-// window that appears is watched closely until it comes to the front; and an
-// idle program runs no quick checks at all.
-#include "tests/unit/app_fixture.h"
+// The lock guard alone, between the watchers' ticks: a locked window that
+// shows itself again is hidden again at once, a released or closed one is
+// forgotten, the front is watched for a change, and the computer lock keeps
+// the checks going. The guard runs on a small form of its own over the
+// simulated desktop; the watchers and the prompt are what it asks of its
+// host (with them, see foreground_watcher_test.cpp).
 #include "tessara7/locking/lock_guard.h"
 
-namespace tessara::testing {
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "forms/form.h"
+#include "platform/sim/sim_platform.h"
+#include "tessara7/locking/releases.h"
+
+namespace tessara {
 namespace {
 
 // What the guard promises, written here so that a changed constant in the
@@ -16,14 +26,60 @@ constexpr std::uint64_t kCloseIntervalMs = 10;
 constexpr std::uint64_t kHoldIntervalMs = 100;
 constexpr std::uint64_t kCloseSpellMs = 2000;
 
-class LockGuardTest : public AppTest {
+class GuardPage : public forms::Form {
+ public:
+  explicit GuardPage(forms::Runtime& runtime) : Form(runtime, "frmConfig", "Configuration") {}
+  forms::Timer tmrGuard{*this, "tmrGuard", LockGuard::CloseIntervalMs, false};
+  forms::ListBox lstAllow{*this, "lstAllow"};
+  forms::ListBox lstUnlockedWin{*this, "lstUnlockedWin"};
+};
+
+class LockGuardTest : public ::testing::Test, public LockGuard::Host {
  protected:
+  // Wired as the configuration window wires its timer.
   void SetUp() override {
-    start();
-    subsystems().lockList.clear();
-    subsystems().lockList.append("Notepad", true, false);
+    page.tmrGuard.onTimer = [this] { guard.tmrGuard_Timer(); };
+    page.load();
   }
-  LockGuard& guard() { return subsystems().lockGuard; }
+
+  // The prompt: the last request it was asked, until the password is given.
+  void requestPassword(PasswordRequest request) override { asked = std::move(request); }
+  bool promptAsksForAnother(platform::WindowHandle window) const override {
+    return asked && asked->window != window;
+  }
+  platform::WindowHandle watchedForeground() const override { return watched; }
+  bool computerLocked() const override { return blankScreen; }
+  bool keepComputerLockInPlace() override {
+    ++inPlaceChecks;
+    const bool putBack = promptMoved;
+    promptMoved = false;
+    return putBack;
+  }
+
+  // A watcher's tick: it sees the window at the front.
+  void runWatchers() {
+    ++watcherRuns;
+    watched = sim.desktop.foregroundWindow();
+  }
+  // As a watcher locks a listed window: the prompt asks for it, and it is
+  // minimised, hidden and held.
+  void lock(platform::WindowHandle w, const std::string& title) {
+    PasswordRequest request{Action::ListedWindow, title, w, "Notepad", std::nullopt};
+    requestPassword(request);
+    sim.desktop.showWindowAsync(w, platform::SwMinimize);
+    sim.desktop.showWindowAsync(w, platform::SwHide);
+    guard.held(std::move(request));
+  }
+  // As the right password does for the window the prompt names: its class
+  // is released and the window shown again.
+  void givePassword() {
+    ASSERT_TRUE(asked);
+    releases.releaseClass(asked->item.value_or(""), asked->title.value_or(""));
+    guard.showReleased(asked->window);
+    asked.reset();
+  }
+  const PasswordRequest* prompt() const { return asked ? &*asked : nullptr; }
+
   bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
   // The window shows itself again as its own program would, without coming to the front.
   void showsItself(platform::WindowHandle w) { sim.desktop.showWindowAsync(w, platform::SwShowNormal); }
@@ -36,14 +92,27 @@ class LockGuardTest : public AppTest {
     }
     return waited;
   }
+
+  platform::sim::SimPlatform sim;
+  forms::Runtime runtime{sim.clock, nullptr, [](const std::string& error) { ADD_FAILURE() << error; }, {}};
+  GuardPage page{runtime};
+  Releases releases{page.lstAllow, page.lstUnlockedWin};
+  LockGuard guard{*this, {page.tmrGuard, [this] { runWatchers(); }, sim.clock, sim.desktop, releases}};
+  std::optional<PasswordRequest> asked;
+  platform::WindowHandle watched = 0;
+  int watcherRuns = 0;
+  bool blankScreen = false;
+  bool promptMoved = false;
+  int inPlaceChecks = 0;
 };
 
 TEST_F(LockGuardTest, ALockedWindowThatShowsItselfAgainIsHiddenAgainWithinTheCloseInterval) {
   auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  lock(notepad, "Untitled - Notepad");
   sim.clock.advance(500);
   ASSERT_TRUE(locked(notepad));
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(guard().heldCount(), 1u);
+  EXPECT_EQ(guard.heldCount(), 1u);
 
   // Another window takes the front, then Notepad shows itself over and over
   // while the prompt waits: it never stays up longer than one quick check.
@@ -55,86 +124,105 @@ TEST_F(LockGuardTest, ALockedWindowThatShowsItselfAgainIsHiddenAgainWithinTheClo
     sim.clock.advance(190);
     EXPECT_TRUE(sim.desktop.isHidden(notepad)) << "stays hidden between its shows, round " << round;
   }
-  EXPECT_EQ(state().PendingWindow, notepad) << "the prompt still guards it";
+  EXPECT_EQ(prompt()->window, notepad) << "the prompt still guards it";
   EXPECT_FALSE(locked(other));
 
   // After a quiet spell the checks slow down, and still catch it.
   sim.clock.advance(kCloseSpellMs);
-  EXPECT_EQ(config().tmrGuard.interval(), kHoldIntervalMs);
+  EXPECT_EQ(page.tmrGuard.interval(), kHoldIntervalMs);
   showsItself(notepad);
   EXPECT_LE(msUntilHidden(notepad), kHoldIntervalMs);
 }
 
-TEST_F(LockGuardTest, TheRightPasswordEndsTheHoldAndTheChecksStop) {
-  auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
-  sim.clock.advance(500);
-  typePassword("openbox");
-  EXPECT_FALSE(sim.desktop.isHidden(notepad));
-  EXPECT_EQ(guard().heldCount(), 0u);
-  sim.clock.advance(kCloseSpellMs + 500);
-  EXPECT_FALSE(sim.desktop.isHidden(notepad)) << "a released window is left alone";
-  EXPECT_FALSE(config().tmrGuard.running()) << "nothing left to watch";
-  EXPECT_EQ(sim.clock.runningTimers(), 4u) << "only the watchers', the command runner's and the protector's ticks wake the program";
-}
-
 TEST_F(LockGuardTest, AWindowThatIsClosedOrReleasedByItsClassIsForgotten) {
   auto first = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  lock(first, "Untitled - Notepad");
   sim.clock.advance(500);
   auto second = sim.desktop.createWindow("notes.txt - Notepad", "Notepad");
+  lock(second, "notes.txt - Notepad");
   sim.clock.advance(10);
-  ASSERT_EQ(guard().heldCount(), 2u);
-  typePassword("openbox");  // releases the class, and the window the prompt named
+  ASSERT_EQ(guard.heldCount(), 2u);
+  givePassword();  // releases the class, and the window the prompt named
   EXPECT_FALSE(sim.desktop.isHidden(second));
   showsItself(first);
   sim.clock.advance(kCloseIntervalMs);
   EXPECT_FALSE(sim.desktop.isHidden(first)) << "its class was released";
-  EXPECT_EQ(guard().heldCount(), 0u);
+  EXPECT_EQ(guard.heldCount(), 0u);
 
-  config().mnuResetLocks.click();
+  releases.mnuResetLocks_Click();
   auto third = sim.desktop.createWindow("third - Notepad", "Notepad");
+  lock(third, "third - Notepad");
   sim.clock.advance(500);
-  ASSERT_EQ(guard().heldCount(), 1u);
+  ASSERT_EQ(guard.heldCount(), 1u);
   sim.desktop.destroyWindow(third);
   sim.clock.advance(kCloseIntervalMs);
-  EXPECT_EQ(guard().heldCount(), 0u);
+  EXPECT_EQ(guard.heldCount(), 0u);
 }
 
-// A window that appears (its creation is reported) may come to the front a
-// little later; the guard watches the front closely meanwhile instead of
-// waiting for the next tick.
-TEST_F(LockGuardTest, AnAppearedWindowIsLockedAsSoonAsItComesToTheFront) {
-  sim.clock.advance(250);  // mid-way between two ticks
-  auto plain = sim.desktop.createWindow("Untitled - Notepad", "PlainWindow", 0);
-  guard().windowAppeared();
-  sim.clock.advance(100);
-  sim.desktop.showWindowAsync(plain, platform::SwShow);
-  sim.desktop.bringToFront(plain);
-  EXPECT_LE(msUntilHidden(plain), kCloseIntervalMs);
-  EXPECT_TRUE(locked(plain));
+// A held window that shows itself while the prompt asks for another one is
+// hidden without taking the prompt over; once the prompt is free it is asked
+// for again.
+TEST_F(LockGuardTest, AWindowThatComesBackWhileThePromptAsksForAnotherIsHiddenWithoutTakingItOver) {
+  auto first = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  lock(first, "Untitled - Notepad");
+  auto second = sim.desktop.createWindow("notes.txt - Notepad", "Notepad");
+  lock(second, "notes.txt - Notepad");
+  showsItself(first);
+  EXPECT_LE(msUntilHidden(first), kCloseIntervalMs);
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingWindow, plain);
+  EXPECT_EQ(prompt()->window, second);
+
+  asked.reset();  // the prompt was cancelled; both windows stay held
+  showsItself(first);
+  EXPECT_LE(msUntilHidden(first), kCloseIntervalMs);
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->window, first);
+  EXPECT_EQ(prompt()->action, Action::ListedWindow);
 }
 
-TEST_F(LockGuardTest, WhileADialogIsOpenAWindowThatComesBackIsHiddenWithoutAPrompt) {
+// Between the watchers' ticks the guard runs them only when the front
+// changed: a steady front costs no watcher runs.
+TEST_F(LockGuardTest, TheWatchersRunBetweenTheirTicksOnlyWhenTheFrontChanges) {
+  guard.watchClosely();
+  sim.clock.advance(100);
+  EXPECT_EQ(watcherRuns, 0) << "nothing at the front changed";
   auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
-  sim.clock.advance(500);
-  sim.desktop.setRefusesClose(notepad, true);
-  prompt()->cmdCancelPWD.click();  // asks Notepad to close; it refuses (unsaved text)
-  app().collect();
-  ASSERT_EQ(prompt(), nullptr);
-  ASSERT_EQ(sim.desktop.closeRequests(), std::vector<platform::WindowHandle>{notepad});
-  state().DialogOpen = true;
-  showsItself(notepad);
   sim.clock.advance(kCloseIntervalMs);
-  EXPECT_TRUE(sim.desktop.isHidden(notepad));
-  EXPECT_EQ(prompt(), nullptr);
-  state().DialogOpen = false;
-  showsItself(notepad);
+  EXPECT_EQ(watcherRuns, 1);
+  EXPECT_EQ(watched, notepad);
+  sim.clock.advance(500);
+  EXPECT_EQ(watcherRuns, 1);
+
+  guard.foregroundMayHaveChanged();
+  EXPECT_EQ(watcherRuns, 2) << "a window event runs them at once";
+  guard.windowAppeared();
+  EXPECT_EQ(watcherRuns, 3);
+  sim.clock.advance(kCloseSpellMs + kCloseIntervalMs);
+  EXPECT_FALSE(page.tmrGuard.running()) << "an idle program runs no quick checks";
+}
+
+// While the blank screen holds, its prompt is checked at every hold interval;
+// one that had to be put back is watched closely again.
+TEST_F(LockGuardTest, TheComputerLockKeepsTheChecksGoingAndAPromptPutBackIsWatchedClosely) {
+  blankScreen = true;
+  guard.watchClosely();
+  sim.clock.advance(kCloseSpellMs + kHoldIntervalMs);
+  EXPECT_TRUE(page.tmrGuard.running());
+  EXPECT_EQ(page.tmrGuard.interval(), kHoldIntervalMs);
+  const int checks = inPlaceChecks;
+  sim.clock.advance(10 * kHoldIntervalMs);
+  EXPECT_EQ(inPlaceChecks - checks, 10);
+
+  promptMoved = true;  // another program took the front
   sim.clock.advance(kHoldIntervalMs);
-  EXPECT_TRUE(sim.desktop.isHidden(notepad));
-  ASSERT_NE(prompt(), nullptr) << "with nothing else asked, the prompt asks for it again";
-  EXPECT_EQ(state().PendingWindow, notepad);
+  EXPECT_EQ(page.tmrGuard.interval(), kCloseIntervalMs);
+  sim.clock.advance(kCloseSpellMs + kHoldIntervalMs);
+  EXPECT_EQ(page.tmrGuard.interval(), kHoldIntervalMs);
+
+  blankScreen = false;  // the password ended the lock
+  sim.clock.advance(kHoldIntervalMs);
+  EXPECT_FALSE(page.tmrGuard.running());
 }
 
 }  // namespace
-}  // namespace tessara::testing
+}  // namespace tessara
