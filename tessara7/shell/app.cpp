@@ -62,6 +62,7 @@ FrmHistory* App::openHistory() { return frmHistory_.peek(); }
 void App::start() { frmConfig_->load(); }
 
 void App::requestPassword(PasswordRequest request) { passwordRequests_->requestPassword(std::move(request)); }
+void App::leavePasswordPending(PasswordRequest request) { passwordRequests_->leavePending(std::move(request)); }
 void App::requestConfiguration(std::optional<std::string> title) {
   passwordRequests_->requestConfiguration(std::move(title));
 }

@@ -23,6 +23,7 @@
 #include "tessara7/settings/user_scope.h"
 #include "tessara7/shell/app_state.h"
 #include "tessara7/transfer/transfer_commands.h"
+#include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
 
@@ -42,7 +43,6 @@ class MasterPassword;
 class PasswordRequests;
 class PasswordThrottle;
 class Releases;
-class UninstallCommands;
 
 struct AppHost {
   platform::Platform& os;
@@ -61,7 +61,8 @@ class App : public LockList::Host,
             public IgnoreList::Host,
             public MasterPassword::Host,
             public ExplorerMenu::Host,
-            public TransferCommands::Host {
+            public TransferCommands::Host,
+            public UninstallCommands::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -147,9 +148,11 @@ class App : public LockList::Host,
   void showIgnoreWindow() override;
   bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
   bool dialogOpen() const override { return state_.DialogOpen; }
+  void setDialogOpen(bool open) override { state_.DialogOpen = open; }
   // The prompt shows "Include Sub Folders".
   void offerSubfolderOption() override;
   PasswordRequests& passwordRequests() { return *passwordRequests_; }
+  void leavePasswordPending(PasswordRequest request) override;
   // What wrong master passwords have cost so far.
   PasswordThrottle& passwordThrottle() { return *passwordThrottle_; }
 
@@ -171,7 +174,7 @@ class App : public LockList::Host,
   // The tray icon's state: added at start-up, gone when the window goes.
   bool trayIconAdded() const { return trayIconAdded_; }
   void addTrayIcon();
-  void deleteTrayIcon();
+  void deleteTrayIcon() override;
 
  private:
   void reportHandlerError(const std::string& description);

@@ -23,7 +23,7 @@ Subsystems::Subsystems(App& app, FrmConfig& w)
                   {w.chkNoViewOnDrive, w.chkC, w.chklockusb, w.chkLockStart, w.chkWallpaper}),
       trayMenu(app, {w, w.mFile, w.mconfig, w.mLockWorkstation, w.mhideconfigure, w.mhidecoffebreak, w.lblaction}),
       protector(app.os(), app.state().AppFolder),
-      uninstall(app, {w, w.cmdUninstall, w.tmrFileProtector}, protector),
+      uninstall(app, {w, w.cmdUninstall, w.tmrFileProtector}, {app.os(), protector, app.state().AppFolder}),
       transfer(app, {app.os(), app.history(), app.state().AppFolder}),
       RSPEncrypt1(app.os().files, app.encryptionOptions()),
       run(app, {w.txtPath, w.txtEnPwd, w.lstFolders, w.File1, w.fraEn, w.cmdHome, RSPEncrypt1}),
