@@ -29,7 +29,9 @@ App::App(AppHost host)
       frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
       frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
       frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }),
-      frmHistory_([this] { return std::make_unique<FrmHistory>(*this); }) {
+      frmHistory_([this] {
+        return std::make_unique<FrmHistory>(*this, FrmHistory::Parts{runtime_, host_.os, history_});
+      }) {
   registry_.manage(&managed_);
   runtime_.onHandlerError = [this](const std::string& description) { reportHandlerError(description); };
   runtime_.doEvents = [this] {

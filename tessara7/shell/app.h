@@ -12,6 +12,7 @@
 #include "platform/tray.h"
 #include "tessara7/encryption/encryption_component.h"
 #include "tessara7/encryption/explorer_menu.h"
+#include "tessara7/history/frm_history.h"
 #include "tessara7/history/history_queue.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
@@ -36,7 +37,6 @@ class FrmIgnore;
 class FrmInput;
 class FrmLock;
 class FrmCrypt;
-class FrmHistory;
 class ComputerLock;
 class LockGuard;
 class MasterPassword;
@@ -62,7 +62,8 @@ class App : public LockList::Host,
             public MasterPassword::Host,
             public ExplorerMenu::Host,
             public TransferCommands::Host,
-            public UninstallCommands::Host {
+            public UninstallCommands::Host,
+            public FrmHistory::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -130,7 +131,7 @@ class App : public LockList::Host,
   FrmCrypt& frmCrypt();
   FrmCrypt* openCrypt();
   FrmHistory& frmHistory();
-  FrmHistory* openHistory();
+  FrmHistory* openHistory() override;
 
   // Asks for the master password before a guarded operation (the pending
   // values, then the prompt; see PasswordRequests); the request carries what

@@ -1,7 +1,9 @@
 // The password prompt and what each pending action does with the right, a
-// wrong, or no password; and, in the whole program, the uninstall it guards.
+// wrong, or no password; and, in the whole program, the uninstall and the
+// history it guards.
 #include "platform/sim/sim_files.h"
 #include "tests/unit/app_fixture.h"
+#include "tessara7/history/frm_history.h"
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/password_requests.h"
 #include "tessara7/settings/store_keys.h"
@@ -557,6 +559,91 @@ TEST_F(UninstallTest, HelpMenuHidesTheWindowRemovesTheIconAndPrompts) {
   EXPECT_EQ(state().PendingAction, Action::Uninstall);
   EXPECT_TRUE(tray.icons.empty());
   state().DialogOpen = false;
+}
+
+// The owner's day, as the program hands it to the service: a locked window,
+// a wrong and a right password, Apply and Exit; no password in any of it.
+class HistoryEventsTest : public AppTest {};
+
+TEST_F(HistoryEventsTest, EachStepLeavesItsEventInOrderAndNoPasswordEver) {
+  sim.guard.installed = true;
+  start();
+  const auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", notepad, "Notepad"});
+  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", notepad, "Notepad"});
+  typePassword("hunter2-guess");
+  typePassword("openbox");
+  unlock();
+  config().chkLockIE.setChecked(true);
+  config().cmdok.click();
+  app().exitForGood();
+  app().history().flush();
+
+  std::vector<history::Kind> kinds;
+  for (const auto& event : sim.guard.recorded()) {
+    kinds.push_back(event.kind);
+    EXPECT_EQ(event.detail.find("hunter2"), std::string::npos) << event.detail;
+    EXPECT_EQ(event.detail.find("openbox"), std::string::npos) << event.detail;
+  }
+  using enum history::Kind;
+  EXPECT_EQ(kinds, (std::vector<history::Kind>{Started, Locked, PasswordWrong, PasswordRight, Apply, Exit}));
+  const auto events = sim.guard.recorded();
+  EXPECT_EQ(events[1].detail, "\"Untitled - Notepad\"");
+  EXPECT_EQ(events[2].detail, "for a locked window");
+  EXPECT_NE(events[4].detail.find("LockIE"), std::string::npos) << events[4].detail;
+}
+
+// The owner reads the history: newest first, one kind at a time, a changed
+// line said to be changed, exported as CSV, and cleared with the password.
+TEST_F(HistoryEventsTest, TheWindowFiltersExportsAndClearsWithThePassword) {
+  sim.guard.installed = true;
+  start();
+  app().history().flush();
+  sim.guard.events.clear();  // (touched by the test only while the queue is idle)
+  app().history().record(history::Kind::Locked, "\"Ledger, \"Q4\"\"");
+  app().history().record(history::Kind::PasswordWrong, "for a locked window");
+  app().history().record(history::Kind::Locked, "\"Notepad\"");
+  app().history().flush();
+
+  config().mHistory.click();
+  EXPECT_NE(prompt(), nullptr) << "the history is behind the master password";
+  ASSERT_EQ(app().openHistory(), nullptr);
+  unlock();
+  config().mHistory.click();
+  FrmHistory* window = app().openHistory();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(window->lblNotKept.visible());
+  ASSERT_EQ(window->lstEvents.count(), 3);
+  EXPECT_NE(window->lstEvents.item(0).find("Window locked:  \"Notepad\""), std::string::npos) << "newest first";
+  window->lstKinds.userSelect(3);  // Password wrong
+  ASSERT_EQ(window->lstEvents.count(), 1);
+  EXPECT_NE(window->lstEvents.item(0).find("Password wrong"), std::string::npos);
+
+  window->lstKinds.userSelect(1);  // Window locked
+  sim.files.addFolder("C:\\Users\\ann");
+  sim.shell.queueBrowseAnswer("C:\\Users\\ann\\history.csv");
+  window->cmdExport.click();
+  const auto csv = sim.files.content("C:\\Users\\ann\\history.csv");
+  ASSERT_TRUE(csv.has_value());
+  EXPECT_EQ(*csv, "\xEF\xBB\xBFTime,User,Session,Event,Detail,Chain\r\n"
+                  "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Notepad\"\"\",\"holds\"\r\n"
+                  "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Ledger, \"\"Q4\"\"\"\"\",\"holds\"\r\n");
+
+  window->cmdClear.click();
+  ASSERT_NE(prompt(), nullptr);
+  typePassword("wrong one");
+  app().history().flush();
+  ASSERT_EQ(sim.guard.recorded().size(), 4u) << "not cleared without the password";
+  EXPECT_EQ(sim.guard.recorded()[3].detail, "for clearing the history");
+  typePassword("openbox");
+  window = app().openHistory();
+  ASSERT_NE(window, nullptr);
+  window->lstKinds.userSelect(0);
+  app().history().flush();
+  const auto left = sim.guard.recorded();
+  ASSERT_GE(left.size(), 1u);
+  EXPECT_EQ(left[0].kind, history::Kind::Cleared);
+  EXPECT_EQ(window->lstEvents.count(), static_cast<int>(left.size()));
 }
 
 }  // namespace
