@@ -28,7 +28,7 @@ App::App(AppHost host)
       frmLock_([this] { return std::make_unique<FrmLock>(*this); }),
       frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
       frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
-      frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }),
+      frmCrypt_([this] { return std::make_unique<FrmCrypt>(runtime_, state_.EncryptionBusy); }),
       frmHistory_([this] {
         return std::make_unique<FrmHistory>(*this, FrmHistory::Parts{runtime_, host_.os, history_});
       }) {

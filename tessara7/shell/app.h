@@ -11,6 +11,8 @@
 #include "platform/platform.h"
 #include "platform/tray.h"
 #include "tessara7/encryption/encryption_component.h"
+#include "tessara7/encryption/encryption_page.h"
+#include "tessara7/encryption/encryption_run.h"
 #include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/history/frm_history.h"
 #include "tessara7/history/history_queue.h"
@@ -63,7 +65,9 @@ class App : public LockList::Host,
             public ExplorerMenu::Host,
             public TransferCommands::Host,
             public UninstallCommands::Host,
-            public FrmHistory::Host {
+            public FrmHistory::Host,
+            public EncryptionRun::Host,
+            public EncryptionPage::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -83,7 +87,7 @@ class App : public LockList::Host,
   void showNotice(std::string text) override;
   // Shows the notice and waits until it is closed: "ok", "cancel", or ""
   // when it was closed with its close box.
-  std::string askNotice(std::string text);
+  std::string askNotice(std::string text) override;
   // Asks for one line of text in a box of this title, holding the suggested
   // text, and waits: the confirmed text, or nothing after Cancel.
   std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
@@ -91,7 +95,7 @@ class App : public LockList::Host,
   // Closes an open input box as Cancel does.
   void closeInputBox();
   // Lets pending window events run.
-  void DoEvents();
+  void DoEvents() override;
   // Waits a little for the next window event and lets it run (a modal wait).
   void waitEvents() override;
   // Frees windows that were unloaded; call when no handler is running.
@@ -128,8 +132,8 @@ class App : public LockList::Host,
   FrmIgnore& frmIgnore();
   FrmIgnore* openIgnore();
   FrmInput* openInput();
-  FrmCrypt& frmCrypt();
-  FrmCrypt* openCrypt();
+  FrmCrypt& frmCrypt() override;
+  FrmCrypt* openCrypt() override;
   FrmHistory& frmHistory();
   FrmHistory* openHistory() override;
 
