@@ -3,7 +3,7 @@
 #include "tessara7/encryption/command_runner.h"
 #include "tessara7/encryption/encryption_run.h"
 #include "tessara7/settings/store_keys.h"
-#include "tessara7/shell/app.h"
+#include "tessara7/settings/registry_access.h"
 
 namespace tessara {
 namespace {
@@ -17,7 +17,7 @@ std::size_t characterCount(const std::string& text) {
 
 }  // namespace
 
-EncryptionPage::EncryptionPage(App& app, Parts parts) : app_(app), p_(parts) {}
+EncryptionPage::EncryptionPage(Host& host, Parts parts, Shared shared) : host_(host), p_(parts), s_(shared) {}
 
 void EncryptionPage::start(const char* mode) {
   p_.fraEn.setEnabled(false);
@@ -46,45 +46,43 @@ void EncryptionPage::run(CommandRunner::Command command) {
 }
 
 void EncryptionPage::cmdBrowse_Click() {
-  auto& state = app_.state();
   // Timers go on under the dialog; nothing else of ours may open meanwhile.
-  state.DialogOpen = true;
+  host_.setDialogOpen(true);
   std::string chosen;
   try {
-    chosen = app_.os().shell.browseForFileOrFolder(p_.window.handle(), "Select a file or folder");
+    chosen = s_.shell.browseForFileOrFolder(p_.window.handle(), "Select a file or folder");
   } catch (...) {
-    state.DialogOpen = false;
+    host_.setDialogOpen(false);
     throw;
   }
-  state.DialogOpen = false;
+  host_.setDialogOpen(false);
   p_.txtPath.setText(chosen);
-  app_.registry().SaveStringValue(state.SettingsRoot, keys::Settings, "LastPath", p_.txtPath.text());
+  s_.registry.SaveStringValue(s_.settingsRoot, keys::Settings, "LastPath", p_.txtPath.text());
 }
 
 void EncryptionPage::cmdfolder_Click() {
   if (p_.txtPath.text().empty()) return;
-  app_.os().shell.shellExecute(p_.window.handle(), "Open", p_.txtPath.text(), platform::SwShowNormal);
+  s_.shell.shellExecute(p_.window.handle(), "Open", p_.txtPath.text(), platform::SwShowNormal);
 }
 
 void EncryptionPage::chkSub_Click() {
-  auto& state = app_.state();
-  state.Encryption.includeSubfolders = p_.chkSub.value() == 1;
-  state.Encryption.save(app_.registry());
+  s_.settings.includeSubfolders = p_.chkSub.value() == 1;
+  s_.settings.save(s_.registry);
 }
 
 void EncryptionPage::cmdenpwd_Click() {
   if (p_.cmdenpwd.caption() == "Set") {
     const std::string password = p_.txtEnPwd.text();
     if (characterCount(password) < 3) {
-      app_.showNotice("Password must be greater than 2 characters!");
+      host_.showNotice("Password must be greater than 2 characters!");
       return;
     }
-    app_.registry().SaveStringValue(platform::Root::Machine, keys::Password, "PWD2", password);
+    s_.registry.SaveStringValue(platform::Root::Machine, keys::Password, "PWD2", password);
     p_.txtEnPwd.setEnabled(false);
     p_.cmdenpwd.setCaption("Reset");
     return;
   }
-  const std::string answer = app_.askNotice(
+  const std::string answer = host_.askNotice(
       "WARNING: Changing the encryption password will apply to newly encrypted files only.\r\r"
       "Any existing files CANNOT be decrypted with the new password.\r"
       "This is because the password is stored in each file.\r\r"
@@ -96,10 +94,10 @@ void EncryptionPage::cmdenpwd_Click() {
   }
 }
 
-void EncryptionPage::lblDisplayEnPwd_Click() { app_.showNotice(p_.txtEnPwd.text()); }
+void EncryptionPage::lblDisplayEnPwd_Click() { host_.showNotice(p_.txtEnPwd.text()); }
 
 void EncryptionPage::cmdHelper1_Click() {
-  app_.showNotice(
+  host_.showNotice(
       "Encryption secures your files by scambling their contents with a special password (known as the "
       "encryption key).\n"
       "Because the files are scambled, they can be moved from one computer to another and still remain secured.\n"
@@ -110,7 +108,7 @@ void EncryptionPage::cmdHelper1_Click() {
 }
 
 void EncryptionPage::cmdlockfile_Click() {
-  if (app_.askConfigPassword()) return;
+  if (host_.askConfigPassword()) return;
   p_.SSTab1.setTab(p_.encryptionPage);
 }
 

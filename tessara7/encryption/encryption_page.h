@@ -7,15 +7,40 @@
 #include <string>
 
 #include "forms/form.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
 #include "tessara7/encryption/command_runner.h"
+#include "tessara7/encryption/encryption_settings.h"
 
 namespace tessara {
 
-class App;
 class EncryptionRun;
+class RegistryAccess;
 
 class EncryptionPage : public CommandRunner::Target {
  public:
+  // What the page needs of the program around it.
+  class Host {
+   public:
+    virtual void showNotice(std::string text) = 0;
+    // Shows the notice and waits: "ok", "cancel", or "" for its close box.
+    virtual std::string askNotice(std::string text) = 0;
+    // The configuration commands' guard: true while the configuration is
+    // locked, having asked for the password.
+    virtual bool askConfigPassword() = 0;
+    // One of the program's own dialogs opens or closes: no prompt over it.
+    virtual void setDialogOpen(bool open) = 0;
+
+   protected:
+    ~Host() = default;
+  };
+  // The program's values the page reads and sets.
+  struct Shared {
+    platform::Shell& shell;
+    RegistryAccess& registry;
+    const platform::Root& settingsRoot;  // where the last path is kept
+    encryption::EncryptionSettings& settings;
+  };
   struct Parts {
     forms::Form& window;
     forms::TabControl& SSTab1;
@@ -29,7 +54,7 @@ class EncryptionPage : public CommandRunner::Target {
     EncryptionRun& run;
     CommandRunner& runner;
   };
-  EncryptionPage(App& app, Parts parts);
+  EncryptionPage(Host& host, Parts parts, Shared shared);
 
   void cmdEncrypt_Click();
   void cmddecrypt_Click();
@@ -55,8 +80,9 @@ class EncryptionPage : public CommandRunner::Target {
  private:
   void start(const char* mode);
 
-  App& app_;
+  Host& host_;
   Parts p_;
+  Shared s_;
 };
 
 }  // namespace tessara

@@ -9,7 +9,6 @@
 #include "tessara7/encryption/folder_walk.h"
 #include "tessara7/encryption/windows_folder_rule.h"
 #include "tessara7/encryption/frm_crypt.h"
-#include "tessara7/shell/app.h"
 #include "tessara7/common/helpers.h"
 #include "tessara7/common/web_page.h"
 
@@ -62,7 +61,7 @@ std::string folderOf(const std::string& path) {
 
 }  // namespace
 
-EncryptionRun::EncryptionRun(App& app, Parts parts) : app_(app), p_(parts) {
+EncryptionRun::EncryptionRun(Host& host, Parts parts, Shared shared) : host_(host), p_(parts), s_(shared) {
   auto& component = p_.RSPEncrypt1;
   component.Progress = [this](int percent) { RSPEncrypt1_Progress(percent); };
   component.Error = [this](int number, const std::string& text) { RSPEncrypt1_Error(number, text); };
@@ -92,25 +91,24 @@ void EncryptionRun::Enc() {
     // Unexpected: a path that names nothing, a folder that went away. The
     // user learns which and why; the run still ends properly, so that
     // neither Abort nor EncryptionBusy is left hanging.
-    app_.showNotice(failure.what());
+    host_.showNotice(failure.what());
   }
   endOfRun();
   if (!path.empty())
-    app_.history().record(history::Kind::Encryption, mode + path + ": " + std::to_string(filesDone_) +
-                                                         " files done, " + std::to_string(filesFailed_) + " errors");
+    s_.history.record(history::Kind::Encryption, mode + path + ": " + std::to_string(filesDone_) +
+                                                     " files done, " + std::to_string(filesFailed_) + " errors");
 }
 
 void EncryptionRun::run(const std::optional<std::string>& givenPassword) {
-  auto& state = app_.state();
-  auto& files = app_.os().files;
+  auto& files = s_.os.files;
   if (p_.txtPath.text().empty()) return;
   if (p_.txtEnPwd.text().empty()) {
-    app_.showNotice(
+    host_.showNotice(
         "No encryption password set. Go into the Configuration and click the Encryption tab to set a password.");
     return;
   }
   if (p_.txtPath.text().find('\\') == std::string::npos) {
-    app_.showNotice("Invalid Path - Required leading '\\' missing.");
+    host_.showNotice("Invalid Path - Required leading '\\' missing.");
     return;
   }
   if (CryptMode == "en" && (p_.txtPath.text().ends_with('\\') || p_.txtPath.text().ends_with(':')) &&
@@ -118,12 +116,12 @@ void EncryptionRun::run(const std::optional<std::string>& givenPassword) {
     return;
 
   p_.txtPath.setText(lowerCase(p_.txtPath.text()));
-  state.WindowsFolder = lowerCase(state.WindowsFolder);
+  s_.windowsFolder = lowerCase(s_.windowsFolder);
   const std::string path = p_.txtPath.text();
   // The folder itself and below, however written or reached (a folder whose
   // name only begins alike, "c:\windowsbackup", is not it).
-  if (encryption::WindowsFolderRule(files, state.WindowsFolder).covers(path)) {
-    app_.showNotice("Cannot encrypt from the Windows direcory.");
+  if (encryption::WindowsFolderRule(files, s_.windowsFolder).covers(path)) {
+    host_.showNotice("Cannot encrypt from the Windows direcory.");
     return;
   }
   if (path.empty()) return;
@@ -131,14 +129,14 @@ void EncryptionRun::run(const std::optional<std::string>& givenPassword) {
   const bool singleFile = FileExists(files, path);
   if (!singleFile) p_.lstFolders.setItems(folderList(path));
 
-  if (FrmCrypt* previous = app_.openCrypt()) previous->unload();  // each run starts with a fresh window
+  if (FrmCrypt* previous = host_.openCrypt()) previous->unload();  // each run starts with a fresh window
   FrmCrypt& window = progress();
   window.show();
   window.List1.clear();
 
   const std::string password = CryptMode == "en" ? p_.txtEnPwd.text() : givenPassword.value_or(p_.txtEnPwd.text());
   if (singleFile) {
-    app_.DoEvents();
+    host_.DoEvents();
     if (stopAsked()) return;
     p_.RSPEncrypt1.removeLeftovers(folderOf(path));
     processFile(path, path, password);
@@ -152,48 +150,47 @@ void EncryptionRun::run(const std::optional<std::string>& givenPassword) {
 }
 
 bool EncryptionRun::confirmDrive(const std::string& path) {
-  auto& state = app_.state();
-  auto& shell = app_.os().shell;
+  auto& shell = s_.os.shell;
   const platform::WindowHandle owner = p_.fraEn.owner().handle();
-  state.DialogOpen = true;
+  host_.setDialogOpen(true);
   const int first = shell.messageBox(owner,
                                      "Encrypting your main Windows drive may cause Windows to fail. If you're sure "
                                      "this is a non-Windows drive click OK, otherwise click Cancel.\r\r",
                                      "CAUTION:", platform::MbOkCancel | platform::MbIconError);
-  state.DialogOpen = false;
+  host_.setDialogOpen(false);
   if (first != platform::IdOk) return false;
-  state.DialogOpen = true;
+  host_.setDialogOpen(true);
   const int second = shell.messageBox(owner, "Are you sure you want to encrypt drive: " + path + "?",
                                       "Confirm Drive Encrypt", platform::MbYesNo | platform::MbIconWarning);
-  state.DialogOpen = false;
+  host_.setDialogOpen(false);
   return second == platform::IdYes;
 }
 
 void EncryptionRun::setFile1(const std::string& folder) {
   file1Path_ = encryption::folderAsListed(folder);
-  p_.File1.setItems(encryption::filesOf(app_.os().files, file1Path_));
+  p_.File1.setItems(encryption::filesOf(s_.os.files, file1Path_));
 }
 
 std::vector<std::string> EncryptionRun::folderList(const std::string& path) {
   setFile1(path);
-  if (!app_.state().Encryption.includeSubfolders) return {file1Path_};
+  if (!s_.settings.includeSubfolders) return {file1Path_};
   // A walk from a drive's root never enters the Windows folder.
-  const encryption::WindowsFolderRule windows(app_.os().files, app_.state().WindowsFolder);
+  const encryption::WindowsFolderRule windows(s_.os.files, s_.windowsFolder);
   std::vector<std::string> folders =
-      encryption::subFolders(app_.os().files, path, [&](const std::string& folder) { return windows.covers(folder); });
+      encryption::subFolders(s_.os.files, path, [&](const std::string& folder) { return windows.covers(folder); });
   folders.push_back(path);
-  if (folders.size() == 1) app_.showNotice("No sub-folders were found. The current folder will be used.");
+  if (folders.size() == 1) host_.showNotice("No sub-folders were found. The current folder will be used.");
   return folders;
 }
 
 EncryptionRun::Next EncryptionRun::passFolder(const std::string& folder, const std::string& password) {
-  app_.DoEvents();
+  host_.DoEvents();
   p_.RSPEncrypt1.removeLeftovers(folder);
   setFile1(folder);
   const std::vector<std::string> names = p_.File1.items();
   const std::string listed = file1Path_;
   for (const std::string& name : names) {
-    app_.DoEvents();
+    host_.DoEvents();
     if (stopAsked()) return Next::Stop;
     // Paths are in lower case, as are the names the run gives its outputs;
     // the file itself is reached by its own name, which under Wine spares a
@@ -225,7 +222,7 @@ void EncryptionRun::encryptOne(const std::string& source, const std::string& fil
     listError(std::to_string(ComponentErrorCode) + ", " + ComponentErrorText + ", " + source);
     return;
   }
-  if (FileExists(app_.os().files, target)) deleteSource(file);
+  if (FileExists(s_.os.files, target)) deleteSource(file);
 }
 
 void EncryptionRun::decryptOne(const std::string& source, const std::string& file, const std::string& password) {
@@ -241,15 +238,15 @@ void EncryptionRun::decryptOne(const std::string& source, const std::string& fil
       listError(ComponentErrorCode == encryption::ErrorWrongPassword
                     ? "Error  4: Check Password " + source
                     : std::to_string(ComponentErrorCode) + " " + ComponentErrorText + " " + source);
-      if (FrmCrypt* window = app_.openCrypt()) window->cmdabort.setCaption("Close");
+      if (FrmCrypt* window = host_.openCrypt()) window->cmdabort.setCaption("Close");
       // Nothing to delete: the component removed what it had written, and a
       // file that already bore the target's name was never touched.
-      app_.state().EncryptionBusy = true;
+      s_.busy = true;
       return;
     }
-    if (FileExists(app_.os().files, target)) deleteSource(file);
+    if (FileExists(s_.os.files, target)) deleteSource(file);
   } else if (endsWithOneOf(source, {"tsx", "tsr", "tsn"})) {
-    app_.showNotice(
+    host_.showNotice(
         "A file(s) in this directory are no longer supported. Files not supported by this version include "
         "extensions of: .Lok, .Loc, .Tsx, .Tsr and .Tsn. See " +
         webPage("/faq.html") + " for details.");
@@ -278,7 +275,7 @@ void EncryptionRun::showFile(const std::string& details, const std::string& sour
 
 void EncryptionRun::showPendingFile(std::chrono::steady_clock::time_point now) {
   if (shownFile_) return;
-  FrmCrypt* window = app_.openCrypt();
+  FrmCrypt* window = host_.openCrypt();
   if (window == nullptr) return;
   shownFile_ = true;
   lastFileShown_ = now;
@@ -288,22 +285,22 @@ void EncryptionRun::showPendingFile(std::chrono::steady_clock::time_point now) {
 
 void EncryptionRun::listError(const std::string& line) {
   errorsListed_ = true;
-  FrmCrypt* window = app_.openCrypt();
+  FrmCrypt* window = host_.openCrypt();
   if (window == nullptr) return;
   window->List1.setVisible(true);
   window->List1.addItem(line);
 }
 
-bool EncryptionRun::stopAsked() const { return app_.state().EncryptionBusy || app_.ended(); }
+bool EncryptionRun::stopAsked() const { return s_.busy || host_.ended(); }
 
 void EncryptionRun::endOfRun() {
   p_.RSPEncrypt1.releaseSource();
   p_.cmdHome.setCaption("< Back");
-  app_.state().EncryptionBusy = false;
+  s_.busy = false;
   p_.fraEn.setEnabled(true);
   // The run's key is not kept beyond it.
   p_.RSPEncrypt1.forgetKeys();
-  FrmCrypt* window = app_.openCrypt();
+  FrmCrypt* window = host_.openCrypt();
   if (window == nullptr) return;
   showPendingFile(std::chrono::steady_clock::now());  // the last file, when errors keep the window
   if (errorsListed_) {
@@ -314,7 +311,7 @@ void EncryptionRun::endOfRun() {
   }
 }
 
-FrmCrypt& EncryptionRun::progress() { return app_.frmCrypt(); }
+FrmCrypt& EncryptionRun::progress() { return host_.frmCrypt(); }
 
 void EncryptionRun::RSPEncrypt1_Progress(int percent) {
   // Redrawing the bar costs more than a small file's encryption under Wine:
@@ -323,7 +320,7 @@ void EncryptionRun::RSPEncrypt1_Progress(int percent) {
   // that it never shows the last file's end for this one.
   const auto now = std::chrono::steady_clock::now();
   const bool firstStepOfAFile = percent < shownPercent_;
-  if (FrmCrypt* window = app_.openCrypt();
+  if (FrmCrypt* window = host_.openCrypt();
       window && (percent == 100 || firstStepOfAFile || now - lastProgressShown_ >= ProgressPace)) {
     lastProgressShown_ = now;
     shownPercent_ = percent;
@@ -335,7 +332,7 @@ void EncryptionRun::RSPEncrypt1_Progress(int percent) {
 }
 
 void EncryptionRun::stopIfAsked() {
-  if (app_.state().EncryptionBusy) p_.RSPEncrypt1.abort();
+  if (s_.busy) p_.RSPEncrypt1.abort();
 }
 
 void EncryptionRun::RSPEncrypt1_Error(int number, const std::string& text) {
@@ -347,7 +344,7 @@ void EncryptionRun::RSPEncrypt1_Error(int number, const std::string& text) {
 // window's events run, and a stop asked meanwhile reaches the component at
 // once rather than at the next timer tick.
 void EncryptionRun::letEventsRun() {
-  app_.DoEvents();
+  host_.DoEvents();
   if (stopAsked()) p_.RSPEncrypt1.abort();
 }
 

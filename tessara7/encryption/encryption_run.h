@@ -15,15 +15,41 @@
 #include <vector>
 
 #include "forms/form.h"
+#include "platform/platform.h"
 #include "tessara7/encryption/encryption_component.h"
+#include "tessara7/encryption/encryption_settings.h"
+#include "tessara7/history/history_queue.h"
 
 namespace tessara {
 
-class App;
 class FrmCrypt;
 
 class EncryptionRun {
  public:
+  // What the run needs of the program around it.
+  class Host {
+   public:
+    virtual void showNotice(std::string text) = 0;
+    // Lets pending window events run.
+    virtual void DoEvents() = 0;
+    virtual bool ended() const = 0;
+    // The progress window: made when none is open; the open one or nullptr.
+    virtual FrmCrypt& frmCrypt() = 0;
+    virtual FrmCrypt* openCrypt() = 0;
+    // One of the program's own dialogs opens or closes: no prompt over it.
+    virtual void setDialogOpen(bool open) = 0;
+
+   protected:
+    ~Host() = default;
+  };
+  // The program's values the run reads and sets.
+  struct Shared {
+    platform::Platform& os;
+    HistoryQueue& history;
+    const encryption::EncryptionSettings& settings;
+    std::string& windowsFolder;  // written back in lower case
+    bool& busy;                  // EncryptionBusy: a stop asked
+  };
   struct Parts {
     forms::TextBox& txtPath;
     forms::TextBox& txtEnPwd;
@@ -33,7 +59,7 @@ class EncryptionRun {
     forms::Button& cmdHome;
     encryption::EncryptionComponent& RSPEncrypt1;
   };
-  EncryptionRun(App& app, Parts parts);
+  EncryptionRun(Host& host, Parts parts, Shared shared);
 
   // "en" encrypts, "de" decrypts; set by the caller before Enc.
   std::string CryptMode;
@@ -73,8 +99,9 @@ class EncryptionRun {
   void endOfRun();
   FrmCrypt& progress();
 
-  App& app_;
+  Host& host_;
   Parts p_;
+  Shared s_;
   bool running_ = false;
   bool errorsListed_ = false;
   int filesDone_ = 0;    // this run's, for the history

@@ -1,6 +1,5 @@
 #include "tessara7/encryption/frm_crypt.h"
 
-#include "tessara7/shell/app.h"
 #include "tessara7/common/helpers.h"
 
 namespace tessara {
@@ -17,7 +16,8 @@ forms::FormStyle cryptStyle() {
 
 }  // namespace
 
-FrmCrypt::FrmCrypt(App& app) : Form(app.runtime(), "frmCrypt", "Encrypt", cryptStyle()), app_(app) {
+FrmCrypt::FrmCrypt(forms::Runtime& runtime, bool& encryptionBusy)
+    : Form(runtime, "frmCrypt", "Encrypt", cryptStyle()), encryptionBusy_(encryptionBusy) {
   lblTitle.place({16, 12, 200, 20});
   lblTitle.setColor(0x800000);
   Label1.place({300, 12, 104, 20});
@@ -44,7 +44,7 @@ void FrmCrypt::Form_Load() { SetTopmost(*this, true); }
 
 void FrmCrypt::cmdabort_Click() {
   if (cmdabort.caption() == "Abort") {
-    app_.state().EncryptionBusy = true;
+    encryptionBusy_ = true;
     cmdabort.setCaption("Wait...");
     cmdabort.setEnabled(false);
     return;

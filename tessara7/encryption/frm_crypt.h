@@ -7,11 +7,10 @@
 
 namespace tessara {
 
-class App;
-
 class FrmCrypt : public forms::Form {
  public:
-  explicit FrmCrypt(App& app);
+  // Abort sets `encryptionBusy`, which the run reads as a stop asked.
+  FrmCrypt(forms::Runtime& runtime, bool& encryptionBusy);
 
   forms::Label lblTitle{*this, "lblTitle", "Tessara"};
   forms::Label Label1{*this, "Label1", "128Bit AES."};
@@ -33,7 +32,7 @@ class FrmCrypt : public forms::Form {
   void Form_QueryUnload(forms::CloseReason reason);
   void List1_MouseMove();
 
-  App& app_;
+  bool& encryptionBusy_;
 };
 
 }  // namespace tessara

@@ -1,7 +1,6 @@
 #include "tessara7/history/frm_history.h"
 
 #include "tessara7/history/history_view.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 namespace {
@@ -17,7 +16,8 @@ forms::FormStyle historyStyle() {
 
 }  // namespace
 
-FrmHistory::FrmHistory(App& app) : Form(app.runtime(), "frmHistory", "History", historyStyle()), app_(app) {
+FrmHistory::FrmHistory(Host& host, Parts parts)
+    : Form(parts.runtime, "frmHistory", "History", historyStyle()), host_(host), p_(parts) {
   lblShow.place({12, 12, 140, 18});
   lstKinds.place({12, 32, 180, 330});
   lstEvents.place({204, 12, 504, 350});
@@ -40,7 +40,7 @@ void FrmHistory::Form_Load() {
   refresh();
 }
 
-void FrmHistory::refresh() { showLines(app_.history().lines()); }
+void FrmHistory::refresh() { showLines(p_.history.lines()); }
 
 void FrmHistory::showLines(const HistoryQueue::Lines& lines) {
   lines_ = lines;
@@ -51,30 +51,33 @@ void FrmHistory::showLines(const HistoryQueue::Lines& lines) {
 void FrmHistory::lstKinds_Click() { showLines(lines_); }
 
 void FrmHistory::cmdExport_Click() {
-  const std::string path = app_.os().shell.saveFileName(handle(), "Export the History", "Tessara history.csv",
-                                                        "CSV files (*.csv)", "*.csv");
+  const std::string path = p_.os.shell.saveFileName(handle(), "Export the History", "Tessara history.csv",
+                                                    "CSV files (*.csv)", "*.csv");
   if (path.empty()) return;
   const std::string csv = historyCsv(lines_.entries, kindOfFilter(lstKinds.listIndex()));
-  auto& files = app_.os().files;
+  auto& files = p_.os.files;
   // The dialog asked before a file is replaced.
   if (files.attributes(path)) files.deleteFile(path);
   auto file = files.createNew(path);
   const bool written = file && file->write({reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()}) &&
                        file->flush();
-  if (!written) app_.showNotice("The history could not be written to " + path + ".");
+  if (!written) host_.showNotice("The history could not be written to " + path + ".");
 }
 
 void FrmHistory::cmdClear_Click() {
   // This window may have been closed by the time the password is given.
-  App& app = app_;
-  app_.requestPassword({.action = Action::ClearHistory, .title = "Clear the History", .granted = [&app](const PasswordGiven&) {
-                          if (FrmHistory* window = app.openHistory()) window->clearConfirmed();
-                          else app.history().clear();
-                        }});
+  Host& host = host_;
+  HistoryQueue& history = p_.history;
+  host_.requestPassword({.action = Action::ClearHistory,
+                         .title = "Clear the History",
+                         .granted = [&host, &history](const PasswordGiven&) {
+                           if (FrmHistory* window = host.openHistory()) window->clearConfirmed();
+                           else history.clear();
+                         }});
 }
 
 void FrmHistory::clearConfirmed() {
-  app_.history().clear();
+  p_.history.clear();
   refresh();
 }
 

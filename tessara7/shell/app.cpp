@@ -28,8 +28,10 @@ App::App(AppHost host)
       frmLock_([this] { return std::make_unique<FrmLock>(*this); }),
       frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
       frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
-      frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }),
-      frmHistory_([this] { return std::make_unique<FrmHistory>(*this); }) {
+      frmCrypt_([this] { return std::make_unique<FrmCrypt>(runtime_, state_.EncryptionBusy); }),
+      frmHistory_([this] {
+        return std::make_unique<FrmHistory>(*this, FrmHistory::Parts{runtime_, host_.os, history_});
+      }) {
   registry_.manage(&managed_);
   runtime_.onHandlerError = [this](const std::string& description) { reportHandlerError(description); };
   runtime_.doEvents = [this] {
@@ -62,6 +64,7 @@ FrmHistory* App::openHistory() { return frmHistory_.peek(); }
 void App::start() { frmConfig_->load(); }
 
 void App::requestPassword(PasswordRequest request) { passwordRequests_->requestPassword(std::move(request)); }
+void App::leavePasswordPending(PasswordRequest request) { passwordRequests_->leavePending(std::move(request)); }
 void App::requestConfiguration(std::optional<std::string> title) {
   passwordRequests_->requestConfiguration(std::move(title));
 }

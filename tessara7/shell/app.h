@@ -11,7 +11,10 @@
 #include "platform/platform.h"
 #include "platform/tray.h"
 #include "tessara7/encryption/encryption_component.h"
+#include "tessara7/encryption/encryption_page.h"
+#include "tessara7/encryption/encryption_run.h"
 #include "tessara7/encryption/explorer_menu.h"
+#include "tessara7/history/frm_history.h"
 #include "tessara7/history/history_queue.h"
 #include "tessara7/locking/computer_lock.h"
 #include "tessara7/locking/ignore_list.h"
@@ -25,6 +28,7 @@
 #include "tessara7/settings/user_scope.h"
 #include "tessara7/shell/app_state.h"
 #include "tessara7/transfer/transfer_commands.h"
+#include "tessara7/uninstall/uninstall_commands.h"
 
 namespace tessara {
 
@@ -37,12 +41,10 @@ class FrmIgnore;
 class FrmInput;
 class FrmLock;
 class FrmCrypt;
-class FrmHistory;
 class MasterPassword;
 class PasswordRequests;
 class PasswordThrottle;
 class Releases;
-class UninstallCommands;
 
 struct AppHost {
   platform::Platform& os;
@@ -63,7 +65,11 @@ class App : public LockList::Host,
             public LockGuard::Host,
             public ComputerLock::Host,
             public ExplorerMenu::Host,
-            public TransferCommands::Host {
+            public TransferCommands::Host,
+            public UninstallCommands::Host,
+            public FrmHistory::Host,
+            public EncryptionRun::Host,
+            public EncryptionPage::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -83,7 +89,7 @@ class App : public LockList::Host,
   void showNotice(std::string text) override;
   // Shows the notice and waits until it is closed: "ok", "cancel", or ""
   // when it was closed with its close box.
-  std::string askNotice(std::string text);
+  std::string askNotice(std::string text) override;
   // Asks for one line of text in a box of this title, holding the suggested
   // text, and waits: the confirmed text, or nothing after Cancel.
   std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
@@ -91,7 +97,7 @@ class App : public LockList::Host,
   // Closes an open input box as Cancel does.
   void closeInputBox();
   // Lets pending window events run.
-  void DoEvents();
+  void DoEvents() override;
   // Waits a little for the next window event and lets it run (a modal wait).
   void waitEvents() override;
   // Frees windows that were unloaded; call when no handler is running.
@@ -128,10 +134,10 @@ class App : public LockList::Host,
   FrmIgnore& frmIgnore();
   FrmIgnore* openIgnore();
   FrmInput* openInput();
-  FrmCrypt& frmCrypt();
-  FrmCrypt* openCrypt();
+  FrmCrypt& frmCrypt() override;
+  FrmCrypt* openCrypt() override;
   FrmHistory& frmHistory();
-  FrmHistory* openHistory();
+  FrmHistory* openHistory() override;
 
   // Asks for the master password before a guarded operation (the pending
   // values, then the prompt; see PasswordRequests); the request carries what
@@ -154,9 +160,11 @@ class App : public LockList::Host,
   bool keepComputerLockInPlace() override;
   bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
   bool dialogOpen() const override { return state_.DialogOpen; }
+  void setDialogOpen(bool open) override { state_.DialogOpen = open; }
   // The prompt shows "Include Sub Folders".
   void offerSubfolderOption() override;
   PasswordRequests& passwordRequests() { return *passwordRequests_; }
+  void leavePasswordPending(PasswordRequest request) override;
   // What wrong master passwords have cost so far.
   PasswordThrottle& passwordThrottle() { return *passwordThrottle_; }
 
@@ -178,7 +186,7 @@ class App : public LockList::Host,
   // The tray icon's state: added at start-up, gone when the window goes.
   bool trayIconAdded() const { return trayIconAdded_; }
   void addTrayIcon();
-  void deleteTrayIcon();
+  void deleteTrayIcon() override;
 
  private:
   void reportHandlerError(const std::string& description);

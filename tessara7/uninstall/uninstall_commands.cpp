@@ -2,8 +2,6 @@
 
 #include "shared/names.h"
 #include "tessara7/encryption/file_protector.h"
-#include "tessara7/locking/password_requests.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 namespace {
@@ -11,8 +9,8 @@ constexpr const char* kArmedCaption = "> Uninstall <";
 constexpr const char* kPromptTitle = "Uninstall Tessara";
 }  // namespace
 
-UninstallCommands::UninstallCommands(App& app, Controls controls, FileProtector& protector)
-    : app_(app), c_(controls), protector_(protector) {}
+UninstallCommands::UninstallCommands(Host& host, Controls controls, Parts parts)
+    : host_(host), c_(controls), p_(parts) {}
 
 void UninstallCommands::passwordGiven() { c_.cmdUninstall.setCaption(kArmedCaption); }
 
@@ -21,13 +19,12 @@ PasswordRequest UninstallCommands::request() {
   return {.action = Action::Uninstall, .title = kPromptTitle, .granted = [this](const PasswordGiven& given) {
             passwordGiven();
             given.prompt.hide();
-            auto& state = app_.state();
-            state.DialogOpen = true;
-            app_.os().shell.messageBox(given.prompt.owner(),
-                                       "Click Uninstall again to proceed. Or, run 'unins000.exe' from the "
-                                       "program directory.",
-                                       "Tessara 7", platform::MbOk);
-            state.DialogOpen = false;
+            host_.setDialogOpen(true);
+            p_.os.shell.messageBox(given.prompt.owner(),
+                               "Click Uninstall again to proceed. Or, run 'unins000.exe' from the "
+                               "program directory.",
+                               "Tessara 7", platform::MbOk);
+            host_.setDialogOpen(false);
           }};
 }
 
@@ -35,42 +32,41 @@ bool UninstallCommands::armed() const { return c_.cmdUninstall.caption() == kArm
 
 void UninstallCommands::cmdUninstall_Click() {
   if (!armed()) {
-    app_.requestPassword(request());
+    host_.requestPassword(request());
     return;
   }
   // The protector stays off until the program ends, so that it cannot take
   // the file back from the uninstaller.
   c_.tmrFileProtector.setRunning(false);
-  protector_.giveBack();
+  p_.protector.giveBack();
   handedOver_ = true;
-  const std::string& folder = app_.state().AppFolder;
+  const std::string& folder = p_.appFolder;
   // Never start the uninstaller without its data file: it would only refuse.
-  if (!app_.os().files.attributes(folder + names::UninstallerData)) {
-    app_.showNotice(std::string("Tessara cannot be uninstalled from here: the uninstaller's data file '") +
+  if (!p_.os.files.attributes(folder + names::UninstallerData)) {
+    host_.showNotice(std::string("Tessara cannot be uninstalled from here: the uninstaller's data file '") +
                     names::UninstallerData + "' is not in " + folder + ".");
     return;
   }
-  const auto started = app_.os().shell.startProgram(folder + names::Uninstaller, platform::SwShowNormal, folder);
-  if (!started.started) app_.showNotice(started.error);
+  const auto started = p_.os.shell.startProgram(folder + names::Uninstaller, platform::SwShowNormal, folder);
+  if (!started.started) host_.showNotice(started.error);
 }
 
 void UninstallCommands::mUninstall_Click() {
   c_.window.hide();
-  auto& state = app_.state();
-  if (state.DialogOpen) {
+  if (host_.dialogOpen()) {
     // No prompt over one of the program's own dialogs; the action waits.
-    app_.passwordRequests().leavePending(request());
+    host_.leavePasswordPending(request());
   } else {
-    app_.requestPassword(request());
+    host_.requestPassword(request());
   }
-  app_.deleteTrayIcon();
+  host_.deleteTrayIcon();
 }
 
 bool UninstallCommands::endForUninstaller() {
   if (!handedOver_) return false;
   // Whoever asks must hold the data file: opening it alone must fail.
-  auto& files = app_.os().files;
-  if (files.openExclusive(app_.state().AppFolder + names::UninstallerData)) return false;
+  auto& files = p_.os.files;
+  if (files.openExclusive(p_.appFolder + names::UninstallerData)) return false;
   if (files.lastFailure().error != platform::FileError::InUse) return false;
   return true;
 }

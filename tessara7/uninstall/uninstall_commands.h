@@ -4,23 +4,47 @@
 // password; a click on it once armed hands the uninstaller its data file and
 // starts it. Having handed the file over, the program ends at the
 // uninstaller's request, without starting a new copy.
+#include <string>
+
 #include "forms/controls.h"
 #include "forms/form.h"
+#include "platform/platform.h"
 #include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
-class App;
 class FileProtector;
 
 class UninstallCommands {
  public:
+  // What the commands need of the program around them.
+  class Host {
+   public:
+    virtual void showNotice(std::string text) = 0;
+    // Asks for the master password (the prompt, unless a dialog is open).
+    virtual void requestPassword(PasswordRequest request) = 0;
+    // Leaves the request pending, without a prompt, until the program's
+    // dialog closes.
+    virtual void leavePasswordPending(PasswordRequest request) = 0;
+    virtual bool dialogOpen() const = 0;
+    // One of the program's own dialogs opens or closes: no prompt over it.
+    virtual void setDialogOpen(bool open) = 0;
+    virtual void deleteTrayIcon() = 0;
+
+   protected:
+    ~Host() = default;
+  };
   struct Controls {
     forms::Form& window;
     forms::Label& cmdUninstall;
     forms::Timer& tmrFileProtector;
   };
-  UninstallCommands(App& app, Controls controls, FileProtector& protector);
+  struct Parts {
+    platform::Platform& os;
+    FileProtector& protector;
+    const std::string& appFolder;  // the uninstaller and its data file lie there
+  };
+  UninstallCommands(Host& host, Controls controls, Parts parts);
 
   void cmdUninstall_Click();
   void mUninstall_Click();
@@ -41,9 +65,9 @@ class UninstallCommands {
   PasswordRequest request();
 
  private:
-  App& app_;
+  Host& host_;
   Controls c_;
-  FileProtector& protector_;
+  Parts p_;
   bool handedOver_ = false;
 };
 

@@ -1,30 +1,103 @@
-// The encryption run, its page and its command runner on the simulated
-// platform: what a run touches and in which order, what it refuses, how it
-// reports errors, aborts and faults, and that no fault loses a byte.
+// The encryption run alone, with its page and its command runner, on a small
+// form of their own over the simulated platform: what a run touches and in
+// which order, what it refuses, how it reports errors, aborts and faults, and
+// that no fault loses a byte.
+#include "tessara7/encryption/encryption_run.h"
+
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
-#include "tests/unit/app_fixture.h"
+#include "forms/form.h"
 #include "platform/sim/fold.h"
+#include "platform/sim/sim_platform.h"
+#include "tessara7/encryption/command_runner.h"
+#include "tessara7/encryption/encryption_page.h"
 #include "tessara7/encryption/frm_crypt.h"
+#include "tessara7/history/history_queue.h"
+#include "tessara7/settings/registry_access.h"
 
-namespace tessara::testing {
+namespace tessara {
 namespace {
 
 using platform::sim::FileOperation;
 
-class EncryptionRunTest : public AppTest {
+// The Encryption page's controls, and the timer that starts waiting commands.
+class EncryptionForm : public forms::Form {
+ public:
+  explicit EncryptionForm(forms::Runtime& runtime) : Form(runtime, "frmEncryption", "Encryption") {}
+  forms::TabControl SSTab1{*this, "SSTab1", {"Welcome", "Encryption"}};
+  forms::Frame fraEn{*this, "fraEn", "File && Folder Encryption"};
+  forms::TextBox txtPath{*this, "txtPath"};
+  forms::CheckBox chkSub{*this, "chkSub", "Include Sub Folders"};
+  forms::Button cmdEncrypt{*this, "cmdEncrypt", "Encrypt"};
+  forms::Button cmddecrypt{*this, "cmddecrypt", "Decrypt"};
+  forms::TextBox txtEnPwd{*this, "txtEnPwd"};
+  forms::Button cmdenpwd{*this, "cmdenpwd", "Set"};
+  forms::CheckBox chkReEncrypt{*this, "chkReEncrypt", "Re-encrypt files when I click Close"};
+  forms::ListBox lstFolders{*this, "lstFolders"};
+  forms::ListBox File1{*this, "File1"};
+  forms::Button cmdHome{*this, "cmdHome", "< Back"};
+  forms::Timer Timer1{*this, "Timer1", 1000, true};
+};
+
+// The program's values that the run and the page share.
+struct Values {
+  bool EncryptionBusy = false;
+  bool DialogOpen = false;
+  std::string WindowsFolder;
+  encryption::EncryptionSettings Encryption{};
+  platform::Root SettingsRoot = platform::Root::Machine;
+};
+
+// The real count costs a third of a second per run.
+encryption::ComponentOptions cheapKeys() {
+  encryption::ComponentOptions options;
+  options.iterations = 1000;
+  return options;
+}
+
+class EncryptionRunTest : public ::testing::Test, public EncryptionRun::Host, public EncryptionPage::Host {
  protected:
+  // Wired as the composition root wires the configuration window.
   void SetUp() override {
-    start();
-    config().txtEnPwd.setText("secret");
+    page.cmdEncrypt.onClick = [this] { encryptionPage.cmdEncrypt_Click(); };
+    page.cmddecrypt.onClick = [this] { encryptionPage.cmddecrypt_Click(); };
+    page.chkSub.onClick = [this] { encryptionPage.chkSub_Click(); };
+    page.Timer1.onTimer = [this] { commandRunner.Timer1_Timer(); };
+    page.load();
+    values.WindowsFolder = sim.files.windowsFolder();
+    page.txtEnPwd.setText("secret");
   }
+
+  void showNotice(std::string text) override { notices.push_back(std::move(text)); }
+  std::string askNotice(std::string text) override {
+    ADD_FAILURE() << "asked: " << text;
+    return "";
+  }
+  bool askConfigPassword() override { return false; }
+  void setDialogOpen(bool open) override { values.DialogOpen = open; }
+  // As the program's: pending events run, and time goes on.
+  void DoEvents() override {
+    if (doEventsScript) doEventsScript();
+    sim.clock.advance(10);
+  }
+  bool ended() const override { return false; }
+  FrmCrypt& frmCrypt() override { return crypt.get(); }
+  FrmCrypt* openCrypt() override { return crypt.peek(); }
+
+  std::string noticeText() const { return notices.empty() ? "<no notice>" : notices.back(); }
   void run(const char* mode, const std::string& path, bool subFolders = false) {
-    config().chkSub.setValue(subFolders ? 1 : 0);
-    config().txtPath.setText(path);
-    (std::string(mode) == "en" ? config().cmdEncrypt : config().cmddecrypt).click();
+    page.chkSub.setValue(subFolders ? 1 : 0);
+    page.txtPath.setText(path);
+    (std::string(mode) == "en" ? page.cmdEncrypt : page.cmddecrypt).click();
   }
-  FrmCrypt* progress() { return app().openCrypt(); }
+  FrmCrypt* progress() { return openCrypt(); }
   std::vector<std::string> errorLines() { return progress() ? progress()->List1.items() : std::vector<std::string>{}; }
   // Every file, its path in lower case (the simulated disk keeps the case
   // a path was created with, not the folder's), and its content.
@@ -38,6 +111,26 @@ class EncryptionRunTest : public AppTest {
     for (const auto& [path, content] : tree()) all.push_back(path);
     return all;
   }
+
+  platform::sim::SimPlatform sim;
+  forms::Runtime runtime{sim.clock, nullptr, [](const std::string& error) { ADD_FAILURE() << error; }, {}};
+  EncryptionForm page{runtime};
+  Values values;
+  RegistryAccess registry{sim.registry};
+  HistoryQueue history{sim.guard};
+  encryption::EncryptionComponent RSPEncrypt1{sim.files, cheapKeys()};
+  EncryptionRun encryptionRun{*this,
+                              {page.txtPath, page.txtEnPwd, page.lstFolders, page.File1, page.fraEn, page.cmdHome,
+                               RSPEncrypt1},
+                              {sim.get(), history, values.Encryption, values.WindowsFolder, values.EncryptionBusy}};
+  EncryptionPage encryptionPage{*this,
+                                {page, page.SSTab1, 1, page.fraEn, page.txtPath, page.chkSub, page.txtEnPwd,
+                                 page.cmdenpwd, page.chkReEncrypt, encryptionRun, commandRunner},
+                                {sim.shell, registry, values.SettingsRoot, values.Encryption}};
+  CommandRunner commandRunner{encryptionPage};
+  forms::FormSlot<FrmCrypt> crypt{[this] { return std::make_unique<FrmCrypt>(runtime, values.EncryptionBusy); }};
+  std::function<void()> doEventsScript;
+  std::vector<std::string> notices;
 };
 
 // A folder with sub-folders, both ways: pre-order with the start folder
@@ -55,16 +148,16 @@ TEST_F(EncryptionRunTest, FolderWithSubFoldersGoesBothWaysAndLeavesWhatItMustNot
   const auto before = tree();
 
   run("en", "C:\\Docs", true);
-  EXPECT_EQ(config().txtPath.text(), "c:\\docs");
-  EXPECT_EQ(config().lstFolders.items(),
+  EXPECT_EQ(page.txtPath.text(), "c:\\docs");
+  EXPECT_EQ(page.lstFolders.items(),
             (std::vector<std::string>{"c:\\docs\\B", "c:\\docs\\B\\C", "c:\\docs\\D", "c:\\docs"}));
   EXPECT_EQ(paths(), (std::vector<std::string>{"c:\\docs\\.cache\\hidden.txt", "c:\\docs\\a.txt.ts7",
                                                "c:\\docs\\b\\big.doc.ts7", "c:\\docs\\b\\c\\c.txt.ts7",
                                                "c:\\docs\\boot.ini", "c:\\docs\\d\\ünï.txt.ts7", "c:\\docs\\old.tsx"}));
   EXPECT_EQ(progress(), nullptr) << "no errors: the progress window closed";
-  EXPECT_FALSE(state().EncryptionBusy);
-  EXPECT_TRUE(config().fraEn.enabled());
-  EXPECT_EQ(subsystems().RSPEncrypt1.keyDerivations(), 1u) << "one derivation for the whole run";
+  EXPECT_FALSE(values.EncryptionBusy);
+  EXPECT_TRUE(page.fraEn.enabled());
+  EXPECT_EQ(RSPEncrypt1.keyDerivations(), 1u) << "one derivation for the whole run";
 
   run("de", "c:\\docs", true);
   EXPECT_EQ(noticeText().substr(0, 39), "A file(s) in this directory are no long");
@@ -96,12 +189,12 @@ TEST_F(EncryptionRunTest, ErrorLinesKeepEveryFileAndAWrongPasswordStopsTheDecryp
   EXPECT_TRUE(progress()->lblFile.caption().ends_with("docs\\c.txt")) << progress()->lblFile.caption();
 
   sim.files.deleteFile("C:\\Docs\\b.txt.ts7");
-  config().txtEnPwd.setText("wrong");
+  page.txtEnPwd.setText("wrong");
   const auto before = tree();
   run("de", "C:\\Docs");
   EXPECT_EQ(errorLines(), std::vector<std::string>{"Error  4: Check Password c:\\docs\\a.txt.ts7"});
   EXPECT_EQ(tree(), before) << "nothing changed";
-  EXPECT_FALSE(state().EncryptionBusy);
+  EXPECT_FALSE(values.EncryptionBusy);
   EXPECT_TRUE(progress()->cmdabort.enabled());
   progress()->cmdabort.click();
   EXPECT_EQ(progress(), nullptr);
@@ -123,7 +216,7 @@ TEST_F(EncryptionRunTest, DrivesAreConfirmedTwiceAndBadPathsAreRefusedWithANotic
   EXPECT_TRUE(sim.files.exists("D:\\notes.txt"));
   run("en", "D:\\");  // OK, Yes: the root's files carry a doubled backslash
   EXPECT_TRUE(sim.files.exists("D:\\notes.txt.ts7"));
-  EXPECT_FALSE(state().DialogOpen);
+  EXPECT_FALSE(values.DialogOpen);
   run("de", "d:\\");
   EXPECT_EQ(sim.shell.messages().size(), 5u) << "a decryption asks nothing";
   EXPECT_EQ(*sim.files.content("D:\\notes.txt"), "notes");
@@ -136,10 +229,10 @@ TEST_F(EncryptionRunTest, DrivesAreConfirmedTwiceAndBadPathsAreRefusedWithANotic
   for (const auto& [path, notice] : refusals) {
     run("en", path);
     EXPECT_EQ(noticeText(), notice);
-    EXPECT_FALSE(state().EncryptionBusy);
-    EXPECT_TRUE(config().fraEn.enabled());
+    EXPECT_FALSE(values.EncryptionBusy);
+    EXPECT_TRUE(page.fraEn.enabled());
   }
-  config().txtEnPwd.setText("");
+  page.txtEnPwd.setText("");
   run("en", "D:\\");
   EXPECT_EQ(noticeText().substr(0, 31), "No encryption password set. Go ");
 }
@@ -158,7 +251,7 @@ TEST_F(EncryptionRunTest, TheWindowsFolderIsRefusedInEverySpellingAndPassedOverB
     run("en", path);
     EXPECT_EQ(noticeText(), "Cannot encrypt from the Windows direcory.");
     EXPECT_EQ(*sim.files.content("C:\\Windows\\win.ini"), "windows");
-    app().frmError().unload();
+    notices.clear();  // the notice closed
   }
   run("en", "c:\\windowsbackup\\kept.txt");
   EXPECT_TRUE(sim.files.exists("C:\\Windowsbackup\\kept.txt.ts7")) << "a folder whose name only begins alike";
@@ -170,7 +263,7 @@ TEST_F(EncryptionRunTest, TheWindowsFolderIsRefusedInEverySpellingAndPassedOverB
   EXPECT_TRUE(sim.files.exists("C:\\Temp\\t.txt.ts7")) << "the drive was encrypted";
   for (const char* file : {"C:\\Windows\\win.ini", "C:\\Windows\\System32\\x.dll"})
     EXPECT_TRUE(sim.files.exists(file)) << file << ": the walk entered the Windows folder";
-  const auto folders = config().lstFolders.items();
+  const auto folders = page.lstFolders.items();
   for (const std::string& folder : folders)
     EXPECT_EQ(platform::sim::fold(folder).find("windows\\"), std::string::npos) << folder;
   EXPECT_EQ(std::count(folders.begin(), folders.end(), "c:\\Temp\\Win"), 0) << "the junction was entered";
@@ -192,7 +285,7 @@ TEST_F(EncryptionRunTest, AbortStopsWithinTheFileAndLosesNothing) {
   EXPECT_EQ(errorLines().at(0), "Aborted: c:\\docs\\b was left as it was.");
   EXPECT_EQ(progress()->cmdabort.caption(), "Close");
   EXPECT_TRUE(progress()->cmdabort.enabled());
-  EXPECT_FALSE(state().EncryptionBusy);
+  EXPECT_FALSE(values.EncryptionBusy);
 }
 
 // Every file operation of an encryption run and of a decryption run fails
@@ -209,7 +302,7 @@ TEST_F(EncryptionRunTest, AFaultAtEveryPointLosesNoByte) {
       expectedFiles += (sim.files.exists(path) ? 1 : 0) + (sim.files.exists(path + ".ts7") ? 1 : 0);
       EXPECT_TRUE(asPlain || sim.files.exists(path + ".ts7")) << where << ": " << path;
       if (sim.files.exists(path + ".ts7")) {  // it must decrypt
-        auto& component = subsystems().RSPEncrypt1;
+        auto& component = RSPEncrypt1;
         component.setActive(true);
         EXPECT_TRUE(component.decrypt(path + ".ts7", path + ".check", "secret")) << where;
         EXPECT_EQ(sim.files.content(path + ".check"), content) << where;
@@ -232,7 +325,7 @@ TEST_F(EncryptionRunTest, AFaultAtEveryPointLosesNoByte) {
         const bool faulted = sim.files.callCount(static_cast<FileOperation>(op)) >= nth;
         sim.files.resetCounts();  // the checks below run without faults
         // A temporary whose deletion failed goes with the next pass.
-        if (faulted && op == static_cast<int>(FileOperation::Delete)) subsystems().RSPEncrypt1.removeLeftovers("C:\\docs");
+        if (faulted && op == static_cast<int>(FileOperation::Delete)) RSPEncrypt1.removeLeftovers("C:\\docs");
         intact(where);
         if (!faulted) break;
       }
@@ -260,7 +353,7 @@ TEST_F(EncryptionRunTest, AWrittenFileThatReadsBackChangedFailsAndKeepsItsSource
   EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [](const std::string& line) {
     return line.find("a.txt") != std::string::npos || line.find("c.txt") != std::string::npos;
   })) << "only b.txt failed";
-  EXPECT_FALSE(state().EncryptionBusy);
+  EXPECT_FALSE(values.EncryptionBusy);
   // The files that read back intact decrypt to what they were.
   run("de", "C:\\docs");
   EXPECT_EQ(sim.files.content("C:\\docs\\a.txt"), "first");
@@ -276,79 +369,27 @@ TEST_F(EncryptionRunTest, CommandsArrivingDuringARunWaitAndTakeTheirOwnPassword)
   run("en", "C:\\Two");
   int runsInside = 0;
   doEventsScript = [&] {
-    if (subsystems().run.running() && subsystems().commandRunner.waiting() == 0 && runsInside++ == 0) {
+    if (encryptionRun.running() && commandRunner.waiting() == 0 && runsInside++ == 0) {
       // A decryption clicked in Explorer, its prompt answered.
-      subsystems().commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\Two"}, "secret"});
-      config().Timer1.tick();  // the timer comes during the run
+      commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\Two"}, "secret"});
+      page.Timer1.tick();  // the timer comes during the run
     }
   };
   run("en", "C:\\One");
   EXPECT_TRUE(sim.files.exists("C:\\One\\a.txt.ts7")) << "the first run was not disturbed";
   EXPECT_TRUE(sim.files.exists("C:\\Two\\b.txt.ts7")) << "the command waited";
-  EXPECT_EQ(subsystems().commandRunner.waiting(), 1u);
-  config().txtEnPwd.setText("other");
+  EXPECT_EQ(commandRunner.waiting(), 1u);
+  page.txtEnPwd.setText("other");
   sim.clock.advance(1000);
   EXPECT_EQ(*sim.files.content("C:\\Two\\b.txt"), "b") << "decrypted with the prompt's password";
-  EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
+  EXPECT_EQ(commandRunner.waiting(), 0u);
 
   // No prompt: the page's password, which is wrong here.
-  subsystems().commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\One"}, std::nullopt});
+  commandRunner.queue(encryption::ExplorerRequest{encryption::Verb::Decrypt, {"C:\\One"}, std::nullopt});
   sim.clock.advance(1000);
 
   EXPECT_EQ(errorLines(), std::vector<std::string>{"Error  4: Check Password c:\\one\\a.txt.ts7"});
 }
 
-// The page: the password's Set and Reset, Display, Browse, Open, the
-// sub-folder choice, the explanation, the Welcome shortcut, re-encrypting on Cancel.
-TEST_F(EncryptionRunTest, ThePageStoresItsChoicesAndReEncryptsOnClose) {
-  auto& page = config();
-  page.txtEnPwd.setText("ab");
-  page.cmdenpwd.click();
-  EXPECT_EQ(noticeText(), "Password must be greater than 2 characters!");
-  page.txtEnPwd.setText("Abc");
-  page.cmdenpwd.click();
-  EXPECT_EQ(getString(Root::Machine, "Software\\TSR\\PWD", "PWD2"), "Abc");
-  EXPECT_FALSE(page.txtEnPwd.enabled());
-  EXPECT_EQ(page.cmdenpwd.caption(), "Reset");
-  for (const char* answer : {"cancel", "ok"}) {
-    doEventsScript = [&] {
-      if (FrmError* notice = app().openNotice()) (std::string(answer) == "ok" ? notice->cmdok : notice->cmdCancel).click();
-    };
-    page.cmdenpwd.click();
-    EXPECT_EQ(page.cmdenpwd.caption(), std::string(answer) == "ok" ? "Set" : "Reset");
-  }
-  doEventsScript = nullptr;
-  EXPECT_TRUE(page.txtEnPwd.enabled());
-  page.lblDisplayEnPwd.click();
-  EXPECT_EQ(noticeText(), "Abc");
-  page.cmdHelper1.click();
-  EXPECT_NE(noticeText().find("key).\nBecause"), std::string::npos);
-  EXPECT_NE(noticeText().find("secured.\nOnly"), std::string::npos);
-  EXPECT_NE(noticeText().find("accessed.\nThe user"), std::string::npos);
-
-  sim.shell.queueBrowseAnswer("C:\\Picked\\x.doc.ts7");
-  page.cmdBrowse.click();
-  EXPECT_EQ(sim.shell.browseTitles(), std::vector<std::string>{"Select a file or folder"});
-  EXPECT_EQ(getString(Root::Machine, "Software\\TSR\\Settings", "LastPath"), "C:\\Picked\\x.doc.ts7");
-  page.cmdfolder.click();
-  EXPECT_EQ(sim.shell.executed().back().file, "C:\\Picked\\x.doc.ts7");
-  page.chkSub.click();
-  EXPECT_EQ(getString(Root::User, "Software\\TSR\\Settings", "subfolders"), "1");
-
-  sim.files.addFile("C:\\Picked\\x.doc", "document");
-  page.chkReEncrypt.setValue(1);
-  unlock();
-  page.show();
-  page.cmdCancel.click();
-  EXPECT_TRUE(sim.files.exists("C:\\Picked\\x.doc.ts7"));
-  EXPECT_FALSE(page.visible());
-  EXPECT_FALSE(state().ConfigUnlocked);
-  page.cmdlockfile.click();
-  EXPECT_NE(prompt(), nullptr) << "the shortcut asks for the master password first";
-  typePassword("openbox");
-  page.cmdlockfile.click();
-  EXPECT_EQ(page.SSTab1.tab(), FrmConfig::PageEncryption);
-}
-
 }  // namespace
-}  // namespace tessara::testing
+}  // namespace tessara

@@ -1,15 +1,18 @@
 // The history: lines the owner can trust, kept in order and within bounds,
-// and what the program hands over for them.
+// and the window that shows them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "history/history_log.h"
+#include "platform/sim/sim_platform.h"
 #include "tessara7/history/frm_history.h"
 #include "tessara7/history/history_view.h"
-#include "tests/unit/app_fixture.h"
 
 namespace tessara::testing {
 namespace {
@@ -137,71 +140,51 @@ TEST(HistoryFields, NoFieldCanAddAFieldOrALineAndADetailIsCutAtACharacter) {
   EXPECT_EQ(history::lineBody(event), "t\tu v\t2\tApply\tscope lock list");
 }
 
-// The owner's day, as the program hands it to the service: a locked window,
-// a wrong and a right password, Apply and Exit; no password in any of it.
-class HistoryEventsTest : public AppTest {};
+// The history window alone, on the simulated platform and a history queue
+// of its own: the owner reads the lines newest first, one kind at a time,
+// exports them as CSV, and clears them with the password.
+class Prompt : public PromptFace {
+ public:
+  void hide() override {}
+  platform::WindowHandle owner() const override { return 0; }
+  void say(const std::string&) override {}
+  bool takeIgnoreTick() override { return false; }
+};
 
-TEST_F(HistoryEventsTest, EachStepLeavesItsEventInOrderAndNoPasswordEver) {
-  sim.guard.installed = true;
-  start();
-  const auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
-  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", notepad, "Notepad"});
-  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", notepad, "Notepad"});
-  typePassword("hunter2-guess");
-  typePassword("openbox");
-  unlock();
-  config().chkLockIE.setChecked(true);
-  config().cmdok.click();
-  app().exitForGood();
-  app().history().flush();
+class FrmHistoryTest : public ::testing::Test, public FrmHistory::Host {
+ protected:
+  void showNotice(std::string text) override { notices.push_back(std::move(text)); }
+  void requestPassword(PasswordRequest request) override { asked.push_back(std::move(request)); }
+  FrmHistory* openHistory() override { return window.get(); }
 
-  std::vector<history::Kind> kinds;
-  for (const auto& event : sim.guard.recorded()) {
-    kinds.push_back(event.kind);
-    EXPECT_EQ(event.detail.find("hunter2"), std::string::npos) << event.detail;
-    EXPECT_EQ(event.detail.find("openbox"), std::string::npos) << event.detail;
+  void open() {
+    window = std::make_unique<FrmHistory>(*this, FrmHistory::Parts{runtime, sim.get(), queue});
+    window->show();
   }
-  using enum history::Kind;
-  EXPECT_EQ(kinds, (std::vector<history::Kind>{Started, Locked, PasswordWrong, PasswordRight, Apply, Exit}));
-  const auto events = sim.guard.recorded();
-  EXPECT_EQ(events[1].detail, "\"Untitled - Notepad\"");
-  EXPECT_EQ(events[2].detail, "for a locked window");
-  EXPECT_NE(events[4].detail.find("LockIE"), std::string::npos) << events[4].detail;
-}
+  void recordThree() {
+    sim.guard.installed = true;
+    queue.record(history::Kind::Locked, "\"Ledger, \"Q4\"\"");
+    queue.record(history::Kind::PasswordWrong, "for a locked window");
+    queue.record(history::Kind::Locked, "\"Notepad\"");
+    queue.flush();
+  }
+  void grantLast() {
+    ASSERT_FALSE(asked.empty());
+    Prompt prompt;
+    asked.back().granted({"openbox", prompt});
+  }
 
-TEST_F(HistoryEventsTest, WithoutAServiceTheEventsAreShownForThisRunAndSaidNotToBeKept) {
-  start();
-  config().chkLockIE.setChecked(true);
-  app().history().record(history::Kind::Export, "to D:\\");
-  const auto lines = app().history().lines();
-  EXPECT_FALSE(lines.kept);
-  ASSERT_EQ(lines.entries.size(), 2u);
-  EXPECT_EQ(lines.entries[0].event.kind, history::Kind::Started);
-  EXPECT_EQ(lines.entries[1].event.detail, "to D:\\");
-  sim.guard.installed = true;
-  EXPECT_TRUE(app().history().clear());
-  EXPECT_EQ(app().history().lines().entries.size(), 1u);
-}
+  platform::sim::SimPlatform sim;
+  forms::Runtime runtime{sim.clock, nullptr, [](const std::string& error) { ADD_FAILURE() << error; }, {}};
+  HistoryQueue queue{sim.guard};
+  std::unique_ptr<FrmHistory> window;
+  std::vector<std::string> notices;
+  std::vector<PasswordRequest> asked;
+};
 
-// The owner reads the history: newest first, one kind at a time, a changed
-// line said to be changed, exported as CSV, and cleared with the password.
-TEST_F(HistoryEventsTest, TheWindowFiltersExportsAndClearsWithThePassword) {
-  sim.guard.installed = true;
-  start();
-  app().history().flush();
-  sim.guard.events.clear();  // (touched by the test only while the queue is idle)
-  app().history().record(history::Kind::Locked, "\"Ledger, \"Q4\"\"");
-  app().history().record(history::Kind::PasswordWrong, "for a locked window");
-  app().history().record(history::Kind::Locked, "\"Notepad\"");
-  app().history().flush();
-
-  config().mHistory.click();
-  EXPECT_NE(prompt(), nullptr) << "the history is behind the master password";
-  ASSERT_EQ(app().openHistory(), nullptr);
-  unlock();
-  config().mHistory.click();
-  FrmHistory* window = app().openHistory();
-  ASSERT_NE(window, nullptr);
+TEST_F(FrmHistoryTest, ShowsTheLinesNewestFirstOneKindAtATimeAndExportsTheKindShown) {
+  recordThree();
+  open();
   EXPECT_FALSE(window->lblNotKept.visible());
   ASSERT_EQ(window->lstEvents.count(), 3);
   EXPECT_NE(window->lstEvents.item(0).find("Window locked:  \"Notepad\""), std::string::npos) << "newest first";
@@ -211,29 +194,55 @@ TEST_F(HistoryEventsTest, TheWindowFiltersExportsAndClearsWithThePassword) {
 
   window->lstKinds.userSelect(1);  // Window locked
   sim.files.addFolder("C:\\Users\\ann");
+  sim.files.addFile("C:\\Users\\ann\\history.csv", "an older export");
   sim.shell.queueBrowseAnswer("C:\\Users\\ann\\history.csv");
   window->cmdExport.click();
-  const auto csv = sim.files.content("C:\\Users\\ann\\history.csv");
-  ASSERT_TRUE(csv.has_value());
-  EXPECT_EQ(*csv, "\xEF\xBB\xBFTime,User,Session,Event,Detail,Chain\r\n"
-                  "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Notepad\"\"\",\"holds\"\r\n"
-                  "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Ledger, \"\"Q4\"\"\"\"\",\"holds\"\r\n");
+  EXPECT_EQ(sim.files.content("C:\\Users\\ann\\history.csv"),
+            "\xEF\xBB\xBFTime,User,Session,Event,Detail,Chain\r\n"
+            "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Notepad\"\"\",\"holds\"\r\n"
+            "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Ledger, \"\"Q4\"\"\"\"\",\"holds\"\r\n");
+  EXPECT_TRUE(notices.empty());
+}
 
+TEST_F(FrmHistoryTest, AnExportCancelledWritesNothingAndOneThatFailsSaysWhere) {
+  recordThree();
+  open();
+  window->cmdExport.click();  // no answer queued: the dialog was cancelled
+  EXPECT_TRUE(notices.empty());
+  sim.shell.queueBrowseAnswer("Q:\\gone\\history.csv");
+  window->cmdExport.click();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0], "The history could not be written to Q:\\gone\\history.csv.");
+}
+
+TEST_F(FrmHistoryTest, ThisRunsLinesAreSaidNotToBeKept) {
+  queue.record(history::Kind::Export, "to D:\\");
+  open();
+  EXPECT_TRUE(window->lblNotKept.visible());
+  ASSERT_EQ(window->lstEvents.count(), 1);
+  EXPECT_NE(window->lstEvents.item(0).find("to D:\\"), std::string::npos);
+}
+
+TEST_F(FrmHistoryTest, ClearWaitsForThePasswordThenClearsTheWindowShownOrTheHistoryAlone) {
+  recordThree();
+  open();
   window->cmdClear.click();
-  ASSERT_NE(prompt(), nullptr);
-  typePassword("wrong one");
-  app().history().flush();
-  ASSERT_EQ(sim.guard.recorded().size(), 4u) << "not cleared without the password";
-  EXPECT_EQ(sim.guard.recorded()[3].detail, "for clearing the history");
-  typePassword("openbox");
-  window = app().openHistory();
-  ASSERT_NE(window, nullptr);
-  window->lstKinds.userSelect(0);
-  app().history().flush();
-  const auto left = sim.guard.recorded();
-  ASSERT_GE(left.size(), 1u);
-  EXPECT_EQ(left[0].kind, history::Kind::Cleared);
-  EXPECT_EQ(window->lstEvents.count(), static_cast<int>(left.size()));
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].action, Action::ClearHistory);
+  EXPECT_EQ(asked[0].title, "Clear the History");
+  EXPECT_EQ(sim.guard.recorded().size(), 3u) << "cleared before the password";
+  grantLast();
+  ASSERT_EQ(sim.guard.recorded().size(), 1u);
+  EXPECT_EQ(sim.guard.recorded()[0].kind, history::Kind::Cleared);
+  EXPECT_EQ(window->lstEvents.count(), 1) << "the window showed the lines cleared";
+
+  // The window closed before the password was given: the history still goes.
+  queue.record(history::Kind::Locked, "\"Notepad\"");
+  queue.flush();
+  window->cmdClear.click();
+  window.reset();
+  grantLast();
+  EXPECT_EQ(sim.guard.recorded().size(), 1u);
 }
 
 TEST(HistoryRows, ALineWhoseChainDoesNotHoldIsShownAsChanged) {

@@ -1,6 +1,9 @@
 // The password prompt and what each pending action does with the right, a
-// wrong, or no password.
+// wrong, or no password; and, in the whole program, the uninstall and the
+// history it guards.
+#include "platform/sim/sim_files.h"
 #include "tests/unit/app_fixture.h"
+#include "tessara7/history/frm_history.h"
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/password_requests.h"
 #include "tessara7/settings/store_keys.h"
@@ -464,6 +467,183 @@ TEST_F(PromptCloseBoxTest, TheCloseBoxCancelsLikeTheCancelButton) {
   app().collect();
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(sim.desktop.closeRequests(), std::vector<platform::WindowHandle>{w});
+}
+
+// The guarded uninstall through the prompt: the two clicks of the Uninstall
+// label, and the Help menu's item.
+constexpr const char* kFolder = "C:\\Program Files\\Tessara\\";
+const std::string kProgram = std::string(kFolder) + "tessara7.exe";
+const std::string kDataFile = std::string(kFolder) + "unins000.dat";
+const std::string kUninstaller = std::string(kFolder) + "unins000.exe";
+// SHA-256 of "program v7", as the setup records it.
+constexpr const char* kProgramDigest = "60fb9d11748a81a46d44581223d9622d96dd4147eb89706eb0297efb1c2cc8e9";
+
+class UninstallTest : public AppTest {
+ protected:
+  void install() {
+    sim.files.addFolder(kFolder);
+    sim.files.addFile(kProgram, "program v7");
+    sim.files.addFile(kDataFile, "tessara7.exe\r\n");
+    sim.files.addFile(kUninstaller, "uninstaller");
+    sim.files.addFolder("C:\\ProgramData\\Tessara");
+    sim.registry.writeString(platform::Root::Machine, "Software\\TSR\\Guard", "ProgramSha256", kProgramDigest);
+  }
+  void tick() { sim.clock.advance(1000); }
+  // Whether another program (the uninstaller) can open the data file now.
+  bool dataFileFree() { return sim.files.openRead(kDataFile) != nullptr; }
+  int uninstallerStarts() {
+    int count = 0;
+    for (const auto& start : sim.shell.started()) count += start.path == kUninstaller ? 1 : 0;
+    return count;
+  }
+};
+
+TEST_F(UninstallTest, SecondClickAfterThePasswordHandsOverTheFileAndStartsTheUninstaller) {
+  install();
+  start();
+  tick();
+  config().cmdUninstall.click();
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(prompt()->lblProgram.caption(), "Uninstall Tessara");
+  EXPECT_EQ(uninstallerStarts(), 0) << "the first click touched files";
+  typePassword("openbox");
+  EXPECT_EQ(config().cmdUninstall.caption(), "> Uninstall <");
+  EXPECT_FALSE(dataFileFree());
+  EXPECT_FALSE(app().uninstall().endForUninstaller()) << "the program agreed to end before the hand-over";
+
+  config().cmdUninstall.click();
+  EXPECT_FALSE(config().tmrFileProtector.running());
+  ASSERT_EQ(uninstallerStarts(), 1);
+  EXPECT_EQ(sim.shell.started().back().showCommand, platform::SwShowNormal);
+  tick();
+  tick();
+  EXPECT_TRUE(dataFileFree()) << "the protector took the file back";
+
+  // Ending for good needs the uninstaller holding the data file.
+  EXPECT_FALSE(app().uninstall().endForUninstaller()) << "anyone could end the program after the hand-over";
+  {
+    auto held = sim.files.openRead(kDataFile);
+    ASSERT_NE(held, nullptr);
+    EXPECT_TRUE(app().uninstall().endForUninstaller());
+  }
+
+  // Given back already: a further click starts the uninstaller again, but
+  // never without its data file.
+  config().cmdUninstall.click();
+  EXPECT_EQ(uninstallerStarts(), 2);
+  ASSERT_TRUE(sim.files.deleteFile(kDataFile));
+  config().cmdUninstall.click();
+  EXPECT_EQ(uninstallerStarts(), 2);
+  EXPECT_NE(noticeText().find("unins000.dat"), std::string::npos);
+  EXPECT_EQ(quitCount, 0) << "the command ended the program";
+}
+
+TEST_F(UninstallTest, HelpMenuHidesTheWindowRemovesTheIconAndPrompts) {
+  install();
+  start();
+  config().show();
+  ASSERT_EQ(tray.icons.size(), 1u);
+  config().mUninstall.click();
+  EXPECT_FALSE(config().visible());
+  EXPECT_TRUE(tray.icons.empty()) << "the tray icon stayed";
+  ASSERT_NE(prompt(), nullptr);
+  prompt()->cmdCancelPWD.click();
+  app().collect();
+  EXPECT_EQ(config().cmdUninstall.caption(), "Uninstall");
+
+  // Over one of the program's dialogs: no prompt, but the window and icon still go.
+  app().addTrayIcon();
+  state().DialogOpen = true;
+  config().mUninstall.click();
+  EXPECT_EQ(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, Action::Uninstall);
+  EXPECT_TRUE(tray.icons.empty());
+  state().DialogOpen = false;
+}
+
+// The owner's day, as the program hands it to the service: a locked window,
+// a wrong and a right password, Apply and Exit; no password in any of it.
+class HistoryEventsTest : public AppTest {};
+
+TEST_F(HistoryEventsTest, EachStepLeavesItsEventInOrderAndNoPasswordEver) {
+  sim.guard.installed = true;
+  start();
+  const auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
+  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", notepad, "Notepad"});
+  app().requestPassword({Action::ListedWindow, "Untitled - Notepad", notepad, "Notepad"});
+  typePassword("hunter2-guess");
+  typePassword("openbox");
+  unlock();
+  config().chkLockIE.setChecked(true);
+  config().cmdok.click();
+  app().exitForGood();
+  app().history().flush();
+
+  std::vector<history::Kind> kinds;
+  for (const auto& event : sim.guard.recorded()) {
+    kinds.push_back(event.kind);
+    EXPECT_EQ(event.detail.find("hunter2"), std::string::npos) << event.detail;
+    EXPECT_EQ(event.detail.find("openbox"), std::string::npos) << event.detail;
+  }
+  using enum history::Kind;
+  EXPECT_EQ(kinds, (std::vector<history::Kind>{Started, Locked, PasswordWrong, PasswordRight, Apply, Exit}));
+  const auto events = sim.guard.recorded();
+  EXPECT_EQ(events[1].detail, "\"Untitled - Notepad\"");
+  EXPECT_EQ(events[2].detail, "for a locked window");
+  EXPECT_NE(events[4].detail.find("LockIE"), std::string::npos) << events[4].detail;
+}
+
+// The owner reads the history: newest first, one kind at a time, a changed
+// line said to be changed, exported as CSV, and cleared with the password.
+TEST_F(HistoryEventsTest, TheWindowFiltersExportsAndClearsWithThePassword) {
+  sim.guard.installed = true;
+  start();
+  app().history().flush();
+  sim.guard.events.clear();  // (touched by the test only while the queue is idle)
+  app().history().record(history::Kind::Locked, "\"Ledger, \"Q4\"\"");
+  app().history().record(history::Kind::PasswordWrong, "for a locked window");
+  app().history().record(history::Kind::Locked, "\"Notepad\"");
+  app().history().flush();
+
+  config().mHistory.click();
+  EXPECT_NE(prompt(), nullptr) << "the history is behind the master password";
+  ASSERT_EQ(app().openHistory(), nullptr);
+  unlock();
+  config().mHistory.click();
+  FrmHistory* window = app().openHistory();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(window->lblNotKept.visible());
+  ASSERT_EQ(window->lstEvents.count(), 3);
+  EXPECT_NE(window->lstEvents.item(0).find("Window locked:  \"Notepad\""), std::string::npos) << "newest first";
+  window->lstKinds.userSelect(3);  // Password wrong
+  ASSERT_EQ(window->lstEvents.count(), 1);
+  EXPECT_NE(window->lstEvents.item(0).find("Password wrong"), std::string::npos);
+
+  window->lstKinds.userSelect(1);  // Window locked
+  sim.files.addFolder("C:\\Users\\ann");
+  sim.shell.queueBrowseAnswer("C:\\Users\\ann\\history.csv");
+  window->cmdExport.click();
+  const auto csv = sim.files.content("C:\\Users\\ann\\history.csv");
+  ASSERT_TRUE(csv.has_value());
+  EXPECT_EQ(*csv, "\xEF\xBB\xBFTime,User,Session,Event,Detail,Chain\r\n"
+                  "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Notepad\"\"\",\"holds\"\r\n"
+                  "\"2026-01-01T00:00:00Z\",\"PC\\owner\",1,\"Window locked\",\"\"\"Ledger, \"\"Q4\"\"\"\"\",\"holds\"\r\n");
+
+  window->cmdClear.click();
+  ASSERT_NE(prompt(), nullptr);
+  typePassword("wrong one");
+  app().history().flush();
+  ASSERT_EQ(sim.guard.recorded().size(), 4u) << "not cleared without the password";
+  EXPECT_EQ(sim.guard.recorded()[3].detail, "for clearing the history");
+  typePassword("openbox");
+  window = app().openHistory();
+  ASSERT_NE(window, nullptr);
+  window->lstKinds.userSelect(0);
+  app().history().flush();
+  const auto left = sim.guard.recorded();
+  ASSERT_GE(left.size(), 1u);
+  EXPECT_EQ(left[0].kind, history::Kind::Cleared);
+  EXPECT_EQ(window->lstEvents.count(), static_cast<int>(left.size()));
 }
 
 }  // namespace

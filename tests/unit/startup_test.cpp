@@ -267,5 +267,20 @@ TEST_F(StartupTest, ControlAndMenuIdsAreUniqueWithinTheWindow) {
   for (const auto& menu : config().menus()) visit(*menu);
 }
 
+// The program's history from its start, with no guard service to keep it.
+TEST_F(StartupTest, WithoutAServiceTheEventsAreShownForThisRunAndSaidNotToBeKept) {
+  start();
+  config().chkLockIE.setChecked(true);
+  app().history().record(history::Kind::Export, "to D:\\");
+  const auto lines = app().history().lines();
+  EXPECT_FALSE(lines.kept);
+  ASSERT_EQ(lines.entries.size(), 2u);
+  EXPECT_EQ(lines.entries[0].event.kind, history::Kind::Started);
+  EXPECT_EQ(lines.entries[1].event.detail, "to D:\\");
+  sim.guard.installed = true;
+  EXPECT_TRUE(app().history().clear());
+  EXPECT_EQ(app().history().lines().entries.size(), 1u);
+}
+
 }  // namespace
 }  // namespace tessara::testing

@@ -1,102 +1,171 @@
-// The guarded uninstall on the simulated platform: the two clicks of the
-// Uninstall label, the Help menu's item, and when the program agrees to end
-// for the uninstaller.
-#include "platform/sim/sim_files.h"
-#include "tests/unit/app_fixture.h"
+// The uninstall commands alone, on a small form of their own over the
+// simulated platform: what the label asks for and arms, the hand-over to the
+// uninstaller, the Help menu's item, and when the program agrees to end.
+#include "tessara7/uninstall/uninstall_commands.h"
 
-namespace tessara::testing {
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_platform.h"
+#include "shared/names.h"
+#include "tessara7/encryption/file_protector.h"
+
+namespace tessara {
 namespace {
 
-
 constexpr const char* kFolder = "C:\\Program Files\\Tessara\\";
-const std::string kProgram = std::string(kFolder) + "tessara7.exe";
-const std::string kDataFile = std::string(kFolder) + "unins000.dat";
-const std::string kUninstaller = std::string(kFolder) + "unins000.exe";
-// SHA-256 of "program v7", as the setup records it.
-constexpr const char* kProgramDigest = "60fb9d11748a81a46d44581223d9622d96dd4147eb89706eb0297efb1c2cc8e9";
+const std::string kDataFile = std::string(kFolder) + names::UninstallerData;
+const std::string kUninstaller = std::string(kFolder) + names::Uninstaller;
 
-class UninstallTest : public AppTest {
+class WelcomePage : public forms::Form {
+ public:
+  explicit WelcomePage(forms::Runtime& runtime) : Form(runtime, "frmWelcome", "Welcome") {}
+  forms::Label cmdUninstall{*this, "cmdUninstall", "Uninstall"};
+  forms::Timer tmrFileProtector{*this, "tmrFileProtector", 1000, true};
+};
+
+// The prompt, as the granted request sees it.
+class Prompt : public PromptFace {
+ public:
+  void hide() override { shown = false; }
+  platform::WindowHandle owner() const override { return 77; }
+  void say(const std::string&) override {}
+  bool takeIgnoreTick() override { return false; }
+  bool shown = true;
+};
+
+class UninstallCommandsTest : public ::testing::Test, public UninstallCommands::Host {
  protected:
-  void install() {
+  void SetUp() override {
     sim.files.addFolder(kFolder);
-    sim.files.addFile(kProgram, "program v7");
     sim.files.addFile(kDataFile, "tessara7.exe\r\n");
     sim.files.addFile(kUninstaller, "uninstaller");
-    sim.files.addFolder("C:\\ProgramData\\Tessara");
-    sim.registry.writeString(platform::Root::Machine, "Software\\TSR\\Guard", "ProgramSha256", kProgramDigest);
   }
-  void tick() { sim.clock.advance(1000); }
-  // Whether another program (the uninstaller) can open the data file now.
-  bool dataFileFree() { return sim.files.openRead(kDataFile) != nullptr; }
-  int uninstallerStarts() {
+  void showNotice(std::string text) override { notices.push_back(std::move(text)); }
+  void requestPassword(PasswordRequest request) override { asked.push_back(std::move(request)); }
+  void leavePasswordPending(PasswordRequest request) override { pending.push_back(std::move(request)); }
+  bool dialogOpen() const override { return dialog; }
+  void setDialogOpen(bool open) override { dialog = open; }
+  void deleteTrayIcon() override { ++iconsDeleted; }
+
+  // The right password at the prompt for the last request asked.
+  void grantLast() {
+    ASSERT_FALSE(asked.empty());
+    asked.back().granted({"openbox", prompt});
+  }
+  int uninstallerStarts() const {
     int count = 0;
     for (const auto& start : sim.shell.started()) count += start.path == kUninstaller ? 1 : 0;
     return count;
   }
+
+  platform::sim::SimPlatform sim;
+  forms::Runtime runtime{sim.clock, nullptr, [](const std::string& error) { ADD_FAILURE() << error; }, {}};
+  WelcomePage page{runtime};
+  std::string appFolder = kFolder;
+  FileProtector protector{sim.get(), appFolder};
+  UninstallCommands commands{*this, {page, page.cmdUninstall, page.tmrFileProtector}, {sim.get(), protector, appFolder}};
+  Prompt prompt;
+  std::vector<std::string> notices;
+  std::vector<PasswordRequest> asked;
+  std::vector<PasswordRequest> pending;
+  bool dialog = false;
+  bool dialogDuringMessage = false;
+  int iconsDeleted = 0;
 };
 
-TEST_F(UninstallTest, SecondClickAfterThePasswordHandsOverTheFileAndStartsTheUninstaller) {
-  install();
-  start();
-  tick();
-  config().cmdUninstall.click();
-  ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(prompt()->lblProgram.caption(), "Uninstall Tessara");
-  EXPECT_EQ(uninstallerStarts(), 0) << "the first click touched files";
-  typePassword("openbox");
-  EXPECT_EQ(config().cmdUninstall.caption(), "> Uninstall <");
-  EXPECT_FALSE(dataFileFree());
-  EXPECT_FALSE(app().uninstall().endForUninstaller()) << "the program agreed to end before the hand-over";
+TEST_F(UninstallCommandsTest, TheFirstClickAsksForThePasswordWhichArmsTheLabelAndTellsTheUser) {
+  sim.shell.onMessageBox = [this](const platform::sim::ShownMessage&) { dialogDuringMessage = dialog; };
+  commands.cmdUninstall_Click();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].action, Action::Uninstall);
+  EXPECT_EQ(asked[0].title, "Uninstall Tessara");
+  EXPECT_FALSE(commands.armed());
+  EXPECT_EQ(uninstallerStarts(), 0) << "the first click started the uninstaller";
 
-  config().cmdUninstall.click();
-  EXPECT_FALSE(config().tmrFileProtector.running());
-  ASSERT_EQ(uninstallerStarts(), 1);
-  EXPECT_EQ(sim.shell.started().back().showCommand, platform::SwShowNormal);
-  tick();
-  tick();
-  EXPECT_TRUE(dataFileFree()) << "the protector took the file back";
-
-  // Ending for good needs the uninstaller holding the data file.
-  EXPECT_FALSE(app().uninstall().endForUninstaller()) << "anyone could end the program after the hand-over";
-  {
-    auto held = sim.files.openRead(kDataFile);
-    ASSERT_NE(held, nullptr);
-    EXPECT_TRUE(app().uninstall().endForUninstaller());
-  }
-
-  // Given back already: a further click starts the uninstaller again, but
-  // never without its data file.
-  config().cmdUninstall.click();
-  EXPECT_EQ(uninstallerStarts(), 2);
-  ASSERT_TRUE(sim.files.deleteFile(kDataFile));
-  config().cmdUninstall.click();
-  EXPECT_EQ(uninstallerStarts(), 2);
-  EXPECT_NE(noticeText().find("unins000.dat"), std::string::npos);
-  EXPECT_EQ(quitCount, 0) << "the command ended the program";
+  grantLast();
+  EXPECT_TRUE(commands.armed());
+  EXPECT_EQ(page.cmdUninstall.caption(), "> Uninstall <");
+  EXPECT_FALSE(prompt.shown) << "the message stood beside the prompt";
+  ASSERT_EQ(sim.shell.messages().size(), 1u);
+  EXPECT_EQ(sim.shell.messages()[0].owner, 77u);
+  EXPECT_NE(sim.shell.messages()[0].text.find("Click Uninstall again"), std::string::npos);
+  EXPECT_TRUE(dialogDuringMessage) << "a prompt could come up over the message";
+  EXPECT_FALSE(dialog);
+  EXPECT_EQ(uninstallerStarts(), 0);
+  EXPECT_FALSE(commands.handedOver());
 }
 
-TEST_F(UninstallTest, HelpMenuHidesTheWindowRemovesTheIconAndPrompts) {
-  install();
-  start();
-  config().show();
-  ASSERT_EQ(tray.icons.size(), 1u);
-  config().mUninstall.click();
-  EXPECT_FALSE(config().visible());
-  EXPECT_TRUE(tray.icons.empty()) << "the tray icon stayed";
-  ASSERT_NE(prompt(), nullptr);
-  prompt()->cmdCancelPWD.click();
-  app().collect();
-  EXPECT_EQ(config().cmdUninstall.caption(), "Uninstall");
+TEST_F(UninstallCommandsTest, OnceArmedAClickGivesTheDataFileBackAndStartsTheUninstallerInItsFolder) {
+  protector.tmrFileProtector_Timer();
+  ASSERT_TRUE(protector.holdsDataFile());
+  commands.passwordGiven();
+  page.load();
+  ASSERT_TRUE(page.tmrFileProtector.running());
+  commands.cmdUninstall_Click();
+  EXPECT_TRUE(asked.empty()) << "armed, it asked again";
+  EXPECT_FALSE(page.tmrFileProtector.running()) << "the protector could take the file back";
+  EXPECT_FALSE(protector.holdsDataFile());
+  EXPECT_TRUE(commands.handedOver());
+  ASSERT_EQ(uninstallerStarts(), 1);
+  EXPECT_EQ(sim.shell.started()[0].folder, kFolder);
+  EXPECT_EQ(sim.shell.started()[0].showCommand, platform::SwShowNormal);
+  EXPECT_TRUE(notices.empty());
+}
 
-  // Over one of the program's dialogs: no prompt, but the window and icon still go.
-  app().addTrayIcon();
-  state().DialogOpen = true;
-  config().mUninstall.click();
-  EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Uninstall);
-  EXPECT_TRUE(tray.icons.empty());
-  state().DialogOpen = false;
+TEST_F(UninstallCommandsTest, WithoutItsDataFileOrWhenItCannotStartTheUninstallerIsOnlyReported) {
+  commands.passwordGiven();
+  ASSERT_TRUE(sim.files.deleteFile(kDataFile));
+  commands.cmdUninstall_Click();
+  EXPECT_EQ(uninstallerStarts(), 0);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0], "Tessara cannot be uninstalled from here: the uninstaller's data file 'unins000.dat' is not "
+                        "in C:\\Program Files\\Tessara\\.");
+
+  sim.files.addFile(kDataFile, "tessara7.exe\r\n");
+  sim.shell.failStart(kUninstaller, "Access is denied.");
+  commands.cmdUninstall_Click();
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_EQ(notices[1], "Access is denied.");
+}
+
+TEST_F(UninstallCommandsTest, TheMenuHidesTheWindowDropsTheIconAndAsksOrWaitsForTheDialog) {
+  page.show();
+  commands.mUninstall_Click();
+  EXPECT_FALSE(page.visible());
+  EXPECT_EQ(iconsDeleted, 1);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].action, Action::Uninstall);
+  EXPECT_TRUE(pending.empty());
+
+  dialog = true;
+  page.show();
+  commands.mUninstall_Click();
+  EXPECT_FALSE(page.visible());
+  EXPECT_EQ(iconsDeleted, 2);
+  EXPECT_EQ(asked.size(), 1u) << "a prompt came up over the program's dialog";
+  ASSERT_EQ(pending.size(), 1u);
+  EXPECT_EQ(pending[0].title, "Uninstall Tessara");
+}
+
+TEST_F(UninstallCommandsTest, TheProgramEndsOnlyAfterTheHandOverForAnAskerHoldingTheDataFile) {
+  {
+    auto held = sim.files.openRead(kDataFile);
+    EXPECT_FALSE(commands.endForUninstaller()) << "ended before the hand-over";
+  }
+  protector.tmrFileProtector_Timer();
+  commands.passwordGiven();
+  commands.cmdUninstall_Click();
+  EXPECT_FALSE(commands.endForUninstaller()) << "ended for an asker not holding the data file";
+  auto held = sim.files.openRead(kDataFile);
+  ASSERT_NE(held, nullptr);
+  EXPECT_TRUE(commands.endForUninstaller());
+  held.reset();
+  ASSERT_TRUE(sim.files.deleteFile(kDataFile));
+  EXPECT_FALSE(commands.endForUninstaller()) << "a missing data file passed for a held one";
 }
 
 }  // namespace
-}  // namespace tessara::testing
+}  // namespace tessara
