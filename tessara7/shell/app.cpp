@@ -25,8 +25,10 @@ App::App(AppHost host)
       frmError_([this] { return std::make_unique<FrmError>(*this); }),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
       frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
-      frmLock_([this] { return std::make_unique<FrmLock>(*this); }),
-      frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
+      frmLock_([this] {
+        return std::make_unique<FrmLock>(runtime_, *this, subsystems_->lockList, host_.os.desktop, programs_);
+      }),
+      frmIgnore_([this] { return std::make_unique<FrmIgnore>(runtime_, *this, subsystems_->ignoreList); }),
       frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
       frmCrypt_([this] { return std::make_unique<FrmCrypt>(*this); }),
       frmHistory_([this] { return std::make_unique<FrmHistory>(*this); }) {

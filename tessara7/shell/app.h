@@ -14,6 +14,8 @@
 #include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/history/history_queue.h"
 #include "tessara7/locking/computer_lock.h"
+#include "tessara7/locking/frm_ignore.h"
+#include "tessara7/locking/frm_lock.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/lock_list.h"
@@ -33,9 +35,7 @@ class Subsystems;
 class FrmError;
 class FrmPassword;
 class FrmBlank;
-class FrmIgnore;
 class FrmInput;
-class FrmLock;
 class FrmCrypt;
 class FrmHistory;
 class MasterPassword;
@@ -63,7 +63,9 @@ class App : public LockList::Host,
             public LockGuard::Host,
             public ComputerLock::Host,
             public ExplorerMenu::Host,
-            public TransferCommands::Host {
+            public TransferCommands::Host,
+            public FrmLock::Host,
+            public FrmIgnore::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -87,9 +89,9 @@ class App : public LockList::Host,
   // Asks for one line of text in a box of this title, holding the suggested
   // text, and waits: the confirmed text, or nothing after Cancel.
   std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
-                                      const std::string& suggested);
+                                      const std::string& suggested) override;
   // Closes an open input box as Cancel does.
-  void closeInputBox();
+  void closeInputBox() override;
   // Lets pending window events run.
   void DoEvents();
   // Waits a little for the next window event and lets it run (a modal wait).
