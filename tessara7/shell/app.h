@@ -26,6 +26,7 @@
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/user_scope.h"
 #include "tessara7/shell/app_state.h"
+#include "tessara7/shell/notice.h"
 #include "tessara7/transfer/transfer_commands.h"
 
 namespace tessara {
@@ -198,7 +199,7 @@ class App : public LockList::Host,
   std::unique_ptr<Subsystems> subsystems_;  // after the window: they go first
   std::unique_ptr<PasswordRequests> passwordRequests_;
   std::unique_ptr<PasswordThrottle> passwordThrottle_;
-  forms::FormSlot<FrmError> frmError_;
+  Notice notice_;
   forms::FormSlot<FrmPassword> frmPassword_;
   forms::FormSlot<FrmBlank> frmBlank_;
   forms::FormSlot<FrmLock> frmLock_;

@@ -267,5 +267,17 @@ TEST_F(StartupTest, ControlAndMenuIdsAreUniqueWithinTheWindow) {
   for (const auto& menu : config().menus()) visit(*menu);
 }
 
+// The program reports a handler's error in the notice window instead of ending.
+class HandlerErrorTest : public AppTest {
+ protected:
+  void SetUp() override { start(); }
+};
+
+TEST_F(HandlerErrorTest, AHandlerErrorBecomesANotice) {
+  config().cmdHome.onClick = [] { throw std::runtime_error("Subscript out of range"); };
+  config().cmdHome.click();
+  EXPECT_EQ(noticeText(), "Subscript out of range");
+}
+
 }  // namespace
 }  // namespace tessara::testing
