@@ -1,7 +1,6 @@
 #include "tessara7/locking/frm_ignore.h"
 
 #include "tessara7/locking/ignore_list.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 namespace {
@@ -17,7 +16,8 @@ forms::FormStyle ignoreStyle() {
 
 }  // namespace
 
-FrmIgnore::FrmIgnore(App& app) : Form(app.runtime(), "frmignore", "Ignore List", ignoreStyle()), app_(app) {
+FrmIgnore::FrmIgnore(forms::Runtime& runtime, Host& host, IgnoreList& ignoreList)
+    : Form(runtime, "frmignore", "Ignore List", ignoreStyle()), host_(host), ignoreList_(ignoreList) {
   Label1.place({12, 10, 376, 34});
   List1.place({12, 48, 376, 204});
   CancelButton.place({216, 264, 84, 26});
@@ -29,18 +29,17 @@ FrmIgnore::FrmIgnore(App& app) : Form(app.runtime(), "frmignore", "Ignore List",
   OKButton.onClick = [this] { OKButton_Click(); };
 }
 
-void FrmIgnore::Form_Load() { List1.setItems(app_.ignoreList().storedTitles()); }
+void FrmIgnore::Form_Load() { List1.setItems(ignoreList_.storedTitles()); }
 
 void FrmIgnore::CancelButton_Click() {
   const int index = List1.listIndex();
   if (index < 0) return;
   const std::string title = List1.item(index);
   List1.removeItem(index);
-  app_.showNotice("Setting takes effect on restart, or, upon logoff.");
-  IgnoreList& ignoreList = app_.ignoreList();
-  ignoreList.rewriteStore(List1.items());
+  host_.showNotice("Setting takes effect on restart, or, upon logoff.");
+  ignoreList_.rewriteStore(List1.items());
   // The watcher stops ignoring the title now, and the next Apply does not store it again.
-  ignoreList.forget(title);
+  ignoreList_.forget(title);
 }
 
 void FrmIgnore::OKButton_Click() { unload(); }

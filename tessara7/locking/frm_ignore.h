@@ -1,15 +1,23 @@
 #pragma once
 // The "Ignore List" window: the titles ignored through the password prompt,
 // as stored, with "Remove" to stop ignoring one.
+#include <string>
+
 #include "forms/form.h"
 
 namespace tessara {
 
-class App;
+class IgnoreList;
 
 class FrmIgnore : public forms::Form {
  public:
-  explicit FrmIgnore(App& app);
+  // What the window needs of the program around it.
+  class Host {
+   public:
+    virtual ~Host() = default;
+    virtual void showNotice(std::string text) = 0;
+  };
+  FrmIgnore(forms::Runtime& runtime, Host& host, IgnoreList& ignoreList);
 
   forms::Label Label1{*this, "Label1",
                       "Programs you have chosen to ignore (via the Password Prompt) are displayed here."};
@@ -23,7 +31,8 @@ class FrmIgnore : public forms::Form {
  private:
   void Form_Load();
 
-  App& app_;
+  Host& host_;
+  IgnoreList& ignoreList_;
 };
 
 }  // namespace tessara

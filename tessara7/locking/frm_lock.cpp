@@ -1,8 +1,8 @@
 #include "tessara7/locking/frm_lock.h"
 
 #include "tessara7/locking/lock_list.h"
+#include "tessara7/locking/program_entries.h"
 #include "tessara7/locking/tasks.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 namespace {
@@ -18,7 +18,13 @@ forms::FormStyle pickerStyle() {
 
 }  // namespace
 
-FrmLock::FrmLock(App& app) : Form(app.runtime(), "frmLock", "Select a Task to Lock", pickerStyle()), app_(app) {
+FrmLock::FrmLock(forms::Runtime& runtime, Host& host, LockList& lockList, platform::Desktop& desktop,
+                 ProgramLookup& programs)
+    : Form(runtime, "frmLock", "Select a Task to Lock", pickerStyle()),
+      host_(host),
+      lockList_(lockList),
+      desktop_(desktop),
+      programs_(programs) {
   lblTask.place({12, 10, 300, 18});
   lstWindows.place({12, 30, 300, 250});
   cmdSelect.place({324, 30, 84, 26});
@@ -33,7 +39,7 @@ FrmLock::FrmLock(App& app) : Form(app.runtime(), "frmLock", "Select a Task to Lo
   onLoad = [this] { FindTasks(); };
   onMouseDown = [this] { FindTasks(); };
   onUnload = [this] {
-    if (editing_) app_.closeInputBox();
+    if (editing_) host_.closeInputBox();
   };
   Timer1.onTimer = [this] { FindTasks(); };
   cmdRefresh.onClick = [this] { FindTasks(); };
@@ -46,7 +52,7 @@ FrmLock::FrmLock(App& app) : Form(app.runtime(), "frmLock", "Select a Task to Lo
 }
 
 void FrmLock::FindTasks() {
-  tasks_ = runningTasks(app_.os().desktop, app_.programs(), handle());
+  tasks_ = runningTasks(desktop_, programs_, handle());
   std::vector<std::string> lines;
   lines.reserve(tasks_.size());
   for (const RunningTask& task : tasks_) lines.push_back(pickerLine(task));
@@ -62,33 +68,33 @@ RunningTask FrmLock::highlighted() const {
 void FrmLock::cmdSelect_Click() {
   std::string title = highlighted().title;
   if (title.empty()) return;
-  if (app_.lockList().append(std::move(title), true, true)) unload();
+  if (lockList_.append(std::move(title), true, true)) unload();
 }
 
 void FrmLock::cmdSelectProgram_Click() {
   const RunningTask task = highlighted();
   if (task.title.empty()) return;
   if (task.program.empty()) {
-    app_.showNotice("The program of \"" + task.title + "\" cannot be read. Lock its title instead.");
+    host_.showNotice("The program of \"" + task.title + "\" cannot be read. Lock its title instead.");
     return;
   }
-  if (app_.lockList().append(task.program, true, true)) unload();
+  if (lockList_.append(task.program, true, true)) unload();
 }
 
 void FrmLock::cmdEdit_Click() {
   if (editing_) return;
   editing_ = true;
-  const std::optional<std::string> edited = app_.inputBox("Edit task name:", "Edit Task", highlighted().title);
+  const std::optional<std::string> edited = host_.inputBox("Edit task name:", "Edit Task", highlighted().title);
   editing_ = false;
   // The picker may have gone while the box was open.
   if (unloaded() || !edited || edited->empty()) return;
-  if (app_.lockList().append(*edited, false, false)) unload();
+  if (lockList_.append(*edited, false, false)) unload();
 }
 
 void FrmLock::cmdCancel_Click() { unload(); }
 
 void FrmLock::cmdwebpage_Click() {
-  app_.showNotice(
+  host_.showNotice(
       "Open the program or web browser you want to lock with a password (for web browser, open it  on "
       "the page you want locked), then, switch back here, click Refresh and select it from the list.");
 }

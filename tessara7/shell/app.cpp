@@ -22,11 +22,13 @@ App::App(AppHost host)
       userScope_((registry_.manage(&managed_), registry_), host_.os.shell.userSid()),
       programs_(host_.os.desktop),
       history_(host_.os.guard),
-      frmError_([this] { return std::make_unique<FrmError>(*this); }),
+      notice_({runtime_, state_, host_.os.shell, registry_, [this] { waitEvents(); }, [this] { return ended_; }}),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
       frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
-      frmLock_([this] { return std::make_unique<FrmLock>(*this); }),
-      frmIgnore_([this] { return std::make_unique<FrmIgnore>(*this); }),
+      frmLock_([this] {
+        return std::make_unique<FrmLock>(runtime_, *this, subsystems_->lockList, host_.os.desktop, programs_);
+      }),
+      frmIgnore_([this] { return std::make_unique<FrmIgnore>(runtime_, *this, subsystems_->ignoreList); }),
       frmInput_([this] { return std::make_unique<FrmInput>(runtime_); }),
       frmCrypt_([this] { return std::make_unique<FrmCrypt>(runtime_, state_.EncryptionBusy); }),
       frmHistory_([this] {
@@ -45,8 +47,8 @@ App::App(AppHost host)
 
 App::~App() = default;
 
-FrmError& App::frmError() { return frmError_.get(); }
-FrmError* App::openNotice() { return frmError_.peek(); }
+FrmError& App::frmError() { return notice_.window(); }
+FrmError* App::openNotice() { return notice_.open(); }
 FrmPassword& App::frmPassword() { return frmPassword_.get(); }
 FrmPassword* App::openPassword() { return frmPassword_.peek(); }
 FrmBlank& App::frmBlank() { return frmBlank_.get(); }
@@ -100,7 +102,7 @@ void App::End() {
   if (ended_) return;
   ended_ = true;
   frmConfig_->halt();
-  for (forms::Form* form : std::initializer_list<forms::Form*>{frmError_.peek(), frmPassword_.peek(), frmBlank_.peek(),
+  for (forms::Form* form : std::initializer_list<forms::Form*>{notice_.open(), frmPassword_.peek(), frmBlank_.peek(),
                                                                frmLock_.peek(), frmIgnore_.peek(), frmInput_.peek(),
                                                                frmCrypt_.peek(), frmHistory_.peek()})
     if (form) form->halt();
@@ -110,14 +112,13 @@ void App::End() {
 }
 
 void App::showNotice(std::string text) {
-  state_.NoticeText = std::move(text);
-  frmError_->show();
+  notice_.show(std::move(text));
 }
 
 void App::DoEvents() { runtime_.doEvents(); }
 
 void App::collect() {
-  frmError_.collect();
+  notice_.collect();
   frmPassword_.collect();
   frmBlank_.collect();
   frmLock_.collect();
@@ -144,17 +145,7 @@ void App::deleteTrayIcon() {
   trayIconAdded_ = false;
 }
 
-std::string App::askNotice(std::string text) {
-  showNotice(std::move(text));
-  // Wait for the window to go, letting everything else run meanwhile.
-  while (FrmError* notice = frmError_.peek()) {
-    if (!notice->visible() || ended_) break;
-    waitEvents();
-  }
-  std::string answer = state_.NoticeAnswer;
-  state_.NoticeAnswer.clear();
-  return answer;
-}
+std::string App::askNotice(std::string text) { return notice_.ask(std::move(text)); }
 
 std::optional<std::string> App::inputBox(const std::string& prompt, const std::string& title,
                                          const std::string& suggested) {

@@ -17,6 +17,8 @@
 #include "tessara7/history/frm_history.h"
 #include "tessara7/history/history_queue.h"
 #include "tessara7/locking/computer_lock.h"
+#include "tessara7/locking/frm_ignore.h"
+#include "tessara7/locking/frm_lock.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/lock_list.h"
@@ -27,6 +29,7 @@
 #include "tessara7/settings/registry_access.h"
 #include "tessara7/settings/user_scope.h"
 #include "tessara7/shell/app_state.h"
+#include "tessara7/shell/notice.h"
 #include "tessara7/transfer/transfer_commands.h"
 #include "tessara7/uninstall/uninstall_commands.h"
 
@@ -37,9 +40,7 @@ class Subsystems;
 class FrmError;
 class FrmPassword;
 class FrmBlank;
-class FrmIgnore;
 class FrmInput;
-class FrmLock;
 class FrmCrypt;
 class MasterPassword;
 class PasswordRequests;
@@ -69,7 +70,9 @@ class App : public LockList::Host,
             public UninstallCommands::Host,
             public FrmHistory::Host,
             public EncryptionRun::Host,
-            public EncryptionPage::Host {
+            public EncryptionPage::Host,
+            public FrmLock::Host,
+            public FrmIgnore::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -93,9 +96,9 @@ class App : public LockList::Host,
   // Asks for one line of text in a box of this title, holding the suggested
   // text, and waits: the confirmed text, or nothing after Cancel.
   std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
-                                      const std::string& suggested);
+                                      const std::string& suggested) override;
   // Closes an open input box as Cancel does.
-  void closeInputBox();
+  void closeInputBox() override;
   // Lets pending window events run.
   void DoEvents() override;
   // Waits a little for the next window event and lets it run (a modal wait).
@@ -204,7 +207,7 @@ class App : public LockList::Host,
   std::unique_ptr<Subsystems> subsystems_;  // after the window: they go first
   std::unique_ptr<PasswordRequests> passwordRequests_;
   std::unique_ptr<PasswordThrottle> passwordThrottle_;
-  forms::FormSlot<FrmError> frmError_;
+  Notice notice_;
   forms::FormSlot<FrmPassword> frmPassword_;
   forms::FormSlot<FrmBlank> frmBlank_;
   forms::FormSlot<FrmLock> frmLock_;

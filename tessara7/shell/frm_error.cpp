@@ -1,7 +1,7 @@
 #include "tessara7/shell/frm_error.h"
 
 #include "tessara7/settings/store_keys.h"
-#include "tessara7/shell/app.h"
+#include "tessara7/settings/registry_access.h"
 #include "tessara7/shell/app_state.h"
 #include "tessara7/common/web_page.h"
 
@@ -19,7 +19,8 @@ forms::FormStyle noticeStyle() {
 
 }  // namespace
 
-FrmError::FrmError(App& app) : Form(app.runtime(), "frmError", "Message:", noticeStyle()), app_(app) {
+FrmError::FrmError(forms::Runtime& runtime, AppState& state, platform::Shell& shell, RegistryAccess& registry)
+    : Form(runtime, "frmError", "Message:", noticeStyle()), state_(state), shell_(shell), registry_(registry) {
   Label1.place({16, 14, 388, 132});
   lblprogramname.place({16, 164, 140, 18});
   lblprogramname.setColor(0x808080);
@@ -56,23 +57,23 @@ void FrmError::Form_Load() {
   Timer1_Timer();  // the text is there from the first moment, not 100 ms later
 }
 
-void FrmError::Timer1_Timer() { Label1.setCaption(displayText(app_.state().NoticeText)); }
+void FrmError::Timer1_Timer() { Label1.setCaption(displayText(state_.NoticeText)); }
 
 void FrmError::cmdok_Click() {
-  app_.state().NoticeAnswer = "ok";
-  app_.state().NoticeText.clear();
+  state_.NoticeAnswer = "ok";
+  state_.NoticeText.clear();
   unload();
 }
 
 void FrmError::cmdCancel_Click() {
-  app_.state().NoticeAnswer = "cancel";
-  app_.state().NoticeText.clear();
+  state_.NoticeAnswer = "cancel";
+  state_.NoticeText.clear();
   unload();
 }
 
 void FrmError::cmdupdate_Click() {
-  app_.os().shell.shellExecute(handle(), "open", webPage("/update.html"), platform::SwShowNormal);
-  app_.registry().SaveStringValue(platform::Root::Machine, "software\\tsr", "help", "1");
+  shell_.shellExecute(handle(), "open", webPage("/update.html"), platform::SwShowNormal);
+  registry_.SaveStringValue(platform::Root::Machine, "software\\tsr", "help", "1");
 }
 
 }  // namespace tessara

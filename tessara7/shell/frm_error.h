@@ -1,15 +1,20 @@
 #pragma once
 // The notice window: the one place where the program tells the user things.
 // Modeless; its text follows NoticeText within a tenth of a second.
+#include <string>
+
 #include "forms/form.h"
+#include "platform/shell.h"
 
 namespace tessara {
 
-class App;
+struct AppState;
+class RegistryAccess;
 
 class FrmError : public forms::Form {
  public:
-  explicit FrmError(App& app);
+  // The text and the answer are the state's NoticeText and NoticeAnswer.
+  FrmError(forms::Runtime& runtime, AppState& state, platform::Shell& shell, RegistryAccess& registry);
 
   forms::Label Label1{*this, "Label1"};
   forms::Label lblprogramname{*this, "lblprogramname"};
@@ -28,7 +33,9 @@ class FrmError : public forms::Form {
   void cmdCancel_Click();
   void cmdupdate_Click();
 
-  App& app_;
+  AppState& state_;
+  platform::Shell& shell_;
+  RegistryAccess& registry_;
 };
 
 }  // namespace tessara

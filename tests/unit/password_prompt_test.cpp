@@ -1,10 +1,12 @@
 // The password prompt and what each pending action does with the right, a
-// wrong, or no password; and, in the whole program, the uninstall and the
-// history it guards.
+// wrong, or no password; and, in the whole program, the commands it guards:
+// the lock page's, the master password's, the uninstall, and the history.
 #include "platform/sim/sim_files.h"
 #include "tests/unit/app_fixture.h"
 #include "tessara7/history/frm_history.h"
 #include "tessara7/locking/frm_blank.h"
+#include "tessara7/locking/master_password.h"
+#include "tessara7/locking/password_hash.h"
 #include "tessara7/locking/password_requests.h"
 #include "tessara7/settings/store_keys.h"
 
@@ -644,6 +646,95 @@ TEST_F(HistoryEventsTest, TheWindowFiltersExportsAndClearsWithThePassword) {
   ASSERT_GE(left.size(), 1u);
   EXPECT_EQ(left[0].kind, history::Kind::Cleared);
   EXPECT_EQ(window->lstEvents.count(), static_cast<int>(left.size()));
+}
+
+// The lock page's commands, which the prompt guards.
+class LockPageTest : public AppTest {
+ protected:
+  void SetUp() override {
+    start();
+    unlock();
+    subsystems().lockList.clear();
+  }
+};
+
+TEST_F(LockPageTest, ResetLocksEmptiesBothReleaseLists) {
+  subsystems().releases.releaseClass("Notepad", "Untitled - Notepad");
+  config().mnuResetLocks.click();
+  EXPECT_EQ(config().lstAllow.count(), 0);
+  EXPECT_EQ(config().lstUnlockedWin.count(), 0);
+}
+
+TEST_F(LockPageTest, ProtectAProgramOpensTheLockPageOrAsksForThePassword) {
+  config().cmdlockprogram.click();
+  EXPECT_EQ(config().SSTab1.tab(), FrmConfig::PageAccess);
+  EXPECT_EQ(config().focus(), &config().txtTask);
+  state().ConfigUnlocked = false;
+  config().cmdlockprogram.click();
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, Action::Configuration);
+}
+
+class MasterPasswordTest : public AppTest {
+ protected:
+  void SetUp() override {
+    start();
+    unlock();
+  }
+  void setPassword(const std::string& text) {
+    config().cmdpassword.click();
+    config().txtsetpassword.setText(text);
+    config().cmdsetpassword.click();
+  }
+};
+
+TEST_F(MasterPasswordTest, NewPasswordIsStoredInSmallLettersUnderTheScopesRoot) {
+  config().cmdpassword.click();
+  EXPECT_FALSE(config().Label10.visible());
+  EXPECT_TRUE(config().txtsetpassword.visible());
+  config().txtsetpassword.setText("NewPass");
+  config().cmdsetpassword.click();
+  const std::string stored = getString(Root::Machine, keys::Password, "title2");
+  EXPECT_TRUE(PasswordHash::isHash(stored)) << stored;
+  EXPECT_TRUE(PasswordHash::matches("newpass", stored));
+  EXPECT_FALSE(PasswordHash::matches("NewPass", stored)) << "the small letters are hashed";
+  EXPECT_EQ(app().masterPassword().stored(), stored);
+  EXPECT_EQ(getString(Root::User, keys::Password, "title2"), "<absent>");
+  EXPECT_EQ(noticeText(), "Master password set.");
+  EXPECT_TRUE(config().Label10.visible());
+  EXPECT_FALSE(config().txtsetpassword.visible());
+}
+
+TEST_F(MasterPasswordTest, ThisUserScopeWritesUnderTheUsersRoot) {
+  config().OptThisUser.click();
+  setPassword("Mine");
+  EXPECT_TRUE(PasswordHash::matches("mine", getString(Root::User, keys::Password, "title2")));
+  EXPECT_EQ(getString(Root::Machine, keys::Password, "title2"), "<absent>");
+}
+
+TEST_F(MasterPasswordTest, AnEmptyNewPasswordKeepsTheOldOneWithoutANotice) {
+  setPassword("");
+  EXPECT_TRUE(app().masterPassword().check("openbox"));
+  EXPECT_TRUE(app().masterPassword().isDefault());
+  EXPECT_TRUE(PasswordHash::matches("openbox", getString(Root::Machine, keys::Password, "title2")))
+      << "the unchanged password is written again, as its hash";
+  EXPECT_EQ(noticeText(), "<no notice>");
+}
+
+TEST_F(MasterPasswordTest, TheNewPasswordIsAcceptedInAnyCase) {
+  setPassword("Secret");
+  state().ConfigUnlocked = false;
+  config().mconfig.click();
+  typePassword("sEcReT");
+  EXPECT_TRUE(state().ConfigUnlocked);
+}
+
+TEST_F(MasterPasswordTest, LockedCommandsAskForTheConfigurationPassword) {
+  state().ConfigUnlocked = false;
+  config().cmdpassword.click();
+  EXPECT_FALSE(config().txtsetpassword.visible());
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_EQ(state().PendingAction, Action::Configuration);
 }
 
 }  // namespace

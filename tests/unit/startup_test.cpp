@@ -282,5 +282,17 @@ TEST_F(StartupTest, WithoutAServiceTheEventsAreShownForThisRunAndSaidNotToBeKept
   EXPECT_EQ(app().history().lines().entries.size(), 1u);
 }
 
+// The program reports a handler's error in the notice window instead of ending.
+class HandlerErrorTest : public AppTest {
+ protected:
+  void SetUp() override { start(); }
+};
+
+TEST_F(HandlerErrorTest, AHandlerErrorBecomesANotice) {
+  config().cmdHome.onClick = [] { throw std::runtime_error("Subscript out of range"); };
+  config().cmdHome.click();
+  EXPECT_EQ(noticeText(), "Subscript out of range");
+}
+
 }  // namespace
 }  // namespace tessara::testing
