@@ -17,7 +17,7 @@
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/locking/releases.h"
-#include "tessara7/restrictions/apply.h"
+#include "tessara7/shell/apply.h"
 #include "tessara7/restrictions/protections.h"
 #include "tessara7/restrictions/switches.h"
 #include "tessara7/shell/frm_config.h"

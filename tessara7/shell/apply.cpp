@@ -1,11 +1,11 @@
-#include "tessara7/restrictions/apply.h"
+#include "tessara7/shell/apply.h"
 
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/restrictions/switches.h"
-#include "tessara7/shell/settings_loader.h"
 #include "tessara7/settings/store_keys.h"
 #include "tessara7/shell/app.h"
+#include "tessara7/shell/settings_loader.h"
 
 namespace tessara {
 namespace {
