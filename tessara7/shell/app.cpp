@@ -24,7 +24,7 @@ App::App(AppHost host)
       history_(host_.os.guard),
       notice_({runtime_, state_, host_.os.shell, registry_, [this] { waitEvents(); }, [this] { return ended_; }}),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
-      frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
+      frmBlank_([this] { return std::make_unique<FrmBlank>(runtime_, subsystems_->lockGuard); }),
       frmLock_([this] {
         return std::make_unique<FrmLock>(runtime_, *this, subsystems_->lockList, host_.os.desktop, programs_);
       }),
