@@ -80,6 +80,9 @@ bool App::promptAsksForAnother(platform::WindowHandle window) const {
   const FrmPassword* prompt = frmPassword_.peek();
   return prompt && prompt->visible() && state_.PendingWindow != window;
 }
+platform::WindowHandle App::watchedForeground() const {
+  return subsystems_->foregroundWatcher.capture().ForegroundWindow;
+}
 bool App::computerLocked() const { return subsystems_->computerLock.holds(); }
 bool App::keepComputerLockInPlace() { return subsystems_->computerLock.keepInPlace(); }
 

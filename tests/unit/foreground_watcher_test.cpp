@@ -144,7 +144,7 @@ TEST_F(ForegroundWatcherTest, WhileADialogIsOpenTheWindowIsStillHiddenButNotProm
 }
 
 TEST_F(ForegroundWatcherTest, InternetExplorerIsMinimisedEvenInTheBackground) {
-  state().LockInternetExplorer = true;
+  wholeProgramLocks().LockInternetExplorer = true;
   auto ie = sim.desktop.createWindow("Home - Internet Explorer", "IEFrame");
   sim.desktop.createWindow("Something else", "Other");
   tick();
@@ -153,14 +153,14 @@ TEST_F(ForegroundWatcherTest, InternetExplorerIsMinimisedEvenInTheBackground) {
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Internet Explorer");
   release();
-  EXPECT_FALSE(state().LockInternetExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockInternetExplorer);
   EXPECT_FALSE(sim.desktop.isMinimised(ie));
   tick();
   EXPECT_EQ(prompt(), nullptr) << "stays released until the next load";
 }
 
 TEST_F(ForegroundWatcherTest, WindowsExplorerFallsBackToTheCabinetClass) {
-  state().LockWindowsExplorer = true;
+  wholeProgramLocks().LockWindowsExplorer = true;
   auto cabinet = sim.desktop.createWindow("Documents", "CabinetWClass");
   tick();
   EXPECT_TRUE(sim.desktop.isMinimised(cabinet));
@@ -170,8 +170,8 @@ TEST_F(ForegroundWatcherTest, WindowsExplorerFallsBackToTheCabinetClass) {
 
 TEST_F(ForegroundWatcherTest, TheLastLockOfATickSetsWhatThePromptGuards) {
   lockEntry("Notepad");
-  state().LockInternetExplorer = true;
-  state().LockWindowsExplorer = true;
+  wholeProgramLocks().LockInternetExplorer = true;
+  wholeProgramLocks().LockWindowsExplorer = true;
   auto ie = sim.desktop.createWindow("Home", "IEFrame");
   auto ex = sim.desktop.createWindow("Documents", "ExploreWClass");
   auto pad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
