@@ -46,7 +46,7 @@ struct Program {
 void runTicks(benchmark::State& state, Program& program) {
   auto& watcher = program.parts().foregroundWatcher;
   for (auto _ : state) watcher.timerTessara_Timer();
-  benchmark::DoNotOptimize(program.app->state().ForegroundTitle);
+  benchmark::DoNotOptimize(program.parts().foregroundWatcher.capture().ForegroundTitle);
 }
 
 // First start: the 25 unticked suggestions, nothing ignored or released.

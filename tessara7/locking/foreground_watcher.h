@@ -4,23 +4,50 @@
 // task name or whose process runs a program file a ticked entry names, enforces the two whole-program locks, and prunes releases.
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/desktop.h"
+#include "tessara7/locking/foreground_capture.h"
 #include "tessara7/locking/password_request.h"
+#include "tessara7/locking/whole_program_locks.h"
 
 namespace tessara {
 
-class App;
 class IgnoreList;
+class LockGuard;
 class LockList;
+class ProgramLookup;
 class Releases;
 
 class ForegroundWatcher {
  public:
-  ForegroundWatcher(App& app, const LockList& lockList, Releases& releases, const IgnoreList& ignoreList);
+  // What the watcher needs of the program around it.
+  struct Host {
+    virtual ~Host() = default;
+    // Asks for the master password (see PasswordRequests).
+    virtual void requestPassword(PasswordRequest request) = 0;
+    // Holds a locked window hidden until the password releases it.
+    virtual LockGuard& lockGuard() = 0;
+    virtual void showNotice(std::string text) = 0;
+  };
+  struct Parts {
+    platform::Desktop& desktop;
+    ProgramLookup& programs;  // the program file behind a window
+    const LockList& lockList;
+    Releases& releases;
+    IgnoreList& ignoreList;  // spared titles; "Ignore in future" adds one
+  };
+  ForegroundWatcher(Host& host, Parts parts);
 
   void timerTessara_Timer();
+
+  // What the last tick saw at the front.
+  const ForegroundCapture& capture() const { return capture_; }
+  // The whole-program locks, as the last load or Apply set them and the
+  // password lifted them since.
+  WholeProgramLocks& wholeProgramLocks() { return locks_; }
+  void take(WholeProgramLocks locks) { locks_ = std::move(locks); }
 
   // What the password does for each of its locks: a window of a listed
   // title or program, and the whole-program locks.
@@ -36,10 +63,10 @@ class ForegroundWatcher {
   // The password released a window of a listed title or program.
   void releaseListed(const PasswordRequest& lock, PromptFace& prompt);
 
-  App& app_;
-  const LockList& lockList_;
-  Releases& releases_;
-  const IgnoreList& ignoreList_;
+  Host& host_;
+  Parts p_;
+  ForegroundCapture capture_;
+  WholeProgramLocks locks_;
 };
 
 }  // namespace tessara

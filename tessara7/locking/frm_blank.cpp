@@ -1,7 +1,6 @@
 #include "tessara7/locking/frm_blank.h"
 
 #include "tessara7/locking/lock_guard.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 namespace {
@@ -18,14 +17,14 @@ forms::FormStyle blankStyle() {
 
 }  // namespace
 
-FrmBlank::FrmBlank(App& app) : Form(app.runtime(), "frmBlank", "", blankStyle()) {
+FrmBlank::FrmBlank(forms::Runtime& runtime, LockGuard& guard) : Form(runtime, "frmBlank", "", blankStyle()) {
   // Only the right password takes the blank screen away (the prompt unloads
   // it): a close from the keyboard or from another program is refused.
   onQueryUnload = [this](forms::CloseReason reason) {
     if (reason != forms::CloseReason::WindowsSession) cancelClose();
   };
   // A click on it takes the front from the prompt: the prompt comes back.
-  onActivate = [&app] { app.lockGuard().watchClosely(); };
+  onActivate = [&guard] { guard.watchClosely(); };
 }
 
 }  // namespace tessara

@@ -5,11 +5,12 @@
 
 namespace tessara {
 
-class App;
+class LockGuard;
 
 class FrmBlank : public forms::Form {
  public:
-  explicit FrmBlank(App& app);
+  // A click on it makes the guard watch the prompt closely.
+  FrmBlank(forms::Runtime& runtime, LockGuard& guard);
 };
 
 }  // namespace tessara

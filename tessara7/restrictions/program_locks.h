@@ -1,16 +1,13 @@
 #pragma once
 // The program-wide locks that the Tweaks and Advanced ticks switch on, as
-// the load and Apply hand them to the watchers and the Explorer menu.
-#include <string>
-#include <vector>
+// the load and Apply hand them to the foreground watcher and the Explorer menu.
+#include "tessara7/locking/whole_program_locks.h"
 
 namespace tessara {
 
 struct ProgramLocks {
   bool explorerMenuNeedsPassword = false;  // "mEnPwd"
-  bool lockInternetExplorer = false;       // "chkLockIE"
-  std::vector<std::string> internetExplorerFiles;
-  bool lockWindowsExplorer = false;  // "chkLockex"
+  WholeProgramLocks wholePrograms;
 };
 
 }  // namespace tessara

@@ -115,9 +115,10 @@ ProgramLocks RestrictionSwitches::programLocks() const {
     return bound && on(*bound->entry);
   };
   return {.explorerMenuNeedsPassword = ticked("mEnPwd"),
-          .lockInternetExplorer = ticked("chkLockIE"),
-          .internetExplorerFiles = {catalogue::internetExplorerFiles().begin(), catalogue::internetExplorerFiles().end()},
-          .lockWindowsExplorer = ticked("chkLockex")};
+          .wholePrograms = {.LockInternetExplorer = ticked("chkLockIE"),
+                            .InternetExplorerFiles = {catalogue::internetExplorerFiles().begin(),
+                                                      catalogue::internetExplorerFiles().end()},
+                            .LockWindowsExplorer = ticked("chkLockex")}};
 }
 
 std::vector<std::string> RestrictionSwitches::implicitLockNames() const {

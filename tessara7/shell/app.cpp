@@ -24,7 +24,7 @@ App::App(AppHost host)
       history_(host_.os.guard),
       notice_({runtime_, state_, host_.os.shell, registry_, [this] { waitEvents(); }, [this] { return ended_; }}),
       frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
-      frmBlank_([this] { return std::make_unique<FrmBlank>(*this); }),
+      frmBlank_([this] { return std::make_unique<FrmBlank>(runtime_, subsystems_->lockGuard); }),
       frmLock_([this] {
         return std::make_unique<FrmLock>(runtime_, *this, subsystems_->lockList, host_.os.desktop, programs_);
       }),
@@ -79,6 +79,9 @@ void App::showIgnoreWindow() { frmIgnore().show(); }
 bool App::promptAsksForAnother(platform::WindowHandle window) const {
   const FrmPassword* prompt = frmPassword_.peek();
   return prompt && prompt->visible() && state_.PendingWindow != window;
+}
+platform::WindowHandle App::watchedForeground() const {
+  return subsystems_->foregroundWatcher.capture().ForegroundWindow;
 }
 bool App::computerLocked() const { return subsystems_->computerLock.holds(); }
 bool App::keepComputerLockInPlace() { return subsystems_->computerLock.keepInPlace(); }

@@ -16,7 +16,9 @@
 #include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/history/frm_history.h"
 #include "tessara7/history/history_queue.h"
+#include "tessara7/locking/advanced_watcher.h"
 #include "tessara7/locking/computer_lock.h"
+#include "tessara7/locking/foreground_watcher.h"
 #include "tessara7/locking/frm_ignore.h"
 #include "tessara7/locking/frm_lock.h"
 #include "tessara7/locking/ignore_list.h"
@@ -72,7 +74,9 @@ class App : public LockList::Host,
             public EncryptionRun::Host,
             public EncryptionPage::Host,
             public FrmLock::Host,
-            public FrmIgnore::Host {
+            public FrmIgnore::Host,
+            public ForegroundWatcher::Host,
+            public AdvancedWatcher::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -147,7 +151,7 @@ class App : public LockList::Host,
   // the right password does.
   void requestPassword(PasswordRequest request) override;
   // Asks for the password that opens the configuration window.
-  void requestConfiguration(std::optional<std::string> title);
+  void requestConfiguration(std::optional<std::string> title) override;
   // The configuration commands' guard: true while the configuration is
   // locked, having asked for the password.
   bool askConfigPassword() override;
@@ -158,7 +162,7 @@ class App : public LockList::Host,
   void showIgnoreWindow() override;
   // What the lock guard asks of the prompt, the watchers and the computer lock.
   bool promptAsksForAnother(platform::WindowHandle window) const override;
-  platform::WindowHandle watchedForeground() const override { return state_.ForegroundWindow; }
+  platform::WindowHandle watchedForeground() const override;
   bool computerLocked() const override;
   bool keepComputerLockInPlace() override;
   bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
@@ -179,7 +183,7 @@ class App : public LockList::Host,
   MasterPassword& masterPassword();
   UninstallCommands& uninstall();
   ComputerLock& computerLock();
-  LockGuard& lockGuard();
+  LockGuard& lockGuard() override;
   // The configuration window comes up (the master password was given).
   void showConfiguration();
 

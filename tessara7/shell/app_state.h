@@ -37,26 +37,13 @@ struct AppState {
   std::string NoticeText;
   std::string NoticeAnswer;
 
-  bool LockInternetExplorer = false;
-  std::vector<std::string> InternetExplorerFiles;  // its program files, from the catalogue
-  bool LockWindowsExplorer = false;
-  bool InstallationsUnlocked = false;
   bool ExplorerMenuNeedsPassword = false;
   encryption::EncryptionSettings Encryption;
   bool EncryptionBusy = false;
 
-  // The locks the switches' ticks set, at a load and at Apply.
-  void take(ProgramLocks locks) {
-    ExplorerMenuNeedsPassword = locks.explorerMenuNeedsPassword;
-    LockInternetExplorer = locks.lockInternetExplorer;
-    InternetExplorerFiles = std::move(locks.internetExplorerFiles);
-    LockWindowsExplorer = locks.lockWindowsExplorer;
-  }
-
-  // The foreground watcher's capture, reused by the advanced watcher.
-  platform::WindowHandle ForegroundWindow = 0;
-  std::string ForegroundTitle;
-  std::string ForegroundClass;
+  // The Explorer menu's lock the switches' ticks set, at a load and at
+  // Apply; the foreground watcher takes the whole-program locks.
+  void take(const ProgramLocks& locks) { ExplorerMenuNeedsPassword = locks.explorerMenuNeedsPassword; }
 };
 
 }  // namespace tessara

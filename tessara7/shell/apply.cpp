@@ -1,5 +1,6 @@
 #include "tessara7/shell/apply.h"
 
+#include "tessara7/locking/foreground_watcher.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/restrictions/switches.h"
@@ -45,7 +46,9 @@ void Apply::cmdok_Click() {
   p_.lockList.save(reg, state.SettingsRoot);
 
   p_.switches.save(app_.registry(), app_.policyChanges(), state.SettingsRoot);
-  state.take(p_.switches.programLocks());
+  ProgramLocks locks = p_.switches.programLocks();
+  state.take(locks);
+  p_.foregroundWatcher.take(std::move(locks.wholePrograms));
 
   p_.loader.GetConfig();
   p_.cmdCancel.setCaption("Close");

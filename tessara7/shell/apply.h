@@ -9,6 +9,7 @@
 namespace tessara {
 
 class App;
+class ForegroundWatcher;
 class IgnoreList;
 class LockList;
 class RestrictionSwitches;
@@ -21,6 +22,7 @@ class Apply {
     IgnoreList& ignoreList;
     const RestrictionSwitches& switches;
     SettingsLoader& loader;
+    ForegroundWatcher& foregroundWatcher;  // takes the whole-program locks
     const forms::OptionButton& OptThisUser;
     forms::Button& cmdCancel;
   };

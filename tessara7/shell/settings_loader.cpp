@@ -2,6 +2,7 @@
 
 #include "tessara7/encryption/explorer_menu.h"
 #include "tessara7/locking/advanced_watcher.h"
+#include "tessara7/locking/foreground_watcher.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/master_password.h"
@@ -119,7 +120,11 @@ void SettingsLoader::GetConfig() {
     p_.explorerMenu.load(reg.GetStringValue(state.SettingsRoot, keys::Settings, "chkContextMenu") == "1");
   });
   steps_.run("tray switches", [&] { p_.trayMenu.applySwitches(); });
-  steps_.run("program locks", [&] { state.take(p_.switches.programLocks()); });
+  steps_.run("program locks", [&] {
+    ProgramLocks locks = p_.switches.programLocks();
+    state.take(locks);
+    p_.foregroundWatcher.take(std::move(locks.wholePrograms));
+  });
   steps_.run("implicit locks", [&] { p_.advancedWatcher.addImplicitLocks(p_.switches.implicitLockNames()); });
   steps_.run("protections", [&] { p_.protections.loadFlags(reg); });
   state.Loading = false;

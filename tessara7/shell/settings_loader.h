@@ -18,6 +18,7 @@ namespace tessara {
 class AdvancedWatcher;
 class App;
 class ExplorerMenu;
+class ForegroundWatcher;
 class IgnoreList;
 class LockList;
 class MasterPassword;
@@ -31,6 +32,7 @@ class SettingsLoader {
     forms::Form& window;
     LockList& lockList;
     IgnoreList& ignoreList;
+    ForegroundWatcher& foregroundWatcher;  // takes the whole-program locks
     AdvancedWatcher& advancedWatcher;
     MasterPassword& masterPassword;
     RestrictionSwitches& switches;

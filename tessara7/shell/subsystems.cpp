@@ -8,8 +8,8 @@ Subsystems::Subsystems(App& app, FrmConfig& w)
     : releases(w.lstAllow, w.lstUnlockedWin),
       ignoreList(app, app.registry(), w.lstignore),
       lockList(app, {w, w.SSTab1, FrmConfig::PageAccess, w.txtTask, w.cmdAdd, w.cmdDel, w.lstProgram}),
-      foregroundWatcher(app, lockList, releases, ignoreList),
-      advancedWatcher(app, w.lstHiddenProgram, releases),
+      foregroundWatcher(app, {app.os().desktop, app.programs(), lockList, releases, ignoreList}),
+      advancedWatcher(app, {w.lstHiddenProgram, app.os().desktop, app.programs(), releases, foregroundWatcher.capture()}),
       masterPassword(app, app.registry(), {w, w.cmdsetpassword, w.txtsetpassword, w.Label10, w.OptThisUser, w.mClearPassword,
                            w.chkPasswordTimer, w.tmrPassword}),
       lockGuard(app, {w.tmrGuard,
@@ -35,7 +35,7 @@ Subsystems::Subsystems(App& app, FrmConfig& w)
                      {app.os().shell, app.registry(), app.state().SettingsRoot, app.state().Encryption}),
       commandRunner(encryptionPage),
       explorerMenu(app, {w, w.txtPath, commandRunner, {app.os().desktop, app.registry(), app.state().AppFolder}}),
-      loader(app, {w, lockList, ignoreList, advancedWatcher, masterPassword, switches, protections, trayMenu,
+      loader(app, {w, lockList, ignoreList, foregroundWatcher, advancedWatcher, masterPassword, switches, protections, trayMenu,
                    w.OptAllUsers, w.OptThisUser, w.txtPath, w.File1, w.txtEnPwd, w.cmdenpwd, explorerMenu}),
       startup(app, {w,
                     loader,
@@ -49,7 +49,7 @@ Subsystems::Subsystems(App& app, FrmConfig& w)
                     w.lblsfile,
                     w.lblStatus,
                     {&w.chkLockFF, &w.chkLockInstall, &w.chkRDesktop, &w.chkRun, &w.chkNoPrograms, &w.chkDesktop}}),
-      apply(app, {lockList, ignoreList, switches, loader, w.OptThisUser, w.cmdCancel}),
+      apply(app, {lockList, ignoreList, switches, loader, foregroundWatcher, w.OptThisUser, w.cmdCancel}),
       app_(app),
       w_(w) {
   connectHandlers();

@@ -111,7 +111,7 @@ TEST_F(AdvancedWatcherTest, APermittedInstallerInFrontStopsNoOtherLock) {
   typePassword("openbox");
   prompt()->cmdCancelPWD.click();
   app().collect();
-  ASSERT_TRUE(state().InstallationsUnlocked);
+  ASSERT_TRUE(subsystems().advancedWatcher.InstallationsUnlocked());
 
   auto browser = sim.desktop.createWindow("Start Page", "OpWindow");
   auto disguised = sim.desktop.createWindow("Setup - Task Manager", "Disguise");

@@ -82,6 +82,9 @@ class AppTest : public ::testing::Test {
     return value->dword;
   }
 
+  // The whole-program locks, which the foreground watcher holds.
+  WholeProgramLocks& wholeProgramLocks() { return subsystems().foregroundWatcher.wholeProgramLocks(); }
+
   // The owner gave this user settings of their own: the user's choice and
   // the owner's record of it for this user's SID.
   void chooseThisUser() {

@@ -312,8 +312,8 @@ TEST_F(ApplyTest, EveryMenuSwitchComesBackAsAppliedInBothScopes) {
       for (const auto& entry : allMenuSwitches()) EXPECT_EQ(ticked(entry), on) << entry.control;
       EXPECT_EQ(config().chkContextMenu.value(), on ? 1 : 0);
       EXPECT_EQ(state().ExplorerMenuNeedsPassword, on);
-      EXPECT_EQ(state().LockInternetExplorer, on);
-      EXPECT_EQ(state().LockWindowsExplorer, on);
+      EXPECT_EQ(wholeProgramLocks().LockInternetExplorer, on);
+      EXPECT_EQ(wholeProgramLocks().LockWindowsExplorer, on);
       EXPECT_EQ(config().mconfig.enabled(), !on);
       EXPECT_EQ(config().mLockWorkstation.enabled(), !on);
     }
@@ -332,8 +332,8 @@ TEST_F(ApplyTest, ProgramLocksTakeEffectAtApply) {
   ASSERT_EQ(prompt(), nullptr);
 
   apply();
-  EXPECT_TRUE(state().LockInternetExplorer);
-  EXPECT_FALSE(state().LockWindowsExplorer);
+  EXPECT_TRUE(wholeProgramLocks().LockInternetExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockWindowsExplorer);
   EXPECT_FALSE(state().ExplorerMenuNeedsPassword);
   EXPECT_EQ(config().lstHiddenProgram.items(), (std::vector<std::string>{"MozillaUIWindowClass", "OpWindow", "firefox.exe", "opera.exe"}));
   sim.clock.advance(500);
@@ -347,7 +347,7 @@ TEST_F(ApplyTest, ExplorerLockFollowsAtOnce) {
   start();
   config().chkLockex.setChecked(true);
   apply();
-  EXPECT_TRUE(state().LockWindowsExplorer);
+  EXPECT_TRUE(wholeProgramLocks().LockWindowsExplorer);
   auto folder = sim.desktop.createWindow("C:\\", "CabinetWClass");
   sim.clock.advance(500);
   EXPECT_TRUE(sim.desktop.isMinimised(folder));
@@ -375,7 +375,7 @@ TEST_F(ApplyTest, RefusedMachineRootShowsTheNoticeAndStillWritesPerUser) {
   EXPECT_EQ(getString(Root::User, rowKey(0), "Window"), "Notepad");
   EXPECT_EQ(getDword(Root::User, kExplorer, "NoRun"), 1u);
   EXPECT_EQ(getString(Root::User, kSettings, "LockIE"), "1");
-  EXPECT_TRUE(state().LockInternetExplorer);
+  EXPECT_TRUE(wholeProgramLocks().LockInternetExplorer);
   EXPECT_EQ(config().cmdCancel.caption(), "Close") << "Apply goes on after the notice";
 
   // One notice: once the user closes it, none is left.
@@ -441,7 +441,7 @@ TEST_F(ApplyTest, ManagedSettingsOverrideTheStoreAndApplyLeavesThemAlone) {
   EXPECT_TRUE(ticked(find("chkLockIE")));
   EXPECT_FALSE(ticked(find("chkLockFF")));
   EXPECT_FALSE(ticked(find("chkLockMyComputer")));
-  EXPECT_TRUE(state().LockInternetExplorer) << "the watchers act on the policy";
+  EXPECT_TRUE(wholeProgramLocks().LockInternetExplorer) << "the watchers act on the policy";
   EXPECT_FALSE(config().findMenu("chkLockIE")->enabled()) << "a managed switch is greyed";
   EXPECT_TRUE(config().findMenu("chkLockex")->enabled());
 
@@ -465,7 +465,7 @@ TEST_F(ApplyTest, ManagedSettingsOverrideTheStoreAndApplyLeavesThemAlone) {
   sim.registry.deleteValue(Root::Machine, kManaged, "LockIE");
   sim.clock.advance(1000);
   EXPECT_FALSE(ticked(find("chkLockIE")));
-  EXPECT_FALSE(state().LockInternetExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockInternetExplorer);
   EXPECT_TRUE(config().findMenu("chkLockIE")->enabled());
 
   // A policy that arrives (a Group Policy refresh) holds at once, without Apply.

@@ -1,6 +1,7 @@
 // The foreground watcher's tick against the simulated desktop.
 #include "tests/unit/app_fixture.h"
 #include "tessara7/locking/lock_guard.h"
+#include "tests/unit/held_window_checks.h"
 
 namespace tessara::testing {
 namespace {
@@ -144,7 +145,7 @@ TEST_F(ForegroundWatcherTest, WhileADialogIsOpenTheWindowIsStillHiddenButNotProm
 }
 
 TEST_F(ForegroundWatcherTest, InternetExplorerIsMinimisedEvenInTheBackground) {
-  state().LockInternetExplorer = true;
+  wholeProgramLocks().LockInternetExplorer = true;
   auto ie = sim.desktop.createWindow("Home - Internet Explorer", "IEFrame");
   sim.desktop.createWindow("Something else", "Other");
   tick();
@@ -153,14 +154,14 @@ TEST_F(ForegroundWatcherTest, InternetExplorerIsMinimisedEvenInTheBackground) {
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Internet Explorer");
   release();
-  EXPECT_FALSE(state().LockInternetExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockInternetExplorer);
   EXPECT_FALSE(sim.desktop.isMinimised(ie));
   tick();
   EXPECT_EQ(prompt(), nullptr) << "stays released until the next load";
 }
 
 TEST_F(ForegroundWatcherTest, WindowsExplorerFallsBackToTheCabinetClass) {
-  state().LockWindowsExplorer = true;
+  wholeProgramLocks().LockWindowsExplorer = true;
   auto cabinet = sim.desktop.createWindow("Documents", "CabinetWClass");
   tick();
   EXPECT_TRUE(sim.desktop.isMinimised(cabinet));
@@ -170,8 +171,8 @@ TEST_F(ForegroundWatcherTest, WindowsExplorerFallsBackToTheCabinetClass) {
 
 TEST_F(ForegroundWatcherTest, TheLastLockOfATickSetsWhatThePromptGuards) {
   lockEntry("Notepad");
-  state().LockInternetExplorer = true;
-  state().LockWindowsExplorer = true;
+  wholeProgramLocks().LockInternetExplorer = true;
+  wholeProgramLocks().LockWindowsExplorer = true;
   auto ie = sim.desktop.createWindow("Home", "IEFrame");
   auto ex = sim.desktop.createWindow("Documents", "ExploreWClass");
   auto pad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
@@ -310,35 +311,16 @@ TEST_F(ProgramEntryLockTest, TheHeldWindowOfAProgramIsHiddenAgainUntilItsProcess
 // alone: lock_guard_test.cpp): the right password ends a hold and the quick
 // checks, a window that appears is locked once it comes to the front, and
 // one that comes back while a dialog is open is hidden without a prompt.
-//
-// What the guard promises, written here so that a changed constant in the
-// guard shows as a failure: a window that shows itself again is hidden within
-// 10 ms for two seconds after a window event, a lock or a re-show, and within
-// 100 ms while a locked window is held after that.
-constexpr std::uint64_t kCloseIntervalMs = 10;
-constexpr std::uint64_t kHoldIntervalMs = 100;
-constexpr std::uint64_t kCloseSpellMs = 2000;
-
-class LockGuardWithWatchersTest : public AppTest {
+// What the guard promises them is in held_window_checks.h.
+class LockGuardWithWatchersTest : public AppTest, public HeldWindowChecks {
  protected:
+  LockGuardWithWatchersTest() : HeldWindowChecks(sim) {}
   void SetUp() override {
     start();
     subsystems().lockList.clear();
     subsystems().lockList.append("Notepad", true, false);
   }
   LockGuard& guard() { return subsystems().lockGuard; }
-  bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
-  // The window shows itself again as its own program would, without coming to the front.
-  void showsItself(platform::WindowHandle w) { sim.desktop.showWindowAsync(w, platform::SwShowNormal); }
-  // The clock advances in steps of 1 ms until the window is hidden; how long that took.
-  std::uint64_t msUntilHidden(platform::WindowHandle w, std::uint64_t limit = 1000) {
-    std::uint64_t waited = 0;
-    while (!sim.desktop.isHidden(w) && waited < limit) {
-      sim.clock.advance(1);
-      ++waited;
-    }
-    return waited;
-  }
 };
 
 TEST_F(LockGuardWithWatchersTest, TheRightPasswordEndsTheHoldAndTheChecksStop) {

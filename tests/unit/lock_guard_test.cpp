@@ -14,17 +14,12 @@
 #include "forms/form.h"
 #include "platform/sim/sim_platform.h"
 #include "tessara7/locking/releases.h"
+#include "tests/unit/held_window_checks.h"
 
 namespace tessara {
 namespace {
 
-// What the guard promises, written here so that a changed constant in the
-// guard shows as a failure: a window that shows itself again is hidden within
-// 10 ms for two seconds after a window event, a lock or a re-show, and within
-// 100 ms while a locked window is held after that.
-constexpr std::uint64_t kCloseIntervalMs = 10;
-constexpr std::uint64_t kHoldIntervalMs = 100;
-constexpr std::uint64_t kCloseSpellMs = 2000;
+using namespace testing;  // the held-window checks and the guard's promises
 
 class GuardPage : public forms::Form {
  public:
@@ -34,8 +29,10 @@ class GuardPage : public forms::Form {
   forms::ListBox lstUnlockedWin{*this, "lstUnlockedWin"};
 };
 
-class LockGuardTest : public ::testing::Test, public LockGuard::Host {
+class LockGuardTest : public ::testing::Test, public LockGuard::Host, public HeldWindowChecks {
  protected:
+  LockGuardTest() : HeldWindowChecks(sim) {}
+
   // Wired as the configuration window wires its timer.
   void SetUp() override {
     page.tmrGuard.onTimer = [this] { guard.tmrGuard_Timer(); };
@@ -79,19 +76,6 @@ class LockGuardTest : public ::testing::Test, public LockGuard::Host {
     asked.reset();
   }
   const PasswordRequest* prompt() const { return asked ? &*asked : nullptr; }
-
-  bool locked(platform::WindowHandle w) { return sim.desktop.isHidden(w) && sim.desktop.isMinimised(w); }
-  // The window shows itself again as its own program would, without coming to the front.
-  void showsItself(platform::WindowHandle w) { sim.desktop.showWindowAsync(w, platform::SwShowNormal); }
-  // The clock advances in steps of 1 ms until the window is hidden; how long that took.
-  std::uint64_t msUntilHidden(platform::WindowHandle w, std::uint64_t limit = 1000) {
-    std::uint64_t waited = 0;
-    while (!sim.desktop.isHidden(w) && waited < limit) {
-      sim.clock.advance(1);
-      ++waited;
-    }
-    return waited;
-  }
 
   platform::sim::SimPlatform sim;
   forms::Runtime runtime{sim.clock, nullptr, [](const std::string& error) { ADD_FAILURE() << error; }, {}};

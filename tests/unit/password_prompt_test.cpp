@@ -117,17 +117,17 @@ TEST_F(PasswordPromptTest, IgnoreInFutureStoresTheTitleAtOnceAndSaysSo) {
 }
 
 TEST_F(PasswordPromptTest, WholeProgramLocksAreLiftedAndTheWindowRestored) {
-  state().LockInternetExplorer = state().LockWindowsExplorer = true;
+  wholeProgramLocks().LockInternetExplorer = wholeProgramLocks().LockWindowsExplorer = true;
   auto ie = sim.desktop.createWindow("Home", "IEFrame");
   sim.desktop.showWindowAsync(ie, platform::SwMinimize);
   ask(Action::InternetExplorer, "Internet Explorer", ie);
   typePassword("openbox");
-  EXPECT_FALSE(state().LockInternetExplorer);
-  EXPECT_TRUE(state().LockWindowsExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockInternetExplorer);
+  EXPECT_TRUE(wholeProgramLocks().LockWindowsExplorer);
   EXPECT_FALSE(sim.desktop.isMinimised(ie));
   ask(Action::WindowsExplorer, "Windows Explorer", ie);
   typePassword("openbox");
-  EXPECT_FALSE(state().LockWindowsExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockWindowsExplorer);
 }
 
 TEST_F(PasswordPromptTest, AdvancedReleaseAddsTheHandleInDecimal) {
@@ -141,7 +141,7 @@ TEST_F(PasswordPromptTest, InstallationPermitStaysOpenUntilCancelWhichClosesNoth
   auto other = sim.desktop.createWindow("Some earlier window", "Other");
   ask(Action::Installation, "Restrictions [installer]", 0);
   typePassword("openbox");
-  EXPECT_TRUE(state().InstallationsUnlocked);
+  EXPECT_TRUE(subsystems().advancedWatcher.InstallationsUnlocked());
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblDefaultPass.caption(), "All Installations are permitted [click Cancel]");
   prompt()->cmdCancelPWD.click();

@@ -58,8 +58,8 @@ TEST_F(SettingsLoaderTest, EmptyStoreLoadsTheDefaults) {
                           "chkDesktop", "chkRun", "chkOptions", "chkFav", "chkWallpaper", "mhideconfigure",
                           "chkPasswordTimer"})
     EXPECT_FALSE(config().findMenu(off)->checked()) << off;
-  EXPECT_FALSE(state().LockInternetExplorer);
-  EXPECT_FALSE(state().LockWindowsExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockInternetExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockWindowsExplorer);
   EXPECT_EQ(config().chkContextMenu.value(), 0);
   EXPECT_EQ(config().chkLockStart.value(), 0);
   EXPECT_EQ(config().cmdenpwd.caption(), "Set");
@@ -90,7 +90,7 @@ TEST_F(SettingsLoaderTest, ThisUserWithAnEmptyUserTreeStillReadsTheMachineOnlyVa
   EXPECT_TRUE(config().mhideconfigure.checked());
   EXPECT_FALSE(config().mconfig.enabled());
   EXPECT_FALSE(config().chkLockIE.checked());
-  EXPECT_FALSE(state().LockInternetExplorer);
+  EXPECT_FALSE(wholeProgramLocks().LockInternetExplorer);
 }
 
 TEST_F(SettingsLoaderTest, LockRowsLoadInOrderSkippingGapsEmptyRowsAndStrangeKeys) {
@@ -204,8 +204,8 @@ TEST_F(SettingsLoaderTest, ImplicitLocksFollowTheFlagsInTheirFixedOrder) {
                                       "file - Downloads", "Download file", "Windows Task Manager", "Task Manager",
                                       "TaskManagerWindow", "Taskmgr.exe", "My Computer", "Setup", "Install",
                                       "Installer", "Extract"}));
-  EXPECT_TRUE(state().LockInternetExplorer);
-  EXPECT_TRUE(state().LockWindowsExplorer);
+  EXPECT_TRUE(wholeProgramLocks().LockInternetExplorer);
+  EXPECT_TRUE(wholeProgramLocks().LockWindowsExplorer);
 }
 
 TEST_F(SettingsLoaderTest, PolicyValuesTickTheTweaksItemsIncludingTheTwoInternetOnes) {
