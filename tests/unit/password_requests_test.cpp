@@ -176,24 +176,15 @@ TEST_F(PasswordRequestsTest, ARequestWaitsForTheLoadAndOurDialogsAndNeverTakesTh
   EXPECT_EQ(shown()->lblProgram.caption(), "System Lock");
 }
 
-TEST_F(PasswordRequestsTest, TheConfigurationStaysLockedUntilThePasswordOpensItAndKeepsItIfAsked) {
+TEST_F(PasswordRequestsTest, TheConfigurationStaysLockedUntilThePasswordOpensIt) {
   EXPECT_TRUE(requests.askConfigPassword());
   ASSERT_NE(shown(), nullptr);
   EXPECT_EQ(requests.pending().PendingAction, Action::Configuration);
-  shown()->chkKeep.click();
   type("openbox");
   EXPECT_TRUE(requests.session().ConfigUnlocked);
   EXPECT_EQ(configurationShown, 1);
-  EXPECT_EQ(requests.session().KeptPassword, "openbox");
   EXPECT_FALSE(requests.askConfigPassword()) << "open now: the command goes on";
   EXPECT_EQ(shown(), nullptr);
-
-  requests.session().ConfigUnlocked = false;
-  requests.askConfigPassword();
-  EXPECT_EQ(shown()->txtPass.text(), "openbox") << "the kept password fills the next prompt";
-  type("wrong");
-  EXPECT_EQ(requests.session().KeptPassword, "") << "a wrong one forgets it";
-  EXPECT_FALSE(requests.session().ConfigUnlocked);
 }
 
 }  // namespace
