@@ -3,12 +3,11 @@
 #include <utility>
 
 #include "tessara7/common/text.h"
+#include "tessara7/history/history_queue.h"
 #include "tessara7/locking/frm_blank.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/locking/password_requests.h"
 #include "tessara7/locking/password_throttle.h"
-#include "tessara7/settings/store_keys.h"
-#include "tessara7/shell/app.h"
 
 namespace tessara {
 namespace {
@@ -28,8 +27,8 @@ constexpr const char* kDefaultPasswordHint =
 
 }  // namespace
 
-FrmPassword::FrmPassword(App& app)
-    : Form(app.runtime(), "frmPassword", "Tessara 7", promptStyle()), app_(app) {
+FrmPassword::FrmPassword(forms::Runtime& runtime, Host& host, Parts parts)
+    : Form(runtime, "frmPassword", "Tessara 7", promptStyle()), host_(host), p_(parts) {
   Label1.place({16, 12, 348, 18});
   lblProgram.place({16, 34, 348, 34});
   lblInfo.place({16, 72, 348, 18});
@@ -65,72 +64,69 @@ FrmPassword::FrmPassword(App& app)
 }
 
 void FrmPassword::Form_Load() {
-  auto& state = app_.state();
-  const auto& v = app_.version();
+  const auto& v = p_.version;
   lblver.setCaption("v" + std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[3]));
-  if (!state.KeptPassword.empty()) {
+  if (const auto& kept = p_.requests.session().KeptPassword; !kept.empty()) {
     chkKeep.setValue(1);
-    txtPass.setText(state.KeptPassword);
+    txtPass.setText(kept);
   }
-  if (app_.masterPassword().isDefault()) lblDefaultPass.setCaption(kDefaultPasswordHint);
-  if (const auto wait = app_.passwordThrottle().secondsToWait(); wait > 0) holdBack(wait);
+  if (p_.masterPassword.isDefault()) lblDefaultPass.setCaption(kDefaultPasswordHint);
+  if (const auto wait = p_.throttle.secondsToWait(); wait > 0) holdBack(wait);
 }
 
 void FrmPassword::Form_Activate() {
-  auto& state = app_.state();
-  state.Encryption = encryption::EncryptionSettings::load(app_.registry());
-  chksubfolders.setValue(state.Encryption.includeSubfolders ? 1 : 0);
+  auto& settings = host_.encryptionSettings();
+  settings = encryption::EncryptionSettings::load(p_.registry);
+  chksubfolders.setValue(settings.includeSubfolders ? 1 : 0);
   // A kept password is never offered as an encryption password.
-  if (state.PendingAction == Action::ExplorerDecrypt) txtPass.setText("");
+  if (p_.requests.pending().PendingAction == Action::ExplorerDecrypt) txtPass.setText("");
 }
 
 void FrmPassword::Form_Unload() {
-  if (FrmBlank* blank = app_.openBlank(); blank && blank->visible()) blank->unload();
+  if (FrmBlank* blank = host_.openBlank(); blank && blank->visible()) blank->unload();
 }
 
-bool FrmPassword::isMasterPassword(const std::string& typed) { return app_.masterPassword().check(typed); }
+bool FrmPassword::isMasterPassword(const std::string& typed) { return p_.masterPassword.check(typed); }
 
 void FrmPassword::cmdok_Click() {
-  auto& state = app_.state();
   // The master password is compared in lower case; an encryption password
   // is handed on as typed, for the files were sealed with its capitals.
   const std::string asTyped = txtPass.text();
   txtPass.setText(lowerCase(asTyped));
   const std::string typed = txtPass.text();
-  state.KeptPassword = chkKeep.value() == 1 ? typed : "";
+  p_.requests.session().KeptPassword = chkKeep.value() == 1 ? typed : "";
 
-  const Action action = state.PendingAction;
+  const Action action = p_.requests.pending().PendingAction;
   const ActionRule& rule = ruleOf(action);
   if (rule.check == Check::MasterPassword) {
     // While a wait runs nothing typed is looked at, however it reached OK.
-    if (const auto wait = app_.passwordThrottle().secondsToWait(); wait > 0) return holdBack(wait);
+    if (const auto wait = p_.throttle.secondsToWait(); wait > 0) return holdBack(wait);
     if (!isMasterPassword(typed)) {
       // Every wrong one is counted, also where the prompt then closes:
       // otherwise those prompts would be a way to guess without a price.
-      const auto wait = app_.passwordThrottle().wrong();
-      app_.history().record(history::Kind::PasswordWrong, std::string("for ") + std::string(rule.purpose));
-      if (wait > 0)
-        app_.history().record(history::Kind::Lockout, "the prompt waits " + std::to_string(wait) + " seconds");
+      const auto wait = p_.throttle.wrong();
+      p_.history.record(history::Kind::PasswordWrong, std::string("for ") + std::string(rule.purpose));
+      if (wait > 0) p_.history.record(history::Kind::Lockout, "the prompt waits " + std::to_string(wait) + " seconds");
       if (rule.wrong == WrongPassword::Counted) return wrongPassword(wait);
       return closePrompt();
     }
-    app_.passwordThrottle().right();
-    app_.history().record(history::Kind::PasswordRight, std::string("for ") + std::string(rule.purpose));
+    p_.throttle.right();
+    p_.history.record(history::Kind::PasswordRight, std::string("for ") + std::string(rule.purpose));
   }
   accept(action, asTyped);
-  if (app_.ended()) return;
+  if (host_.ended()) return;
   if (!rule.staysOpen) closePrompt();
 }
 
 void FrmPassword::accept(Action action, const std::string& asTyped) {
   if (action == Action::Cancel) {
     // Cancel closes the window that was asked for, if any.
-    if (const auto window = app_.state().PendingWindow; window != 0) app_.os().desktop.postClose(window);
+    if (const auto window = p_.requests.pending().PendingWindow; window != 0) p_.desktop.postClose(window);
     return;
   }
   if (action == Action::None) return;
   Face face(*this);
-  app_.passwordRequests().grant({asTyped, face});
+  p_.requests.grant({asTyped, face});
 }
 
 bool FrmPassword::Face::takeIgnoreTick() {
@@ -140,7 +136,7 @@ bool FrmPassword::Face::takeIgnoreTick() {
 }
 
 void FrmPassword::wrongPassword(std::int64_t wait) {
-  app_.state().KeptPassword.clear();
+  p_.requests.session().KeptPassword.clear();
   lblPWD.setCaption("Password, wrong:");
   if (wait > 0) holdBack(wait);
 }
@@ -155,42 +151,40 @@ void FrmPassword::holdBack(std::int64_t seconds) {
 
 void FrmPassword::tmrRetry_Timer() {
   tmrRetry.setRunning(false);
-  if (const auto wait = app_.passwordThrottle().secondsToWait(); wait > 0) return holdBack(wait);
+  if (const auto wait = p_.throttle.secondsToWait(); wait > 0) return holdBack(wait);
   txtPass.setEnabled(true);
   cmdok.setEnabled(true);
-  lblDefaultPass.setCaption(app_.masterPassword().isDefault() ? kDefaultPasswordHint : "");
+  lblDefaultPass.setCaption(p_.masterPassword.isDefault() ? kDefaultPasswordHint : "");
   setFocus(txtPass);
 }
 
 void FrmPassword::closePrompt() {
-  auto& state = app_.state();
   hide();
-  app_.masterPassword().stopPasswordTimer();
+  p_.masterPassword.stopPasswordTimer();
   if (chkKeep.value() != 1) txtPass.setText("");
-  state.PendingAction = Action::None;
-  app_.passwordRequests().withdraw();
+  p_.requests.withdraw();
   lblPWD.setCaption("Password:");
   setDefaultButton(cmdok);
   unload();
 }
 
 void FrmPassword::cmdCancelPWD_Click() {
-  auto& state = app_.state();
-  if (state.PendingAction == Action::ComputerLock) return;
+  auto& pendingAction = p_.requests.pending().PendingAction;
+  if (pendingAction == Action::ComputerLock) return;
   hide();
-  state.PendingAction = Action::Cancel;
+  pendingAction = Action::Cancel;
   cmdok_Click();
 }
 
 void FrmPassword::chkKeep_Click() {
   setFocus(txtPass);
-  app_.masterPassword().keepPasswordChanged(chkKeep.value() == 1);
+  p_.masterPassword.keepPasswordChanged(chkKeep.value() == 1);
 }
 
 void FrmPassword::chksubfolders_Click() {
-  auto& state = app_.state();
-  state.Encryption.includeSubfolders = chksubfolders.value() == 1;
-  state.Encryption.save(app_.registry());
+  auto& settings = host_.encryptionSettings();
+  settings.includeSubfolders = chksubfolders.value() == 1;
+  settings.save(p_.registry);
 }
 
 }  // namespace tessara

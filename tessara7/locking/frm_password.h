@@ -4,19 +4,47 @@
 // (password_action.h) says how the typed text is checked; what the right
 // password does came with the request (password_request.h), so the prompt
 // knows no operation but its own Cancel.
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "forms/form.h"
+#include "platform/desktop.h"
+#include "tessara7/encryption/encryption_settings.h"
 #include "tessara7/locking/password_request.h"
 
 namespace tessara {
 
-class App;
+class FrmBlank;
+class HistoryQueue;
+class MasterPassword;
+class PasswordRequests;
+class PasswordThrottle;
+class RegistryAccess;
 
 class FrmPassword : public forms::Form {
  public:
-  explicit FrmPassword(App& app);
+  // What the prompt needs of the program around it.
+  class Host {
+   public:
+    virtual ~Host() = default;
+    // The computer lock's blank screen, which goes with its prompt; nullptr when not loaded.
+    virtual FrmBlank* openBlank() = 0;
+    // The operation that was granted ended the program.
+    virtual bool ended() const = 0;
+    // The choice of sub-folders that "Include Sub Folders" shows and changes.
+    virtual encryption::EncryptionSettings& encryptionSettings() = 0;
+  };
+  struct Parts {
+    const std::array<std::uint16_t, 4>& version;  // shown in its corner
+    MasterPassword& masterPassword;
+    PasswordThrottle& throttle;
+    HistoryQueue& history;
+    PasswordRequests& requests;  // what is pending, and what the password grants
+    platform::Desktop& desktop;  // Cancel closes the guarded window
+    RegistryAccess& registry;    // where the sub-folder choice is kept
+  };
+  FrmPassword(forms::Runtime& runtime, Host& host, Parts parts);
 
   forms::Label Label1{*this, "Label1", "Access is Denied."};
   forms::Label lblProgram{*this, "lblProgram", "Option Restricted."};
@@ -65,7 +93,8 @@ class FrmPassword : public forms::Form {
     FrmPassword& prompt_;
   };
 
-  App& app_;
+  Host& host_;
+  Parts p_;
 };
 
 }  // namespace tessara

@@ -23,7 +23,12 @@ App::App(AppHost host)
       programs_(host_.os.desktop),
       history_(host_.os.guard),
       notice_({runtime_, state_, host_.os.shell, registry_, [this] { waitEvents(); }, [this] { return ended_; }}),
-      frmPassword_([this] { return std::make_unique<FrmPassword>(*this); }),
+      frmPassword_([this] {
+        return std::make_unique<FrmPassword>(runtime_, *this,
+                                             FrmPassword::Parts{host_.version, subsystems_->masterPassword,
+                                                                *passwordThrottle_, history_, *passwordRequests_,
+                                                                host_.os.desktop, registry_});
+      }),
       frmBlank_([this] { return std::make_unique<FrmBlank>(runtime_, subsystems_->lockGuard); }),
       frmLock_([this] {
         return std::make_unique<FrmLock>(runtime_, *this, subsystems_->lockList, host_.os.desktop, programs_);
@@ -41,7 +46,8 @@ App::App(AppHost host)
   };
   frmConfig_ = std::make_unique<FrmConfig>(*this);
   subsystems_ = std::make_unique<Subsystems>(*this, *frmConfig_);
-  passwordRequests_ = std::make_unique<PasswordRequests>(*this, subsystems_->masterPassword);
+  passwordRequests_ =
+      std::make_unique<PasswordRequests>(*this, PasswordRequests::Parts{subsystems_->masterPassword, history_, programs_});
   passwordThrottle_ = std::make_unique<PasswordThrottle>(host_.os.guard, registry_, host_.os.clock);
 }
 
@@ -78,7 +84,7 @@ void App::showIgnoreWindow() { frmIgnore().show(); }
 
 bool App::promptAsksForAnother(platform::WindowHandle window) const {
   const FrmPassword* prompt = frmPassword_.peek();
-  return prompt && prompt->visible() && state_.PendingWindow != window;
+  return prompt && prompt->visible() && passwordRequests_->pending().PendingWindow != window;
 }
 platform::WindowHandle App::watchedForeground() const {
   return subsystems_->foregroundWatcher.capture().ForegroundWindow;

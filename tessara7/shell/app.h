@@ -21,11 +21,13 @@
 #include "tessara7/locking/foreground_watcher.h"
 #include "tessara7/locking/frm_ignore.h"
 #include "tessara7/locking/frm_lock.h"
+#include "tessara7/locking/frm_password.h"
 #include "tessara7/locking/ignore_list.h"
 #include "tessara7/locking/lock_guard.h"
 #include "tessara7/locking/lock_list.h"
 #include "tessara7/locking/master_password.h"
 #include "tessara7/locking/password_request.h"
+#include "tessara7/locking/password_requests.h"
 #include "tessara7/locking/program_entries.h"
 #include "tessara7/restrictions/policy_changes.h"
 #include "tessara7/settings/registry_access.h"
@@ -40,12 +42,10 @@ namespace tessara {
 class FrmConfig;
 class Subsystems;
 class FrmError;
-class FrmPassword;
 class FrmBlank;
 class FrmInput;
 class FrmCrypt;
 class MasterPassword;
-class PasswordRequests;
 class PasswordThrottle;
 class Releases;
 
@@ -76,7 +76,9 @@ class App : public LockList::Host,
             public FrmLock::Host,
             public FrmIgnore::Host,
             public ForegroundWatcher::Host,
-            public AdvancedWatcher::Host {
+            public AdvancedWatcher::Host,
+            public PasswordRequests::Host,
+            public FrmPassword::Host {
  public:
   explicit App(AppHost host);
   ~App() override;
@@ -155,7 +157,7 @@ class App : public LockList::Host,
   // The configuration commands' guard: true while the configuration is
   // locked, having asked for the password.
   bool askConfigPassword() override;
-  void forgetKeptPassword() override { state_.KeptPassword.clear(); }
+  void forgetKeptPassword() override { passwordRequests_->session().KeptPassword.clear(); }
   // Opens the picker of running tasks (frmLock).
   void showTaskPicker() override;
   // Opens the "Ignore List" window (frmIgnore).
@@ -166,8 +168,10 @@ class App : public LockList::Host,
   bool computerLocked() const override;
   bool keepComputerLockInPlace() override;
   bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
-  bool dialogOpen() const override { return state_.DialogOpen; }
-  void setDialogOpen(bool open) override { state_.DialogOpen = open; }
+  bool dialogOpen() const override { return passwordRequests_->session().DialogOpen; }
+  void setDialogOpen(bool open) override { passwordRequests_->session().DialogOpen = open; }
+  bool loading() const override { return state_.Loading; }
+  encryption::EncryptionSettings& encryptionSettings() override { return state_.Encryption; }
   // The prompt shows "Include Sub Folders".
   void offerSubfolderOption() override;
   PasswordRequests& passwordRequests() { return *passwordRequests_; }
@@ -185,7 +189,7 @@ class App : public LockList::Host,
   ComputerLock& computerLock();
   LockGuard& lockGuard() override;
   // The configuration window comes up (the master password was given).
-  void showConfiguration();
+  void showConfiguration() override;
 
   // Tells running programs that policies changed, once per command.
   PolicyChanges& policyChanges() { return policyChanges_; }
@@ -207,9 +211,10 @@ class App : public LockList::Host,
   ProgramLookup programs_;
   HistoryQueue history_;
   PolicyChanges policyChanges_{host_.os.desktop};
+  // Made after the subsystems, but outlives the window, whose input lock asks it.
+  std::unique_ptr<PasswordRequests> passwordRequests_;
   std::unique_ptr<FrmConfig> frmConfig_;
   std::unique_ptr<Subsystems> subsystems_;  // after the window: they go first
-  std::unique_ptr<PasswordRequests> passwordRequests_;
   std::unique_ptr<PasswordThrottle> passwordThrottle_;
   Notice notice_;
   forms::FormSlot<FrmPassword> frmPassword_;

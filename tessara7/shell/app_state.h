@@ -2,7 +2,6 @@
 // The main program's program-wide values: one object for the whole run.
 // Names follow the program's established vocabulary so that handlers read
 // like their descriptions.
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,7 +9,6 @@
 #include "platform/desktop.h"
 #include "platform/registry.h"
 #include "tessara7/encryption/encryption_settings.h"
-#include "tessara7/locking/password_action.h"
 #include "tessara7/restrictions/program_locks.h"
 
 namespace tessara {
@@ -21,18 +19,8 @@ struct AppState {
   bool Loading = false;    // the window is being filled from the store
   platform::Root SettingsRoot = platform::Root::Machine;
   std::string WindowsFolder;
-  std::string KeptPassword;    // memory only
-  bool ConfigUnlocked = false;
-  bool DialogOpen = false;  // a modal message or dialog of ours is open
-
-  // What the next password prompt guards.
-  Action PendingAction = Action::None;
-  std::string PendingTitle;
-  platform::WindowHandle PendingWindow = 0;
-  std::string PendingItem;
-  // The process of a window locked by a program entry.
-  std::optional<platform::ProcessKey> PendingProcess;
-
+  // The pending request, the kept password and the configuration's lock are
+  // PasswordRequests' (locking/password_requests.h).
 
   std::string NoticeText;
   std::string NoticeAnswer;

@@ -65,7 +65,7 @@ FrmConfig::FrmConfig(App& app)
   // Until the master password opens it, the window is hidden and its commands
   // can only come from another program. The tray menu's stay: they ask for
   // the password themselves (Configure..., Exit) or only lock more.
-  setInputLock([&state = app.state()] { return !state.ConfigUnlocked; });
+  setInputLock([&app] { return !app.passwordRequests().session().ConfigUnlocked; });
   for (forms::MenuItem* item : {&mconfig, &mLockWorkstation, &mnuResetLocks, &mClearPassword, &mCancel, &mExit})
     item->setRunsWhileLocked(true);
   layOut();

@@ -96,7 +96,7 @@ void Startup::scopeOption_Click(bool thisUser) {
 
 void Startup::mExit_Click() {
   // Any program can post the menu's command: only the owner ends Tessara.
-  if (app_.state().ConfigUnlocked) return app_.exitForGood();
+  if (app_.passwordRequests().session().ConfigUnlocked) return app_.exitForGood();
   App& app = app_;
   app_.requestPassword({.action = Action::Exit, .title = "Exit Tessara", .granted = [&app](const PasswordGiven&) {
                           app.exitForGood();
@@ -104,7 +104,7 @@ void Startup::mExit_Click() {
 }
 
 void Startup::cmdCancel_Click() {
-  app_.state().ConfigUnlocked = false;
+  app_.passwordRequests().session().ConfigUnlocked = false;
   if (onCancelling) onCancelling();
   p_.window.hide();
 }

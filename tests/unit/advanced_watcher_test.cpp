@@ -23,8 +23,8 @@ TEST_F(AdvancedWatcherTest, TaskManagerIsLockedByDefault) {
   EXPECT_TRUE(locked(w));
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Restrictions");
-  EXPECT_EQ(state().PendingAction, Action::AdvancedLock);
-  EXPECT_EQ(state().PendingWindow, w);
+  EXPECT_EQ(pending().PendingAction, Action::AdvancedLock);
+  EXPECT_EQ(pending().PendingWindow, w);
 }
 
 TEST_F(AdvancedWatcherTest, TheProgramsOwnWindowsAreNeverLocked) {
@@ -150,7 +150,7 @@ TEST_F(AdvancedWatcherTest, UntickedLocksWatchNothing) {
 
 TEST_F(AdvancedWatcherTest, WhileADialogIsOpenWindowsAreHiddenWithoutAPrompt) {
   start();
-  state().DialogOpen = true;
+  session().DialogOpen = true;
   auto w = sim.desktop.createWindow("Windows Task Manager", "TaskManagerWindow");
   tick();
   EXPECT_TRUE(locked(w));
@@ -180,8 +180,8 @@ TEST_F(BuiltInProgramLockTest, TaskManagerFirefoxOperaAndInternetExplorerAreKnow
     sim.desktop.setWindowProcess(w, id);
     tick();
     EXPECT_TRUE(hidden(w)) << c.file;
-    EXPECT_EQ(state().PendingAction, c.action) << c.file;
-    EXPECT_EQ(state().PendingWindow, w) << c.file;
+    EXPECT_EQ(pending().PendingAction, c.action) << c.file;
+    EXPECT_EQ(pending().PendingWindow, w) << c.file;
     sim.desktop.destroyWindow(w);
     if (prompt()) prompt()->cmdCancelPWD.click();
     app().collect();

@@ -65,6 +65,10 @@ class AppTest : public ::testing::Test {
   FrmConfig& config() { return app().frmConfig(); }
   Subsystems& subsystems() { return app().subsystems(); }
   AppState& state() { return app().state(); }
+  // What the next prompt guards, and what outlasts each request (the kept
+  // password, the configuration's lock, an open dialog).
+  PasswordRequests::Pending& pending() { return app().passwordRequests().pending(); }
+  PasswordRequests::Session& session() { return app().passwordRequests().session(); }
 
   void setString(Root root, const std::string& key, const std::string& name, const std::string& text) {
     sim.registry.writeString(root, key, name, text);
@@ -93,7 +97,7 @@ class AppTest : public ::testing::Test {
   }
 
   // Unlocks the configuration as the right password at the prompt would.
-  void unlock() { state().ConfigUnlocked = true; }
+  void unlock() { session().ConfigUnlocked = true; }
 
   // The prompt as the user sees it, or nullptr when none is open.
   FrmPassword* prompt() {

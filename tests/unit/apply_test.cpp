@@ -340,7 +340,7 @@ TEST_F(ApplyTest, ProgramLocksTakeEffectAtApply) {
   EXPECT_TRUE(sim.desktop.isMinimised(ie));
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Internet Explorer");
-  EXPECT_EQ(state().PendingAction, Action::InternetExplorer);
+  EXPECT_EQ(pending().PendingAction, Action::InternetExplorer);
 }
 
 TEST_F(ApplyTest, ExplorerLockFollowsAtOnce) {
@@ -351,7 +351,7 @@ TEST_F(ApplyTest, ExplorerLockFollowsAtOnce) {
   auto folder = sim.desktop.createWindow("C:\\", "CabinetWClass");
   sim.clock.advance(500);
   EXPECT_TRUE(sim.desktop.isMinimised(folder));
-  EXPECT_EQ(state().PendingAction, Action::WindowsExplorer);
+  EXPECT_EQ(pending().PendingAction, Action::WindowsExplorer);
 }
 
 // --- A machine root that refuses writes -----------------------------------------

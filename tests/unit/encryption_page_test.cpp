@@ -59,7 +59,7 @@ TEST_F(EncryptionPageTest, ThePageStoresItsChoicesAndReEncryptsOnClose) {
   page.cmdCancel.click();
   EXPECT_TRUE(sim.files.exists("C:\\Picked\\x.doc.ts7"));
   EXPECT_FALSE(page.visible());
-  EXPECT_FALSE(state().ConfigUnlocked);
+  EXPECT_FALSE(session().ConfigUnlocked);
   page.cmdlockfile.click();
   EXPECT_NE(prompt(), nullptr) << "the shortcut asks for the master password first";
   typePassword("openbox");

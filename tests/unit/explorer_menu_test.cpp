@@ -167,11 +167,11 @@ TEST_F(ExplorerMenuTest, ThePromptComesFirstAndTheDecryptionPasswordKeepsItsCase
   EXPECT_EQ(*sim.files.content("C:\\y.txt"), "beta");
 
   // A click while one of the program's dialogs is open only changes the path.
-  state().DialogOpen = true;
+  session().DialogOpen = true;
   click("Encrypt", {u"C:\\y.txt", u"C:\\x"});
   EXPECT_EQ(prompt(), nullptr);
   EXPECT_EQ(config().txtPath.text(), "C:\\y.txt");
-  EXPECT_EQ(state().PendingAction, Action::None) << "no prompt is left pending";
+  EXPECT_EQ(pending().PendingAction, Action::None) << "no prompt is left pending";
   EXPECT_EQ(subsystems().commandRunner.waiting(), 0u);
 }
 

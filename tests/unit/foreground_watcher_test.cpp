@@ -28,9 +28,9 @@ TEST_F(ForegroundWatcherTest, TickedEntryLocksAWindowWhoseTitleHoldsIt) {
   EXPECT_TRUE(locked(w));
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Untitled - Notepad");
-  EXPECT_EQ(state().PendingAction, Action::ListedWindow);
-  EXPECT_EQ(state().PendingWindow, w);
-  EXPECT_EQ(state().PendingItem, "Notepad");
+  EXPECT_EQ(pending().PendingAction, Action::ListedWindow);
+  EXPECT_EQ(pending().PendingWindow, w);
+  EXPECT_EQ(pending().PendingItem, "Notepad");
 }
 
 // A task name that a window of the program's own holds ("Restrictions", the
@@ -48,7 +48,7 @@ TEST_F(ForegroundWatcherTest, TheProgramsOwnWindowsAreNeverLocked) {
     sim.desktop.setOwnWindow(own, true);
     tick();
     EXPECT_FALSE(sim.desktop.isHidden(own) || sim.desktop.isMinimised(own)) << title;
-    EXPECT_EQ(state().PendingWindow, other) << "the prompt still guards the other window";
+    EXPECT_EQ(pending().PendingWindow, other) << "the prompt still guards the other window";
   }
 }
 
@@ -136,12 +136,12 @@ TEST_F(ForegroundWatcherTest, IgnoredTitleIsSparedOnlyWhenExactlyEqual) {
 
 TEST_F(ForegroundWatcherTest, WhileADialogIsOpenTheWindowIsStillHiddenButNotPrompted) {
   lockEntry("Notepad");
-  state().DialogOpen = true;
+  session().DialogOpen = true;
   auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
   tick();
   EXPECT_TRUE(locked(w));
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingWindow, w);
+  EXPECT_EQ(pending().PendingWindow, w);
 }
 
 TEST_F(ForegroundWatcherTest, InternetExplorerIsMinimisedEvenInTheBackground) {
@@ -165,8 +165,8 @@ TEST_F(ForegroundWatcherTest, WindowsExplorerFallsBackToTheCabinetClass) {
   auto cabinet = sim.desktop.createWindow("Documents", "CabinetWClass");
   tick();
   EXPECT_TRUE(sim.desktop.isMinimised(cabinet));
-  EXPECT_EQ(state().PendingAction, Action::WindowsExplorer);
-  EXPECT_EQ(state().PendingWindow, cabinet);
+  EXPECT_EQ(pending().PendingAction, Action::WindowsExplorer);
+  EXPECT_EQ(pending().PendingWindow, cabinet);
 }
 
 TEST_F(ForegroundWatcherTest, TheLastLockOfATickSetsWhatThePromptGuards) {
@@ -179,8 +179,8 @@ TEST_F(ForegroundWatcherTest, TheLastLockOfATickSetsWhatThePromptGuards) {
   tick();
   EXPECT_TRUE(locked(pad));
   EXPECT_TRUE(sim.desktop.isMinimised(ie));
-  EXPECT_EQ(state().PendingAction, Action::WindowsExplorer);
-  EXPECT_EQ(state().PendingWindow, ex);
+  EXPECT_EQ(pending().PendingAction, Action::WindowsExplorer);
+  EXPECT_EQ(pending().PendingWindow, ex);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Windows Explorer");
 }
 
@@ -232,7 +232,7 @@ TEST_F(ProgramEntryLockTest, AProgramEntryLocksItsWindowsWhateverTheTitleAndCatc
   EXPECT_TRUE(locked(retitled));
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Shopping list") << "the prompt shows the title";
-  EXPECT_EQ(state().PendingProcess, (platform::ProcessKey{40, 1000}));
+  EXPECT_EQ(pending().PendingProcess, (platform::ProcessKey{40, 1000}));
   release();
 
   for (auto [title, process] : {std::pair{"Copy", 41u}, std::pair{"Unreadable", 42u}}) {
@@ -290,7 +290,7 @@ TEST_F(ProgramEntryLockTest, AReleaseCoversTheProcessUntilItsWindowsCloseAndNoLa
   sim.desktop.bringToFront(first);
   tick();
   EXPECT_TRUE(locked(first)) << "a new process inherits no release";
-  EXPECT_EQ(state().PendingProcess, (platform::ProcessKey{40, 5000}));
+  EXPECT_EQ(pending().PendingProcess, (platform::ProcessKey{40, 5000}));
 }
 
 TEST_F(ProgramEntryLockTest, TheHeldWindowOfAProgramIsHiddenAgainUntilItsProcessIsReleased) {
@@ -348,7 +348,7 @@ TEST_F(LockGuardWithWatchersTest, AnAppearedWindowIsLockedAsSoonAsItComesToTheFr
   EXPECT_LE(msUntilHidden(plain), kCloseIntervalMs);
   EXPECT_TRUE(locked(plain));
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingWindow, plain);
+  EXPECT_EQ(pending().PendingWindow, plain);
 }
 
 TEST_F(LockGuardWithWatchersTest, WhileADialogIsOpenAWindowThatComesBackIsHiddenWithoutAPrompt) {
@@ -359,17 +359,17 @@ TEST_F(LockGuardWithWatchersTest, WhileADialogIsOpenAWindowThatComesBackIsHidden
   app().collect();
   ASSERT_EQ(prompt(), nullptr);
   ASSERT_EQ(sim.desktop.closeRequests(), std::vector<platform::WindowHandle>{notepad});
-  state().DialogOpen = true;
+  session().DialogOpen = true;
   showsItself(notepad);
   sim.clock.advance(kCloseIntervalMs);
   EXPECT_TRUE(sim.desktop.isHidden(notepad));
   EXPECT_EQ(prompt(), nullptr);
-  state().DialogOpen = false;
+  session().DialogOpen = false;
   showsItself(notepad);
   sim.clock.advance(kHoldIntervalMs);
   EXPECT_TRUE(sim.desktop.isHidden(notepad));
   ASSERT_NE(prompt(), nullptr) << "with nothing else asked, the prompt asks for it again";
-  EXPECT_EQ(state().PendingWindow, notepad);
+  EXPECT_EQ(pending().PendingWindow, notepad);
 }
 
 }  // namespace

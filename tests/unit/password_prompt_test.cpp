@@ -29,7 +29,7 @@ class PasswordPromptTest : public AppTest {
     auto& c = subsystems();
     switch (action) {
       case Action::Configuration: return app().passwordRequests().configurationRequest(title);
-      case Action::ListedWindow: return c.foregroundWatcher.listedWindowRequest(window, title, state().PendingItem, {});
+      case Action::ListedWindow: return c.foregroundWatcher.listedWindowRequest(window, title, pending().PendingItem, {});
       case Action::InternetExplorer:
       case Action::WindowsExplorer: return c.foregroundWatcher.wholeProgramRequest(window, action, title);
       case Action::AdvancedLock: return c.advancedWatcher.advancedLockRequest(window);
@@ -40,15 +40,15 @@ class PasswordPromptTest : public AppTest {
   }
   void raise(PasswordRequest request, const std::string& title, platform::WindowHandle window) {
     app().passwordRequests().leavePending(std::move(request));
-    state().PendingTitle = title;
-    state().PendingWindow = window;
+    pending().PendingTitle = title;
+    pending().PendingWindow = window;
     app().passwordRequests().ShowPWD();
   }
   platform::WindowHandle lockedNotepad() {
     auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
     sim.desktop.showWindowAsync(w, platform::SwMinimize);
     sim.desktop.showWindowAsync(w, platform::SwHide);
-    state().PendingItem = "Notepad";
+    pending().PendingItem = "Notepad";
     return w;
   }
 };
@@ -78,16 +78,16 @@ TEST_F(PasswordPromptTest, PasswordTimerChangesTheCaptionAndOnlyStopsItself) {
   EXPECT_FALSE(config().tmrPassword.running());
   ASSERT_NE(prompt(), nullptr) << "still open and usable";
   typePassword("openbox");
-  EXPECT_TRUE(state().ConfigUnlocked);
+  EXPECT_TRUE(session().ConfigUnlocked);
 }
 
 TEST_F(PasswordPromptTest, ConfigurationOpensForTheRightPasswordInAnyCase) {
   ask(Action::Configuration, "Configuration");
   typePassword("OpenBox");
-  EXPECT_TRUE(state().ConfigUnlocked);
+  EXPECT_TRUE(session().ConfigUnlocked);
   EXPECT_TRUE(config().visible());
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::None);
+  EXPECT_EQ(pending().PendingAction, Action::None);
 }
 
 TEST_F(PasswordPromptTest, AppReleaseRestoresTheWindowAndReleasesItsClass) {
@@ -168,15 +168,15 @@ TEST_F(PasswordPromptTest, CancelClosesTheGuardedWindowButPromptsForNoWindowClos
 TEST_F(PasswordPromptTest, EachRequestFollowsTheRuleOfItsAction) {
   auto earlier = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
   app().requestPassword({Action::ListedWindow, "Untitled - Notepad", earlier, "Notepad"});
-  EXPECT_EQ(state().PendingWindow, earlier);
-  EXPECT_EQ(state().PendingItem, "Notepad");
+  EXPECT_EQ(pending().PendingWindow, earlier);
+  EXPECT_EQ(pending().PendingItem, "Notepad");
   ASSERT_NE(prompt(), nullptr);
 
   // An action that guards no window forgets the earlier one, so that its
   // Cancel closes nothing; without a title the prompt keeps its text.
   app().requestPassword({Action::Configuration, std::nullopt, earlier});
-  EXPECT_EQ(state().PendingWindow, 0u);
-  EXPECT_EQ(::testing::PrintToString(state().PendingAction), "\"cfg\"");
+  EXPECT_EQ(pending().PendingWindow, 0u);
+  EXPECT_EQ(::testing::PrintToString(pending().PendingAction), "\"cfg\"");
   EXPECT_EQ(prompt()->lblProgram.caption(), "Untitled - Notepad");
   prompt()->cmdCancelPWD.click();
   app().collect();
@@ -184,14 +184,14 @@ TEST_F(PasswordPromptTest, EachRequestFollowsTheRuleOfItsAction) {
 
   // While one of the program's dialogs is open only the uninstall request
   // raises the prompt; the others are noted all the same.
-  state().DialogOpen = true;
+  session().DialogOpen = true;
   app().requestPassword({Action::Configuration, "Configuration"});
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Configuration);
+  EXPECT_EQ(pending().PendingAction, Action::Configuration);
   app().requestPassword({Action::Uninstall, "Uninstall Tessara"});
   ASSERT_NE(prompt(), nullptr);
   EXPECT_EQ(prompt()->lblProgram.caption(), "Uninstall Tessara");
-  state().DialogOpen = false;
+  session().DialogOpen = false;
 }
 
 TEST_F(PasswordPromptTest, WrongPasswordsCostAWaitThatOutlastsThePromptAndDoubles) {
@@ -208,7 +208,7 @@ TEST_F(PasswordPromptTest, WrongPasswordsCostAWaitThatOutlastsThePromptAndDouble
   EXPECT_FALSE(prompt()->cmdok.enabled());
   EXPECT_EQ(prompt()->txtPass.text(), "wrong5") << "the typed text stays, in small letters";
   EXPECT_EQ(prompt()->lblDefaultPass.caption(), "Too many wrong passwords. Try again in 30 seconds.");
-  EXPECT_FALSE(state().ConfigUnlocked);
+  EXPECT_FALSE(session().ConfigUnlocked);
   prompt()->cmdCancelPWD.click();
   app().collect();
   EXPECT_EQ(prompt(), nullptr);
@@ -218,10 +218,10 @@ TEST_F(PasswordPromptTest, WrongPasswordsCostAWaitThatOutlastsThePromptAndDouble
   ask(Action::Configuration, "Configuration");
   EXPECT_FALSE(prompt()->txtPass.enabled());
   prompt()->cmdok.onClick();
-  EXPECT_FALSE(state().ConfigUnlocked);
+  EXPECT_FALSE(session().ConfigUnlocked);
   prompt()->txtPass.userSetText("openbox");
   prompt()->cmdok_Click();
-  EXPECT_FALSE(state().ConfigUnlocked) << "the right password during the wait is not looked at either";
+  EXPECT_FALSE(session().ConfigUnlocked) << "the right password during the wait is not looked at either";
 
   sim.clock.advance(30000);
   EXPECT_TRUE(prompt()->txtPass.enabled());
@@ -231,10 +231,10 @@ TEST_F(PasswordPromptTest, WrongPasswordsCostAWaitThatOutlastsThePromptAndDouble
   EXPECT_FALSE(prompt()->cmdok.enabled());
   sim.clock.advance(1000);
   typePassword("openbox");
-  EXPECT_TRUE(state().ConfigUnlocked);
+  EXPECT_TRUE(session().ConfigUnlocked);
 
   // The right password starts the count over.
-  state().ConfigUnlocked = false;
+  session().ConfigUnlocked = false;
   ask(Action::Configuration, "Configuration");
   typePassword("wrong");
   EXPECT_TRUE(prompt()->txtPass.enabled());
@@ -254,7 +254,7 @@ TEST_F(PasswordPromptTest, TheGuardKeepsTheCountAcrossRestartsAndTheUserCannotWi
   EXPECT_FALSE(prompt()->txtPass.enabled()) << "a restarted program still waits";
   sim.clock.advance(30000);
   typePassword("openbox");
-  EXPECT_TRUE(state().ConfigUnlocked);
+  EXPECT_TRUE(session().ConfigUnlocked);
   EXPECT_EQ(sim.guard.tries, guard_channel::Tries{});
 }
 
@@ -291,7 +291,7 @@ TEST_F(PasswordPromptTest, UninstallAndExplorerEncryptionCloseOnAWrongPasswordAn
 
 TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFlagSet) {
   bool dialogFlagWhileShown = false;
-  sim.shell.onMessageBox = [&](const platform::sim::ShownMessage&) { dialogFlagWhileShown = state().DialogOpen; };
+  sim.shell.onMessageBox = [&](const platform::sim::ShownMessage&) { dialogFlagWhileShown = session().DialogOpen; };
   ask(Action::Uninstall, "Uninstall Tessara");
   typePassword("openbox");
   EXPECT_EQ(config().cmdUninstall.caption(), "> Uninstall <");
@@ -299,7 +299,7 @@ TEST_F(PasswordPromptTest, UninstallArmsTheButtonAndTellsTheUserWithTheDialogFla
   EXPECT_EQ(sim.shell.messages()[0].text,
             "Click Uninstall again to proceed. Or, run 'unins000.exe' from the program directory.");
   EXPECT_TRUE(dialogFlagWhileShown);
-  EXPECT_FALSE(state().DialogOpen);
+  EXPECT_FALSE(session().DialogOpen);
 }
 
 TEST_F(PasswordPromptTest, ExplorerCommandsArmTheCommandRunner) {
@@ -314,7 +314,7 @@ TEST_F(PasswordPromptTest, ExplorerCommandsArmTheCommandRunner) {
   EXPECT_EQ(queued[1].path, "C:\\y");
   EXPECT_EQ(queued[1].password, std::nullopt);
 
-  state().KeptPassword = "openbox";
+  session().KeptPassword = "openbox";
   askForExplorer(ExplorerRequest{Verb::Decrypt, {"C:\\x"}, std::nullopt},
                  "Enter the original encryption password to decrypt file(s).");
   EXPECT_EQ(prompt()->txtPass.text(), "") << "a kept password is never offered for decryption";
@@ -334,7 +334,7 @@ TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
   prompt()->chkKeep.click();
   EXPECT_TRUE(config().mClearPassword.enabled());
   typePassword("openbox");
-  EXPECT_EQ(state().KeptPassword, "openbox");
+  EXPECT_EQ(session().KeptPassword, "openbox");
 
   ask(Action::Configuration, "Configuration");
   EXPECT_EQ(prompt()->chkKeep.value(), 1);
@@ -343,7 +343,7 @@ TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
   app().collect();
 
   config().mClearPassword.click();
-  EXPECT_EQ(state().KeptPassword, "");
+  EXPECT_EQ(session().KeptPassword, "");
   EXPECT_FALSE(config().mClearPassword.enabled());
   ask(Action::Configuration, "Configuration");
   EXPECT_EQ(prompt()->txtPass.text(), "");
@@ -351,10 +351,10 @@ TEST_F(PasswordPromptTest, KeepPasswordFillsTheNextPromptUntilForgotten) {
 }
 
 TEST_F(PasswordPromptTest, AWrongPasswordForgetsTheKeptOne) {
-  state().KeptPassword = "openbox";
+  session().KeptPassword = "openbox";
   ask(Action::Configuration, "Configuration");
   typePassword("bad");
-  EXPECT_EQ(state().KeptPassword, "");
+  EXPECT_EQ(session().KeptPassword, "");
 }
 
 TEST_F(PasswordPromptTest, SubfolderBoxFollowsAndWritesTheStoredChoice) {
@@ -367,7 +367,7 @@ TEST_F(PasswordPromptTest, SubfolderBoxFollowsAndWritesTheStoredChoice) {
 }
 
 TEST_F(PasswordPromptTest, ComputerLockIgnoresCancelAndEndsWithTheRightPassword) {
-  state().KeptPassword = "openbox";
+  session().KeptPassword = "openbox";
   config().mLockWorkstation.click();
   ASSERT_NE(app().openBlank(), nullptr);
   EXPECT_TRUE(app().openBlank()->visible());
@@ -401,7 +401,7 @@ TEST_F(PasswordPromptTest, ComputerLockHoldsAgainstClosesAndOtherRequests) {
   auto notepad = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
   sim.clock.advance(500);
   EXPECT_TRUE(sim.desktop.isHidden(notepad)) << "the watcher still hides a locked window";
-  EXPECT_EQ(state().PendingAction, Action::ComputerLock);
+  EXPECT_EQ(pending().PendingAction, Action::ComputerLock);
   EXPECT_EQ(prompt()->lblProgram.caption(), "System Lock");
   prompt()->cmdCancelPWD.click();
   app().collect();
@@ -461,9 +461,9 @@ TEST_F(PromptCloseBoxTest, TheCloseBoxCannotEndTheComputerLock) {
 
 TEST_F(PromptCloseBoxTest, TheCloseBoxCancelsLikeTheCancelButton) {
   auto w = sim.desktop.createWindow("Untitled - Notepad", "Notepad");
-  state().PendingAction = Action::ListedWindow;
-  state().PendingTitle = "Untitled - Notepad";
-  state().PendingWindow = w;
+  pending().PendingAction = Action::ListedWindow;
+  pending().PendingTitle = "Untitled - Notepad";
+  pending().PendingWindow = w;
   app().passwordRequests().ShowPWD();
   prompt()->close(forms::CloseReason::User);
   app().collect();
@@ -555,12 +555,12 @@ TEST_F(UninstallTest, HelpMenuHidesTheWindowRemovesTheIconAndPrompts) {
 
   // Over one of the program's dialogs: no prompt, but the window and icon still go.
   app().addTrayIcon();
-  state().DialogOpen = true;
+  session().DialogOpen = true;
   config().mUninstall.click();
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Uninstall);
+  EXPECT_EQ(pending().PendingAction, Action::Uninstall);
   EXPECT_TRUE(tray.icons.empty());
-  state().DialogOpen = false;
+  session().DialogOpen = false;
 }
 
 // The owner's day, as the program hands it to the service: a locked window,
@@ -669,10 +669,10 @@ TEST_F(LockPageTest, ProtectAProgramOpensTheLockPageOrAsksForThePassword) {
   config().cmdlockprogram.click();
   EXPECT_EQ(config().SSTab1.tab(), FrmConfig::PageAccess);
   EXPECT_EQ(config().focus(), &config().txtTask);
-  state().ConfigUnlocked = false;
+  session().ConfigUnlocked = false;
   config().cmdlockprogram.click();
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Configuration);
+  EXPECT_EQ(pending().PendingAction, Action::Configuration);
 }
 
 class MasterPasswordTest : public AppTest {
@@ -723,18 +723,18 @@ TEST_F(MasterPasswordTest, AnEmptyNewPasswordKeepsTheOldOneWithoutANotice) {
 
 TEST_F(MasterPasswordTest, TheNewPasswordIsAcceptedInAnyCase) {
   setPassword("Secret");
-  state().ConfigUnlocked = false;
+  session().ConfigUnlocked = false;
   config().mconfig.click();
   typePassword("sEcReT");
-  EXPECT_TRUE(state().ConfigUnlocked);
+  EXPECT_TRUE(session().ConfigUnlocked);
 }
 
 TEST_F(MasterPasswordTest, LockedCommandsAskForTheConfigurationPassword) {
-  state().ConfigUnlocked = false;
+  session().ConfigUnlocked = false;
   config().cmdpassword.click();
   EXPECT_FALSE(config().txtsetpassword.visible());
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Configuration);
+  EXPECT_EQ(pending().PendingAction, Action::Configuration);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ class ProtectionsTest : public ::testing::Test {
   Subsystems& subsystems() { return app().subsystems(); }
 
   void selectThisUser() {
-    app().state().ConfigUnlocked = true;
+    app().passwordRequests().session().ConfigUnlocked = true;
     config().OptThisUser.click();
     ASSERT_EQ(app().state().SettingsRoot, Root::User);
   }

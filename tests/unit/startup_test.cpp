@@ -40,7 +40,7 @@ TEST_F(StartupTest, StartsHiddenWithItsTitleTrayIconAndTimers) {
 TEST_F(StartupTest, StartUpsOwnSelectionOfThisUserRaisesNoPromptAndSavesNothing) {
   start();
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Configuration);
+  EXPECT_EQ(pending().PendingAction, Action::Configuration);
   EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "<absent>");
 }
 
@@ -130,7 +130,7 @@ TEST_F(StartupTest, ExitAsksForThePasswordThenEndsForGoodAndTellsTheGuard) {
   sim.guard.told.clear();
   config().mExit.click();
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Exit);
+  EXPECT_EQ(pending().PendingAction, Action::Exit);
   typePassword("wrong");
   EXPECT_FALSE(app().ended());
   prompt()->cmdCancelPWD.click();
@@ -199,7 +199,7 @@ TEST_F(StartupTest, ScopeOptionWhileLockedAsksForThePasswordAndWritesNothing) {
   config().OptAllUsers.click();
   config().OptThisUser.click();
   ASSERT_NE(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Configuration);
+  EXPECT_EQ(pending().PendingAction, Action::Configuration);
   EXPECT_EQ(getString(Root::User, keys::Settings, "CurrentUser"), "<absent>");
 }
 
@@ -225,12 +225,12 @@ TEST_F(StartupTest, ScopeOptionWhileUnlockedStoresTheScopeAndReloads) {
 
 TEST_F(StartupTest, DialogOpenHoldsBackThePromptOfTheCommands) {
   start();
-  state().DialogOpen = true;
+  session().DialogOpen = true;
   config().mconfig.click();
   config().OptThisUser.click();
   EXPECT_EQ(prompt(), nullptr);
-  EXPECT_EQ(state().PendingAction, Action::Configuration);
-  EXPECT_EQ(state().PendingTitle, "Configuration");
+  EXPECT_EQ(pending().PendingAction, Action::Configuration);
+  EXPECT_EQ(pending().PendingTitle, "Configuration");
 }
 
 TEST_F(StartupTest, CancelHidesTheWindowAndLocksTheConfiguration) {
@@ -239,7 +239,7 @@ TEST_F(StartupTest, CancelHidesTheWindowAndLocksTheConfiguration) {
   config().show();
   config().cmdCancel.click();
   EXPECT_FALSE(config().visible());
-  EXPECT_FALSE(state().ConfigUnlocked);
+  EXPECT_FALSE(session().ConfigUnlocked);
 }
 
 TEST_F(StartupTest, MenuCaptionsKeepTheirLeadingSpacesAndDoubledAmpersands) {

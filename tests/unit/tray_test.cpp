@@ -34,7 +34,7 @@ TEST_F(TrayTest, DoubleClickDoesNothingAtOnceWhenConfigureIsSwitchedOff) {
 }
 
 TEST_F(TrayTest, DoubleClickRaisesNoSecondPromptWhileADialogIsOpen) {
-  state().DialogOpen = true;
+  session().DialogOpen = true;
   subsystems().trayMenu.trayMessage(kDoubleClick);
   EXPECT_EQ(prompt(), nullptr);
 }
