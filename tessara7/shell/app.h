@@ -99,16 +99,6 @@ class App : public LockList::Host,
   // Shows the notice and waits until it is closed: "ok", "cancel", or ""
   // when it was closed with its close box.
   std::string askNotice(std::string text) override;
-  // Asks for one line of text in a box of this title, holding the suggested
-  // text, and waits: the confirmed text, or nothing after Cancel.
-  std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
-                                      const std::string& suggested) override;
-  // Closes an open input box as Cancel does.
-  void closeInputBox() override;
-  // Lets pending window events run.
-  void DoEvents() override;
-  // Waits a little for the next window event and lets it run (a modal wait).
-  void waitEvents() override;
   // Frees windows that were unloaded; call when no handler is running.
   void collect();
 
@@ -157,25 +147,7 @@ class App : public LockList::Host,
   // The configuration commands' guard: true while the configuration is
   // locked, having asked for the password.
   bool askConfigPassword() override;
-  void forgetKeptPassword() override { passwordRequests_->session().KeptPassword.clear(); }
-  // Opens the picker of running tasks (frmLock).
-  void showTaskPicker() override;
-  // Opens the "Ignore List" window (frmIgnore).
-  void showIgnoreWindow() override;
-  // What the lock guard asks of the prompt, the watchers and the computer lock.
-  bool promptAsksForAnother(platform::WindowHandle window) const override;
-  platform::WindowHandle watchedForeground() const override;
-  bool computerLocked() const override;
-  bool keepComputerLockInPlace() override;
-  bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
-  bool dialogOpen() const override { return passwordRequests_->session().DialogOpen; }
-  void setDialogOpen(bool open) override { passwordRequests_->session().DialogOpen = open; }
-  bool loading() const override { return state_.Loading; }
-  encryption::EncryptionSettings& encryptionSettings() override { return state_.Encryption; }
-  // The prompt shows "Include Sub Folders".
-  void offerSubfolderOption() override;
   PasswordRequests& passwordRequests() { return *passwordRequests_; }
-  void leavePasswordPending(PasswordRequest request) override;
   // What wrong master passwords have cost so far.
   PasswordThrottle& passwordThrottle() { return *passwordThrottle_; }
 
@@ -200,6 +172,37 @@ class App : public LockList::Host,
   void deleteTrayIcon() override;
 
  private:
+  // What the subsystems and windows ask of the program through their hosts,
+  // and only through them.
+  // Asks for one line of text in a box of this title, holding the suggested
+  // text, and waits: the confirmed text, or nothing after Cancel.
+  std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                      const std::string& suggested) override;
+  // Closes an open input box as Cancel does.
+  void closeInputBox() override;
+  // Lets pending window events run.
+  void DoEvents() override;
+  // Waits a little for the next window event and lets it run (a modal wait).
+  void waitEvents() override;
+  void forgetKeptPassword() override { passwordRequests_->session().KeptPassword.clear(); }
+  // Opens the picker of running tasks (frmLock).
+  void showTaskPicker() override;
+  // Opens the "Ignore List" window (frmIgnore).
+  void showIgnoreWindow() override;
+  // What the lock guard asks of the prompt, the watchers and the computer lock.
+  bool promptAsksForAnother(platform::WindowHandle window) const override;
+  platform::WindowHandle watchedForeground() const override;
+  bool computerLocked() const override;
+  bool keepComputerLockInPlace() override;
+  bool explorerMenuNeedsPassword() const override { return state_.ExplorerMenuNeedsPassword; }
+  bool dialogOpen() const override { return passwordRequests_->session().DialogOpen; }
+  void setDialogOpen(bool open) override { passwordRequests_->session().DialogOpen = open; }
+  bool loading() const override { return state_.Loading; }
+  encryption::EncryptionSettings& encryptionSettings() override { return state_.Encryption; }
+  // The prompt shows "Include Sub Folders".
+  void offerSubfolderOption() override;
+  void leavePasswordPending(PasswordRequest request) override;
+
   void reportHandlerError(const std::string& description);
 
   AppHost host_;
